@@ -1,0 +1,10 @@
+#include "app/AppGlobals.h"
+
+namespace speclore {
+
+AppGlobals& appGlobals() {
+    static AppGlobals globals;
+    return globals;
+}
+
+}  // namespace speclore

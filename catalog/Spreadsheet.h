@@ -1,0 +1,99 @@
+// What the catalog run asks of the spreadsheet application: open the copied
+// template, write cell values, format ranges, save or discard, quit. Shaped
+// after Excel's object model, whose effects the implementation reproduces;
+// every call may raise an AppError.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace speclore::catalog {
+
+// Excel constants used by the run.
+inline constexpr int16_t xlGeneral = 1;
+inline constexpr int16_t xlCenter = -4108;
+inline constexpr int16_t xlBottom = -4107;
+inline constexpr int16_t xlEdgeLeft = 7;
+inline constexpr int16_t xlEdgeTop = 8;
+inline constexpr int16_t xlEdgeBottom = 9;
+inline constexpr int16_t xlEdgeRight = 10;
+inline constexpr int16_t xlInsideVertical = 11;
+inline constexpr int16_t xlInsideHorizontal = 12;
+inline constexpr int16_t xlContinuous = 1;
+inline constexpr int16_t xlThin = 2;
+inline constexpr int16_t xlColorIndexAutomatic = -4105;
+inline constexpr int16_t xlAutomatic = -4105;
+inline constexpr int16_t xlSolid = 1;
+
+class XlBorder {
+public:
+    virtual ~XlBorder() = default;
+    virtual void LineStyle(int16_t style) = 0;
+    virtual void Weight(int16_t weight) = 0;
+    virtual void ColorIndex(int16_t colorIndex) = 0;
+};
+
+class XlInterior {
+public:
+    virtual ~XlInterior() = default;
+    virtual void ColorIndex(int16_t colorIndex) = 0;
+    virtual void Pattern(int16_t pattern) = 0;
+    virtual void PatternColorIndex(int16_t colorIndex) = 0;
+};
+
+class XlFont {
+public:
+    virtual ~XlFont() = default;
+    virtual void Bold(bool bold) = 0;
+};
+
+// A rectangle of cells; each setter changes that one attribute of every cell.
+class XlRange {
+public:
+    virtual ~XlRange() = default;
+    virtual void HorizontalAlignment(int16_t alignment) = 0;
+    virtual void VerticalAlignment(int16_t alignment) = 0;
+    virtual void WrapText(bool wrap) = 0;
+    // Borders(index), index 7 to 12; other indexes raise an error.
+    virtual XlBorder& Borders(int16_t index) = 0;
+    virtual XlInterior& Interior() = 0;
+    virtual XlFont& Font() = 0;
+};
+
+class XlWorksheet {
+public:
+    virtual ~XlWorksheet() = default;
+    // Range(address).Value = text or number; the cell keeps its format.
+    virtual void SetValue(std::string_view address, std::string_view text) = 0;
+    virtual void SetValue(std::string_view address, int32_t number) = 0;
+    // Range(first, last): the rectangle the two cells span.
+    virtual std::unique_ptr<XlRange> Range(std::string_view first, std::string_view last) = 0;
+};
+
+class XlWorkbook {
+public:
+    virtual ~XlWorkbook() = default;
+    // Sheets(index), counted from 1; a missing sheet raises error 9.
+    virtual XlWorksheet& Sheets(int index) = 0;
+    // true saves to the file the workbook was opened from; false discards.
+    virtual void Close(bool saveChanges) = 0;
+};
+
+class XlApplication {
+public:
+    virtual ~XlApplication() = default;
+    // Workbooks.Open(FileName:=path).
+    virtual std::unique_ptr<XlWorkbook> OpenWorkbook(const std::string& fileName) = 0;
+    virtual void Quit() = 0;
+};
+
+// CreateObject("Excel.Application").
+class XlApplicationFactory {
+public:
+    virtual ~XlApplicationFactory() = default;
+    virtual std::unique_ptr<XlApplication> CreateApplication() = 0;
+};
+
+}  // namespace speclore::catalog
