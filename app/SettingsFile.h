@@ -1,0 +1,20 @@
+// The settings file (module mPrivateProfile): Windows profile format in code
+// page 932 with CRLF line ends, read and written one value at a time.
+#pragma once
+
+#include <string>
+
+namespace speclore {
+
+// The stored value, or "" when the file, section or key is missing or the
+// read fails (a failure is reported under "mPrivateProfile-GetIniValue").
+std::string GetIniValue(const std::string& file, const std::string& section,
+                        const std::string& key);
+
+// true when the value was written; false when the write was refused or
+// failed (an unexpected failure is reported under
+// "mPrivateProfile-SetIniValue"). The rest of the file is kept as it was.
+bool SetIniValue(const std::string& file, const std::string& section, const std::string& key,
+                 const std::string& value);
+
+}  // namespace speclore
