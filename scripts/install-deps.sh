@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libgtest-dev
+  libgtest-dev nlohmann-json3-dev
   mdbtools mdbtools-dev libglib2.0-dev
   libsqlite3-dev
   clang libclang-rt-14-dev
