@@ -1,6 +1,7 @@
 #include "catalog/DatabaseEngine.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
