@@ -1,0 +1,32 @@
+// How a field's engine properties become the texts of its row on the table
+// sheet: the type caption (column C), the size text (column D) and the
+// index role (column E).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalog/DatabaseEngine.h"
+#include "catalog/ItemNames.h"
+
+namespace speclore::catalog {
+
+struct TypeTexts {
+    std::string caption;
+    std::string size;
+};
+
+// Types without a caption of their own show their type code as the caption.
+TypeTexts FieldTypeTexts(const Field& field, const ItemNames& names);
+
+enum class IndexRole { None, Primary, Unique, Duplicates };
+
+// The field's role among all the table's indexes. A field belongs to an
+// index when one of the index's field names equals its name exactly (the
+// comparison minds letter case).
+IndexRole FieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes);
+
+// The caption of a role: ctPrimary, ctRepeatN, ctRepeatY or empty.
+const std::string& IndexRoleText(IndexRole role, const ItemNames& names);
+
+}  // namespace speclore::catalog

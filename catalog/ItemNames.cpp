@@ -1,0 +1,18 @@
+#include "catalog/ItemNames.h"
+
+#include "app/SettingsFile.h"
+
+namespace speclore::catalog {
+
+static_assert(static_cast<std::size_t>(Item::crYes) + 1 == kItemCount);
+static_assert(static_cast<std::size_t>(Item::crTitleA) == kTableItemCount);
+
+ItemNames ReadItemNames(const std::string& iniPath) {
+    ItemNames names;
+    for (std::size_t i = 0; i < kItemCount; ++i) {
+        names.set(static_cast<Item>(i), GetIniValue(iniPath, kItemNamesSection, kItemNameKeys[i].key));
+    }
+    return names;
+}
+
+}  // namespace speclore::catalog

@@ -1,0 +1,18 @@
+// Puts a fresh copy of the workbook template at the output path.
+#pragma once
+
+#include <string>
+
+namespace speclore::catalog {
+
+// True when both paths name one existing file, however spelled (links,
+// "..", relative and absolute forms).
+bool SameExistingFile(const std::string& a, const std::string& b);
+
+// Copies `source` to `target` through a temporary file beside the target
+// that is renamed over it once complete, so the target is never left
+// half-written. Failures raise AppError with the runtime's file error
+// numbers (53 no template, 76 no folder, 70 not writable, 61 disk full).
+void CopyFileWhole(const std::string& source, const std::string& target);
+
+}  // namespace speclore::catalog
