@@ -1,0 +1,127 @@
+#include "app/cli/CliRun.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/AppGlobals.h"
+#include "app/ErrorBox.h"
+#include "app/MessageBox.h"
+#include "app/SettingsFile.h"
+#include "catalog/CatalogRun.h"
+#include "catalog/OpenMdbFile.h"
+
+namespace speclore::cli {
+
+namespace {
+
+// The words of the main window's start command.
+constexpr const char* kNoTableSelected = "「対象テーブル」 を選択してください。";
+constexpr const char* kRunFinished = "テーブル仕様書の作成処理が終了しました。";
+constexpr const char* kRunFailed =
+    "テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。";
+
+// The main window lists tables while browsing for the database; its tag
+// names the procedure that would have failed there.
+constexpr const char* kListingTag = "fMain-cmd処理ファイル参照_Click";
+
+std::string environmentValue(const std::optional<std::string>& variable) {
+    if (!variable) return {};
+    const char* value = std::getenv(variable->c_str());
+    if (!value) throw UsageError{"environment variable " + *variable + " is not set"};
+    return value;
+}
+
+catalog::DatabaseLogin loginFor(const CliOptions& options) {
+    catalog::DatabaseLogin login;
+    login.databasePath = options.databasePath;
+    login.databasePassword = environmentValue(options.databasePasswordVariable);
+    if (options.workgroupPath) {
+        login.workgroupShownText = *options.workgroupPath;
+        login.workgroupPath = *options.workgroupPath;
+        login.accountName = options.accountName.value_or("");
+        login.accountPassword = environmentValue(options.accountPasswordVariable);
+    }
+    return login;
+}
+
+// The table list as the main window would fill it (tables whose attribute
+// word is 0, in the engine's order, all selected), or the named tables in
+// the order given. Empty when the database cannot be opened.
+std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& options,
+                                                             const std::string& programFolder,
+                                                             catalog::DbEngineFactory& engines,
+                                                             const catalog::DatabaseLogin& login) {
+    std::optional<std::vector<catalog::TableListItem>> list;
+    std::optional<std::string> unknownTable;
+    trap(ProcTag::common(kListingTag), [&] {
+        auto opened = catalog::OpenMdbFile(engines, programFolder, login);
+        if (!opened) return;
+        const auto& tableDefs = opened->database->TableDefs();
+        list.emplace();
+        if (options.tables.empty()) {
+            for (const catalog::TableDef& table : tableDefs) {
+                if (table.attributes == 0) list->push_back({table.name, true});
+            }
+        } else {
+            for (const std::string& name : options.tables) {
+                const bool known = std::any_of(tableDefs.begin(), tableDefs.end(),
+                                               [&](const auto& t) { return t.name == name; });
+                if (!known && !unknownTable) unknownTable = name;
+                list->push_back({name, true});
+            }
+        }
+        opened->database->Close();
+    });
+    if (unknownTable) {
+        throw UsageError{"the database has no table named \"" + *unknownTable + "\""};
+    }
+    return list;
+}
+
+// The title given on the command line, else the one the main window would
+// restore from section "INITIAL".
+std::string titleOrStored(const std::optional<std::string>& given, const std::string& iniPath,
+                          const char* key) {
+    return given ? *given : GetIniValue(iniPath, "INITIAL", key);
+}
+
+catalog::CalendarDate today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+}  // namespace
+
+ExitStatus RunCli(const CliOptions& options, const std::string& programFolder,
+                  CliEngines engines, catalog::ProgressView& progress) {
+    AppGlobals& globals = appGlobals();
+    globals.programFolder = programFolder;
+    globals.iniPath = options.settingsPath.value_or(programFolder + "/Speclore.ini");
+
+    catalog::CatalogInputs inputs;
+    inputs.login = loginFor(options);
+    inputs.tableTitle = titleOrStored(options.tableTitle, globals.iniPath, "TABLETITLE");
+    inputs.relationTitle = titleOrStored(options.relationTitle, globals.iniPath, "RELATIONTITLE");
+
+    auto tables = tableList(options, programFolder, engines.databases, inputs.login);
+    if (!tables) return kExitRunFailed;
+    if (tables->empty()) {
+        MsgBox(kNoTableSelected, vbInformation);
+        return kExitRunFailed;
+    }
+    inputs.tables = std::move(*tables);
+
+    catalog::CatalogServices services{engines.databases, engines.spreadsheets, progress,
+                                      globals.programFolder, globals.iniPath, today()};
+    if (catalog::CreateCatalog(options.outputPath, inputs, services)) {
+        MsgBox(kRunFinished, vbInformation);
+        return kExitWritten;
+    }
+    MsgBox(kRunFailed, vbExclamation);
+    return kExitRunFailed;
+}
+
+}  // namespace speclore::cli

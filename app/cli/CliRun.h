@@ -1,0 +1,25 @@
+// A headless catalog run: the inputs the main window would gather, taken
+// from the command line, the environment and the settings file.
+#pragma once
+
+#include "app/cli/CliOptions.h"
+#include "catalog/DatabaseEngine.h"
+#include "catalog/ProgressView.h"
+#include "catalog/Spreadsheet.h"
+
+namespace speclore::cli {
+
+enum ExitStatus : int { kExitWritten = 0, kExitRunFailed = 1, kExitUsage = 2 };
+
+struct CliEngines {
+    catalog::DbEngineFactory& databases;
+    catalog::XlApplicationFactory& spreadsheets;
+};
+
+// Runs the catalog for the options; `programFolder` holds Template.xls and
+// the default settings file. Raises UsageError for a password variable that
+// is not set or a table the database does not hold.
+ExitStatus RunCli(const CliOptions& options, const std::string& programFolder,
+                  CliEngines engines, catalog::ProgressView& progress);
+
+}  // namespace speclore::cli
