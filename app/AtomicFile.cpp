@@ -1,0 +1,117 @@
+#include "app/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace speclore {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now, so that a failing close (a late write error) is seen.
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+FileRead readRegularFile(const std::string& path, size_t maxBytes) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) {
+        return {errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Unreadable, {}};
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<unsigned long long>(info.st_size) > maxBytes)
+        return {FileReadStatus::Unreadable, {}};
+
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return {FileReadStatus::Unreadable, {}};
+        }
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<size_t>(got));
+        // The file may grow while it is read; keep to the limit regardless.
+        if (bytes.size() > maxBytes) return {FileReadStatus::Unreadable, {}};
+    }
+    return {FileReadStatus::Read, std::move(bytes)};
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes) {
+    if (path.empty()) return false;
+    std::string target = path;
+    struct stat linkInfo {};
+    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+        if (!resolved) return false;
+        target = resolved.get();
+    }
+
+    struct stat existing {};
+    bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
+
+    std::string temporary = target + ".XXXXXX";
+    FileDescriptor fd(::mkstemp(temporary.data()));
+    if (fd.get() < 0) return false;
+
+    bool ok = writeAll(fd.get(), bytes) &&
+              ::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : newFileMode()) == 0;
+    if (ok && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
+        // Only root can hand the file back to its owner; others keep theirs.
+        if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0 && ::geteuid() == 0) ok = false;
+    }
+    ok = ok && ::fsync(fd.get()) == 0;
+    ok = fd.close() && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    // The folder itself is not synced: a crash may lose the new value, but
+    // the file is always either the old or the new one, whole. Syncing the
+    // folder too would double the cost of each of the many single writes.
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
+}
+
+}  // namespace speclore
