@@ -1,0 +1,97 @@
+// What the reader executable learns from a database file, as the engine
+// keeps it: every MSysObjects row, the raw table definitions of the local
+// tables, and the rows of the system tables that SQL statements may name.
+// The engine answers every DAO operation from this, never from the file.
+//
+// Public entry points for other parts of the engine and for tests:
+//   encodeSnapshot(snapshot)  -> bytes, as the reader writes them;
+//   decodeSnapshot(bytes)     -> snapshot, raising MalformedSnapshot on any
+//                                byte sequence that is not a whole, valid one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace speclore::jet {
+
+enum class SnapshotFormat : uint8_t { Jet3 = 0, Jet4 = 1, Ace = 2 };
+
+// A column entry of a table definition, as stored.
+struct RawColumn {
+    std::string name;
+    uint8_t jetType = 0;
+    // Column flags: 0x01 fixed length, 0x04 Long AutoNumber, 0x40 GUID
+    // AutoNumber, 0x80 hyperlink (Memo).
+    uint8_t flags = 0;
+    uint16_t length = 0;
+    uint16_t sortOrder = 0;
+    std::optional<std::string> description;
+};
+
+struct RawIndexColumn {
+    // Position of the column in RawTable::columns.
+    uint16_t column = 0;
+    bool ascending = true;
+};
+
+// A logical index entry joined with the physical index it uses.
+struct RawIndex {
+    std::string name;
+    // 1 primary key, 2 foreign key (owned by a relationship), 0 other.
+    uint8_t indexType = 0;
+    // Physical index flags: 0x01 unique, 0x02 ignore nulls, 0x08 required.
+    uint8_t flags = 0;
+    std::vector<RawIndexColumn> columns;
+};
+
+struct RawTable {
+    // In stored entry order.
+    std::vector<RawColumn> columns;
+    std::vector<RawIndex> indexes;
+};
+
+// One row of MSysObjects.
+struct CatalogObject {
+    std::string name;
+    int32_t type = 0;
+    int32_t flags = 0;
+    std::optional<std::string> description;
+    // The table definition, for rows of Type 1.
+    std::optional<RawTable> table;
+};
+
+using CellValue = std::variant<std::monostate, int64_t, std::string>;
+
+// The rows of a system table, in stored order.
+struct RowTable {
+    std::string name;
+    std::vector<std::string> columns;
+    std::vector<std::vector<CellValue>> rows;
+};
+
+struct Snapshot {
+    SnapshotFormat format = SnapshotFormat::Jet4;
+    // The database's sort order (an LCID) from the header.
+    uint16_t sortOrder = 0;
+    // MSysObjects, in stored order.
+    std::vector<CatalogObject> objects;
+    // MSysRelationships (all columns), and MSysAccounts for a workgroup file.
+    std::vector<RowTable> rowTables;
+
+    const RowTable* rowTable(std::string_view name) const;
+};
+
+class MalformedSnapshot : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string encodeSnapshot(const Snapshot& snapshot);
+Snapshot decodeSnapshot(std::string_view bytes);
+
+}  // namespace speclore::jet

@@ -1,0 +1,194 @@
+#include <cstring>
+
+#include "jet/Snapshot.h"
+#include "jet/SnapshotEncoding.h"
+
+namespace speclore::jet {
+
+namespace {
+
+// Jet allows at most 255 columns in a table.
+constexpr uint32_t kMaxColumns = 255;
+
+bool isValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        size_t extra;
+        uint32_t min;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1, min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, min = 0x10000;
+        } else {
+            return false;
+        }
+        if (s.size() - i <= extra) return false;
+        uint32_t cp = c & (0x3F >> extra);
+        for (size_t k = 1; k <= extra; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : in_(bytes) {}
+
+    uint8_t u8() { return static_cast<uint8_t>(little(1)); }
+    uint16_t u16() { return static_cast<uint16_t>(little(2)); }
+    uint32_t u32() { return static_cast<uint32_t>(little(4)); }
+    int32_t i32() { return static_cast<int32_t>(u32()); }
+    int64_t i64() { return static_cast<int64_t>(little(8)); }
+    bool flag() {
+        uint8_t v = u8();
+        if (v > 1) fail("bad flag byte");
+        return v == 1;
+    }
+    std::string text() {
+        uint32_t size = u32();
+        if (size > remaining()) fail("string runs past the end");
+        std::string_view s = in_.substr(pos_, size);
+        if (!isValidUtf8(s)) fail("string is not UTF-8");
+        pos_ += size;
+        return std::string(s);
+    }
+    std::optional<std::string> optionalText() {
+        if (!flag()) return std::nullopt;
+        return text();
+    }
+    // A count of elements that each take at least one byte.
+    uint32_t count(uint32_t limit = UINT32_MAX) {
+        uint32_t n = u32();
+        if (n > remaining() || n > limit) fail("count out of range");
+        return n;
+    }
+    void expect(std::string_view bytes) {
+        if (in_.substr(pos_, bytes.size()) != bytes) fail("not a snapshot");
+        pos_ += bytes.size();
+    }
+    void expectEnd() const {
+        if (pos_ != in_.size()) fail("bytes after the end");
+    }
+    [[noreturn]] static void fail(const char* what) { throw MalformedSnapshot(what); }
+
+private:
+    size_t remaining() const { return in_.size() - pos_; }
+    uint64_t little(size_t bytes) {
+        if (bytes > remaining()) fail("truncated");
+        uint64_t v = 0;
+        for (size_t i = 0; i < bytes; ++i) {
+            v |= uint64_t{static_cast<unsigned char>(in_[pos_ + i])} << (8 * i);
+        }
+        pos_ += bytes;
+        return v;
+    }
+
+    std::string_view in_;
+    size_t pos_ = 0;
+};
+
+RawTable readTable(Reader& r) {
+    RawTable table;
+    uint32_t columns = r.count(kMaxColumns);
+    table.columns.reserve(columns);
+    for (uint32_t i = 0; i < columns; ++i) {
+        RawColumn c;
+        c.name = r.text();
+        c.jetType = r.u8();
+        c.flags = r.u8();
+        c.length = r.u16();
+        c.sortOrder = r.u16();
+        c.description = r.optionalText();
+        table.columns.push_back(std::move(c));
+    }
+    uint32_t indexes = r.count();
+    table.indexes.reserve(indexes);
+    for (uint32_t i = 0; i < indexes; ++i) {
+        RawIndex index;
+        index.name = r.text();
+        index.indexType = r.u8();
+        index.flags = r.u8();
+        uint8_t keyColumns = r.u8();
+        if (keyColumns > snapshot_encoding::kMaxIndexColumns) Reader::fail("too many index columns");
+        for (uint8_t k = 0; k < keyColumns; ++k) {
+            RawIndexColumn c;
+            c.column = r.u16();
+            if (c.column >= table.columns.size()) Reader::fail("index column out of range");
+            c.ascending = r.flag();
+            index.columns.push_back(c);
+        }
+        table.indexes.push_back(std::move(index));
+    }
+    return table;
+}
+
+RowTable readRowTable(Reader& r) {
+    RowTable table;
+    table.name = r.text();
+    uint32_t columns = r.count(kMaxColumns);
+    for (uint32_t i = 0; i < columns; ++i) table.columns.push_back(r.text());
+    uint32_t rows = r.count();
+    if (rows > 0 && columns == 0) Reader::fail("rows without columns");
+    table.rows.reserve(rows);
+    for (uint32_t i = 0; i < rows; ++i) {
+        std::vector<CellValue> row;
+        row.reserve(columns);
+        for (uint32_t k = 0; k < columns; ++k) {
+            switch (r.u8()) {
+                case snapshot_encoding::kNullCell: row.emplace_back(); break;
+                case snapshot_encoding::kIntegerCell: row.emplace_back(r.i64()); break;
+                case snapshot_encoding::kTextCell: row.emplace_back(r.text()); break;
+                default: Reader::fail("bad cell tag");
+            }
+        }
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+}  // namespace
+
+const RowTable* Snapshot::rowTable(std::string_view name) const {
+    for (const RowTable& table : rowTables) {
+        if (table.name == name) return &table;
+    }
+    return nullptr;
+}
+
+Snapshot decodeSnapshot(std::string_view bytes) {
+    Reader r(bytes);
+    r.expect(snapshot_encoding::kMagic);
+    Snapshot snapshot;
+    uint8_t format = r.u8();
+    if (format > static_cast<uint8_t>(SnapshotFormat::Ace)) Reader::fail("unknown format");
+    snapshot.format = static_cast<SnapshotFormat>(format);
+    snapshot.sortOrder = r.u16();
+    uint32_t objects = r.count();
+    snapshot.objects.reserve(objects);
+    for (uint32_t i = 0; i < objects; ++i) {
+        CatalogObject object;
+        object.name = r.text();
+        object.type = r.i32();
+        object.flags = r.i32();
+        object.description = r.optionalText();
+        if (r.flag()) object.table = readTable(r);
+        snapshot.objects.push_back(std::move(object));
+    }
+    uint32_t tables = r.count();
+    for (uint32_t i = 0; i < tables; ++i) snapshot.rowTables.push_back(readRowTable(r));
+    r.expectEnd();
+    return snapshot;
+}
+
+}  // namespace speclore::jet

@@ -1,0 +1,169 @@
+#include "jet/reader/SystemTables.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace speclore::jet::reader {
+
+namespace {
+
+struct TableDefFree {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+using TablePtr = std::unique_ptr<MdbTableDef, TableDefFree>;
+
+// A column bound to a buffer that each fetched row fills with its text.
+// libmdb keeps pointers to both members, so it never moves.
+struct BoundColumn {
+    BoundColumn() = default;
+    BoundColumn(const BoundColumn&) = delete;
+    BoundColumn& operator=(const BoundColumn&) = delete;
+
+    char text[MDB_BIND_SIZE];
+    int length = 0;
+    int index = 0;  // 1-based, as libmdb counts
+};
+using BoundColumnPtr = std::unique_ptr<BoundColumn>;
+
+// A table read through a catalog entry of our own; libmdb keeps a pointer
+// to the entry for as long as the table is in use.
+struct OpenTable {
+    std::unique_ptr<MdbCatalogEntry> entry;
+    TablePtr table;
+    MdbTableDef* operator->() const { return table.get(); }
+    MdbTableDef* get() const { return table.get(); }
+};
+
+OpenTable openTable(MdbHandle* mdb, const std::string& name, uint32_t definitionPage) {
+    OpenTable open;
+    open.entry = std::make_unique<MdbCatalogEntry>();
+    std::memset(open.entry.get(), 0, sizeof(MdbCatalogEntry));
+    open.entry->mdb = mdb;
+    open.entry->object_type = MDB_TABLE;
+    open.entry->table_pg = definitionPage;
+    std::snprintf(open.entry->object_name, sizeof open.entry->object_name, "%s", name.c_str());
+    open.table.reset(mdb_read_table(open.entry.get()));
+    if (!open.table || !mdb_read_columns(open.table.get())) throw UnreadableTable(name);
+    return open;
+}
+
+BoundColumnPtr bind(MdbTableDef* table, const char* column) {
+    auto bound = std::make_unique<BoundColumn>();
+    bound->index = mdb_bind_column_by_name(table, const_cast<gchar*>(column), bound->text, &bound->length);
+    if (bound->index < 1) throw UnreadableTable(column);
+    return bound;
+}
+
+enum class CellKind { Integer, Text, Skipped };
+
+// Binary and OLE values would come out as raw bytes, which the snapshot
+// cannot carry as text; no statement of ours reads them.
+CellKind cellKind(int type) {
+    switch (type) {
+        case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: return CellKind::Integer;
+        case MDB_TEXT: case MDB_MEMO: return CellKind::Text;
+        default: return CellKind::Skipped;
+    }
+}
+
+// Splits the LvProp blob of one row into the table's description and its
+// columns' descriptions.
+void readDescriptions(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
+    size_t size = 0;
+    void* blob = mdb_ole_read_full(mdb, lvProp, &size);
+    if (!blob) return;
+    GPtrArray* sets = mdb_kkd_to_props(mdb, blob, size);
+    std::free(blob);
+    if (!sets) return;
+    for (guint i = 0; i < sets->len; ++i) {
+        auto* set = static_cast<MdbProperties*>(g_ptr_array_index(sets, i));
+        auto* text = static_cast<const char*>(g_hash_table_lookup(set->hash, "Description"));
+        if (text) {
+            if (!set->name || !*set->name) {
+                row.object.description = text;
+            } else {
+                row.columnDescriptions[set->name] = text;
+            }
+        }
+        mdb_free_props(set);
+    }
+    g_ptr_array_free(sets, TRUE);
+}
+
+}  // namespace
+
+std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
+    // MSysObjects' definition always starts on page 2.
+    OpenTable table = openTable(mdb, "MSysObjects", 2);
+    BoundColumnPtr id = bind(table.get(), "Id");
+    BoundColumnPtr name = bind(table.get(), "Name");
+    BoundColumnPtr type = bind(table.get(), "Type");
+    BoundColumnPtr flags = bind(table.get(), "Flags");
+    BoundColumnPtr lvProp = bind(table.get(), "LvProp");
+    auto* lvPropColumn = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, lvProp->index - 1));
+
+    std::vector<CatalogRow> rows;
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        CatalogRow row;
+        row.object.name.assign(name->text, static_cast<size_t>(name->length));
+        row.object.type = static_cast<int32_t>(std::strtol(type->text, nullptr, 10));
+        row.object.flags = static_cast<int32_t>(std::strtoll(flags->text, nullptr, 10));
+        row.definitionPage = static_cast<uint32_t>(std::strtoll(id->text, nullptr, 10)) & 0x00FFFFFF;
+        // An empty LvProp must not reuse the previous row's blob.
+        if (lvProp->length > 0) readDescriptions(mdb, lvPropColumn, row);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<RowTable> readRowTable(MdbHandle* mdb, const std::vector<CatalogRow>& catalog,
+                                     const std::string& name) {
+    const CatalogRow* found = nullptr;
+    for (const CatalogRow& row : catalog) {
+        if (row.object.type == 1 && row.object.name == name) found = &row;
+    }
+    if (!found) return std::nullopt;
+
+    OpenTable table = openTable(mdb, name, found->definitionPage);
+    RowTable rows;
+    rows.name = name;
+    std::vector<BoundColumnPtr> bound;
+    std::vector<CellKind> kinds;
+    for (guint i = 0; i < table->columns->len; ++i) {
+        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+        rows.columns.push_back(column->name);
+        kinds.push_back(cellKind(column->col_type));
+        auto b = std::make_unique<BoundColumn>();
+        b->index = static_cast<int>(i) + 1;
+        mdb_bind_column(table.get(), b->index, b->text, &b->length);
+        bound.push_back(std::move(b));
+    }
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        std::vector<CellValue> cells;
+        for (size_t i = 0; i < bound.size(); ++i) {
+            const BoundColumn& b = *bound[i];
+            switch (kinds[i]) {
+                case CellKind::Integer:
+                    // libmdb gives a missing value as empty text.
+                    if (b.length == 0) {
+                        cells.emplace_back();
+                    } else {
+                        cells.emplace_back(static_cast<int64_t>(std::strtoll(b.text, nullptr, 10)));
+                    }
+                    break;
+                case CellKind::Text:
+                    cells.emplace_back(std::string(b.text, static_cast<size_t>(b.length)));
+                    break;
+                case CellKind::Skipped: cells.emplace_back(); break;
+            }
+        }
+        rows.rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+}  // namespace speclore::jet::reader

@@ -1,0 +1,117 @@
+// speclore-mdb-reader: opens one Access database read-only with libmdb and
+// writes everything the engine needs as a snapshot to standard output.
+//
+//   speclore-mdb-reader database <file>   catalog, local table definitions
+//                                          with descriptions, MSysRelationships
+//   speclore-mdb-reader accounts <file>   catalog and MSysAccounts of a
+//                                          workgroup file
+//
+// libmdb is not hardened against hostile files, so it only ever runs in
+// this short-lived process; the program treats any failure here (exit
+// status, signal, time-out, malformed output) as an open failure.
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "jet/ReaderExitCodes.h"
+#include "jet/Snapshot.h"
+#include "jet/reader/MdbHeader.h"
+#include "jet/reader/SystemTables.h"
+#include "jet/reader/TableDefinition.h"
+
+using namespace speclore::jet;
+using namespace speclore::jet::reader;
+
+namespace {
+
+constexpr rlim_t kMemoryLimit = rlim_t{1} << 30;
+
+void limitResources() {
+    rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+    rlimit memory{kMemoryLimit, kMemoryLimit};
+    setrlimit(RLIMIT_AS, &memory);
+}
+
+// libmdb reads Jet 3 text through glibc's SHIFT-JIS for code page 932,
+// which loses backslashes and the NEC and IBM characters; CP932 is the
+// code page that Japanese Windows really uses.
+void useDatabaseCodePage(MdbHandle* mdb) {
+    if (mdb->f->jet_version != MDB_VER_JET3) return;
+    const uint16_t codePage = mdb->f->code_page;
+    std::string charset = codePage == 932 || codePage == 0 ? "CP932" : "CP" + std::to_string(codePage);
+    mdb_iconv_close(mdb);
+    setenv("MDB_JET3_CHARSET", charset.c_str(), 1);
+    mdb_iconv_init(mdb);
+}
+
+SnapshotFormat formatOf(MdbHandle* mdb) {
+    switch (mdb->f->jet_version) {
+        case MDB_VER_JET3: return SnapshotFormat::Jet3;
+        case MDB_VER_JET4: return SnapshotFormat::Jet4;
+        default: return SnapshotFormat::Ace;
+    }
+}
+
+Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
+    Snapshot snapshot;
+    snapshot.format = formatOf(mdb);
+    snapshot.sortOrder = mdb->f->lang_id;
+    std::vector<CatalogRow> catalog = readCatalog(mdb);
+
+    const char* systemTable = accounts ? "MSysAccounts" : "MSysRelationships";
+    std::optional<RowTable> rows = readRowTable(mdb, catalog, systemTable);
+    if (rows) {
+        snapshot.rowTables.push_back(std::move(*rows));
+    } else if (accounts) {
+        throw UnreadableTable(systemTable);
+    }
+
+    for (CatalogRow& row : catalog) {
+        // Only local tables have a definition; a linked table's Id is no page.
+        if (!accounts && row.object.type == 1) {
+            RawTable table = readTableDefinition(mdb, row.definitionPage);
+            for (RawColumn& column : table.columns) {
+                auto found = row.columnDescriptions.find(column.name);
+                if (found != row.columnDescriptions.end()) column.description = found->second;
+            }
+            row.object.table = std::move(table);
+        }
+        snapshot.objects.push_back(std::move(row.object));
+    }
+    return snapshot;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || (std::strcmp(argv[1], "database") != 0 && std::strcmp(argv[1], "accounts") != 0)) {
+        std::fprintf(stderr, "usage: %s database|accounts <file>\n", argv[0]);
+        return reader_exit::kUsage;
+    }
+    limitResources();
+    // An empty entry in MDBPATH makes mdb_open loop forever on a missing file.
+    unsetenv("MDBPATH");
+    unsetenv("MDB_JET3_CHARSET");
+    unsetenv("MDBICONV");
+
+    MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
+    if (!mdb) return reader_exit::kUnrecognised;
+    int status = reader_exit::kOk;
+    try {
+        useDatabaseCodePage(mdb);
+        std::string bytes = encodeSnapshot(readSnapshot(mdb, std::strcmp(argv[1], "accounts") == 0));
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
+            status = reader_exit::kUnreadable;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = reader_exit::kUnreadable;
+    }
+    mdb_close(mdb);
+    return status;
+}
