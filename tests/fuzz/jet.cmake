@@ -1,0 +1,2 @@
+# The database engine's untrusted input: header pages and reader snapshots.
+speclore_fuzz_target(jet_header_fuzz speclore_jet)
