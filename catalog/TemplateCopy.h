@@ -11,8 +11,8 @@ bool SameExistingFile(const std::string& a, const std::string& b);
 
 // Copies `source` to `target` through a temporary file beside the target
 // that is renamed over it once complete, so the target is never left
-// half-written. Failures raise AppError with the runtime's file error
-// numbers (53 no template, 76 no folder, 70 not writable, 61 disk full).
+// half-written. Raises 53 when the source is missing or unreadable, 76 when
+// the target's folder does not exist, 70 when the target cannot be written.
 void CopyFileWhole(const std::string& source, const std::string& target);
 
 }  // namespace speclore::catalog

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "app/cli/CliOptions.h"
+#include "app/cli/TerminalProgress.h"
+
+namespace speclore::cli {
+namespace {
+
+CliOptions parse(std::vector<std::string> arguments) { return ParseCliOptions(arguments); }
+
+std::string usageMessage(std::vector<std::string> arguments) {
+    try {
+        ParseCliOptions(arguments);
+    } catch (const UsageError& error) {
+        return error.message;
+    }
+    return "(accepted)";
+}
+
+TEST(CliOptions, TakesValuesInBothSpellingsAndKeepsTableOrder) {
+    const CliOptions o = parse({"--table", "受注", "db.mdb", "-o", "out.xls", "--table=顧客",
+                                "--table-title=<FileTitle> 仕様", "--relation-title", "",
+                                "--workgroup", "w.mdw", "--user", "u", "--password-env", "PW",
+                                "--db-password-env", "DBPW", "--settings", "s.ini"});
+    EXPECT_EQ(o.databasePath, "db.mdb");
+    EXPECT_EQ(o.outputPath, "out.xls");
+    EXPECT_EQ(o.tables, (std::vector<std::string>{"受注", "顧客"}));
+    EXPECT_EQ(o.tableTitle, "<FileTitle> 仕様");
+    EXPECT_EQ(o.relationTitle, "") << "an empty title given is still given";
+    EXPECT_EQ(o.workgroupPath, "w.mdw");
+    EXPECT_EQ(o.accountName, "u");
+    EXPECT_EQ(o.accountPasswordVariable, "PW");
+    EXPECT_EQ(o.databasePasswordVariable, "DBPW");
+    EXPECT_EQ(o.settingsPath, "s.ini");
+
+    const CliOptions defaults = parse({"db.mdb", "--output", "out.xls"});
+    EXPECT_TRUE(defaults.tables.empty());
+    EXPECT_FALSE(defaults.tableTitle.has_value());
+    EXPECT_FALSE(defaults.settingsPath.has_value());
+
+    EXPECT_EQ(parse({"-o", "o.xls", "--", "-odd.mdb"}).databasePath, "-odd.mdb");
+    EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(parse({"db.mdb", "-h"}).help);
+}
+
+TEST(CliOptions, RefusesIncompleteOrUnknownCommandLines) {
+    EXPECT_EQ(usageMessage({"-o", "out.xls"}), "no DATABASE given");
+    EXPECT_EQ(usageMessage({"db.mdb"}), "no output workbook given (-o OUTPUT.xls)");
+    EXPECT_EQ(usageMessage({"db.mdb", "-o", "o.xls", "--password", "x"}), "unknown option --password");
+    EXPECT_EQ(usageMessage({"db.mdb", "-o"}), "option -o needs a value");
+    EXPECT_EQ(usageMessage({"a.mdb", "b.mdb", "-o", "o.xls"}), "more than one DATABASE given: b.mdb");
+    EXPECT_EQ(usageMessage({"db.mdb", "-o", "o.xls", "--user", "u"}),
+              "--user and --password-env need --workgroup");
+}
+
+TEST(FitToColumns, CutsWholeCharactersCountingWideOnesTwice) {
+    EXPECT_EQ(FitToColumns("abcdef", 4), "abcd");
+    EXPECT_EQ(FitToColumns("顧客マスタ", 5), "顧客");
+    EXPECT_EQ(FitToColumns("ｶﾅ名称", 4), "ｶﾅ名");
+    EXPECT_EQ(FitToColumns("ab", 10), "ab");
+    EXPECT_EQ(FitToColumns(std::string("a\xE3\x81", 3), 10), "a") << "a cut-off character is dropped";
+}
+
+}  // namespace
+}  // namespace speclore::cli
