@@ -17,6 +17,9 @@ public:
     BlowFishContext() noexcept;
     BlowFishContext(const BlowFishContext&) = delete;
     BlowFishContext& operator=(const BlowFishContext&) = delete;
+    // A moved-from context has no tables.
+    BlowFishContext(BlowFishContext&&) noexcept = default;
+    BlowFishContext& operator=(BlowFishContext&&) noexcept = default;
 
     bool hasTables() const noexcept { return p_ != nullptr && s_ != nullptr; }
 
