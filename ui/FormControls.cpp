@@ -1,0 +1,104 @@
+#include "ui/FormControls.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPalette>
+#include <QPushButton>
+
+#include "app/PathText.h"
+#include "ui/DesignFonts.h"
+#include "ui/QtText.h"
+
+namespace speclore::ui {
+
+namespace {
+
+constexpr const char* kTagProperty = "tag";
+constexpr const char* kLineTopProperty = "topInTwips";
+// Paths are shown shortened to the width of the path boxes.
+constexpr int16_t kPathBoxWidth = 44;
+
+template <class W>
+W* make(QWidget* parent, const QString& name, const TwipsRect& rect, const QFont& font) {
+    auto* widget = new W(parent);
+    widget->setObjectName(name);
+    widget->setFont(font);
+    placeInTwips(widget, rect);
+    return widget;
+}
+
+}  // namespace
+
+QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption,
+                 const TwipsRect& rect, Qt::Alignment horizontal) {
+    auto* label = make<QLabel>(parent, name, rect, pGothicFont());
+    label->setText(caption);
+    label->setAlignment(horizontal | Qt::AlignTop);
+    return label;
+}
+
+QLineEdit* addTextBox(QWidget* parent, const QString& name, const TwipsRect& rect,
+                      const TextBoxOptions& options) {
+    auto* box = make<QLineEdit>(parent, name, rect, gothicFont());
+    if (options.maxLength > 0) box->setMaxLength(options.maxLength);
+    if (options.masked) box->setEchoMode(QLineEdit::Password);
+    box->setReadOnly(options.readOnly);
+    box->setTextMargins(0, 0, 0, 0);
+    return box;
+}
+
+QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption,
+                       const TwipsRect& rect) {
+    auto* button = make<QPushButton>(parent, name, rect, pGothicFont());
+    button->setText(caption);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QListWidget* addMultiSelectList(QWidget* parent, const QString& name, const TwipsRect& rect) {
+    auto* list = make<QListWidget>(parent, name, rect, gothicFont());
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    list->setSortingEnabled(false);
+    return list;
+}
+
+QGroupBox* addFrame(QWidget* parent, const QString& name, const QString& caption,
+                    const TwipsRect& rect) {
+    auto* frame = make<QGroupBox>(parent, name, rect, pGothicFont());
+    frame->setTitle(caption);
+    return frame;
+}
+
+QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, int32_t top,
+                          int32_t right) {
+    auto* line = new QFrame(parent);
+    line->setObjectName(name);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
+    line->setPalette(palette);
+    line->setProperty(kLineTopProperty, top);
+    line->setGeometry(twipsToPixels(left), twipsToPixels(top),
+                      twipsToPixels(right) - twipsToPixels(left), 1);
+    return line;
+}
+
+int32_t lineTopInTwips(const QFrame* line) { return line->property(kLineTopProperty).toInt(); }
+
+void setPathBox(QLineEdit* box, const std::string& fullPath) {
+    box->setText(qs(CompactPathEx(fullPath, kPathBoxWidth)));
+    box->setProperty(kTagProperty, qs(fullPath));
+}
+
+void clearPathBox(QLineEdit* box) {
+    box->clear();
+    box->setProperty(kTagProperty, QString());
+}
+
+std::string pathBoxTag(const QLineEdit* box) { return ss(box->property(kTagProperty).toString()); }
+
+}  // namespace speclore::ui

@@ -1,0 +1,102 @@
+#include "ui/ItemNameDialog.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/AppGlobals.h"
+#include "app/ErrorBox.h"
+#include "app/SettingsFile.h"
+#include "catalog/ItemNames.h"
+#include "ui/FormControls.h"
+#include "ui/QtText.h"
+
+namespace speclore::ui {
+
+namespace {
+
+constexpr int kTextLimit = 100;
+constexpr int32_t kFirstRowTop = 240;
+constexpr int32_t kRowPitch = 360;
+
+// Adds the label and box of each key in [first, last) to the frame.
+void addItemRows(QGroupBox* frame, std::size_t first, std::size_t last,
+                 std::vector<QLineEdit*>& boxes) {
+    for (std::size_t i = first; i < last; ++i) {
+        const catalog::ItemNameKey& item = catalog::kItemNameKeys[i];
+        int32_t rowTop = kFirstRowTop + static_cast<int32_t>(i - first) * kRowPitch;
+        addLabel(frame, QStringLiteral("lbl") + item.key, qs(item.label),
+                 {120, rowTop + 45, 1695, 255}, Qt::AlignRight);
+        boxes.push_back(addTextBox(frame, item.key, {1920, rowTop, 2055, 300}, {kTextLimit}));
+    }
+}
+
+}  // namespace
+
+FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWindow) {
+    setObjectName(QStringLiteral("fItemName"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Morvane　出力項目名称設定"));
+    fixClientSizeInTwips(this, 9135, 10065);
+
+    QGroupBox* tables =
+        addFrame(this, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
+    QGroupBox* relations =
+        addFrame(this, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
+    addItemRows(tables, 0, catalog::kTableItemCount, boxes_);
+    addItemRows(relations, catalog::kTableItemCount, catalog::kItemCount, boxes_);
+    cmdOK = addButton(this, "cmdOK", "OK", {5880, 9600, 1410, 340});
+    cmdCancel = addButton(this, "cmdCancel", "キャンセル", {7440, 9600, 1410, 340});
+
+    QWidget* previous = boxes_.front();
+    for (QWidget* next : std::vector<QWidget*>(boxes_.begin() + 1, boxes_.end())) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    setTabOrder(previous, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+void FItemName::Form_Load() {
+    trap(ProcTag::common("fItemName-Form_Load"), [this] {
+        for (std::size_t i = 0; i < catalog::kItemCount; ++i) {
+            boxes_[i]->setText(qs(GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection,
+                                              catalog::kItemNameKeys[i].key)));
+        }
+        show();
+        boxes_.front()->setFocus();
+    });
+}
+
+void FItemName::cmdOK_Click() {
+    trap(ProcTag::common("fItemName-cmdOK_Click"), [this] {
+        for (std::size_t i = 0; i < catalog::kItemCount; ++i) {
+            SetIniValue(appGlobals().iniPath, catalog::kItemNamesSection,
+                        catalog::kItemNameKeys[i].key, ss(boxes_[i]->text()));
+        }
+        close();
+    });
+}
+
+void FItemName::cmdCancel_Click() {
+    trap(ProcTag::common("fItemName-cmdCancel_Click"), [this] { close(); });
+}
+
+void FItemName::Form_Unload() {
+    trap(ProcTag::common("fItemName-Form_Unload"), [this] {
+        if (mainWindow_) mainWindow_->setEnabled(true);
+    });
+}
+
+void FItemName::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+}  // namespace speclore::ui

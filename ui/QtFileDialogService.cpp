@@ -1,0 +1,50 @@
+#include "ui/QtFileDialogService.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include "ui/QtText.h"
+
+namespace speclore::ui {
+
+QString qtNameFilter(const FileFilter& filter) {
+    QStringList patterns;
+    for (const QString& pattern : qs(filter.patterns).split(u';', Qt::SkipEmptyParts)) {
+        QString trimmed = pattern.trimmed();
+        patterns << (trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
+    }
+    return qs(filter.description) + QStringLiteral(" (") + patterns.join(u' ') +
+           QStringLiteral(")");
+}
+
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+    const bool open = request.kind == FileDialogKind::Open;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The descriptions carry their own pattern text; Qt's copy stays hidden.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setWindowTitle(qs(request.title));
+
+    QStringList filters;
+    for (const FileFilter& filter : request.filters) filters << qtNameFilter(filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+
+    if (!request.initialFolder.empty()) dialog.setDirectory(qs(request.initialFolder));
+    if (!request.defaultName.empty()) dialog.selectFile(qs(request.defaultName));
+    QString extension = qs(request.defaultExtension);
+    if (extension.startsWith(u'.')) extension.remove(0, 1);
+    dialog.setDefaultSuffix(extension);
+}
+
+std::string QtFileDialogService::show(const FileDialogRequest& request) {
+    QFileDialog dialog(static_cast<QWidget*>(request.owner));
+    configureFileDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? std::string() : ss(chosen.front());
+}
+
+}  // namespace speclore::ui

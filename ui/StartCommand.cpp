@@ -1,0 +1,88 @@
+// fMain's start command: the checks, the output workbook's name, and the
+// catalog run with the progress window.
+#include <QLineEdit>
+#include <QListWidget>
+#include <ctime>
+
+#include "app/AppGlobals.h"
+#include "app/ErrorBox.h"
+#include "app/FileDialogs.h"
+#include "app/MessageBox.h"
+#include "app/PathText.h"
+#include "catalog/CatalogRun.h"
+#include "ui/FormControls.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgressWindow.h"
+#include "ui/QtText.h"
+
+namespace speclore::ui {
+
+namespace {
+
+const std::string kWorkbookFilter = filterText(
+    {{"Microsoft Excel ブック (*.xls)", "*.xls"}, {"すべてのファイル (*.*)", "*.*"}});
+
+catalog::CalendarDate today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+}  // namespace
+
+std::string defaultWorkbookName(const std::string& databasePath) {
+    std::string name = GetFileName(databasePath);
+    std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+catalog::CatalogInputs FMain::currentInputs() const {
+    catalog::CatalogInputs inputs;
+    inputs.login = currentLogin();
+    for (int row = 0; row < lst処理テーブル->count(); ++row) {
+        const QListWidgetItem* item = lst処理テーブル->item(row);
+        inputs.tables.push_back({ss(item->text()), item->isSelected()});
+    }
+    inputs.tableTitle = ss(txtテーブルタイトル->text());
+    inputs.relationTitle = ss(txtリレーションタイトル->text());
+    return inputs;
+}
+
+void FMain::cmd処理開始_Click() {
+    trap(ProcTag::common("fMain-cmd処理開始_Click"), [this] {
+        if (txt処理ファイル->text().isEmpty()) {
+            MsgBox("「処理ファイル」 を選択してください。", vbInformation);
+            return;
+        }
+        if (!(lst処理テーブル->selectedItems().size() > 0)) {
+            MsgBox("「対象テーブル」 を選択してください。", vbInformation);
+            return;
+        }
+        std::string outputPath =
+            SaveFileDlg(this, kWorkbookFilter, "テーブル仕様書を名前を付けて保存してください", "",
+                        defaultWorkbookName(pathBoxTag(txt処理ファイル)), ".xls");
+        if (outputPath.empty()) return;
+        if (CreateCatalog(outputPath)) {
+            MsgBox("テーブル仕様書の作成処理が終了しました。", vbInformation);
+        } else {
+            MsgBox("テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。",
+                   vbExclamation);
+        }
+    });
+}
+
+bool FMain::CreateCatalog(const std::string& outputPath) {
+    FProcess progress;
+    catalog::CatalogServices services{engines_.databases, engines_.spreadsheets, progress,
+                                      appGlobals().programFolder, appGlobals().iniPath, today()};
+    struct RunFlag {
+        bool& flag;
+        explicit RunFlag(bool& f) : flag(f) { flag = true; }
+        ~RunFlag() { flag = false; }
+    } running(runInProgress_);
+    return catalog::CreateCatalog(outputPath, currentInputs(), services);
+}
+
+}  // namespace speclore::ui

@@ -1,0 +1,31 @@
+// The windows are laid out in twips (1/1440 inch), the unit their designs
+// use; the twips-per-pixel figure of start-up turns them into pixels, so a
+// window has the same physical size at any screen resolution.
+#pragma once
+
+#include <cstdint>
+
+class QWidget;
+
+namespace speclore::ui {
+
+struct TwipsRect {
+    int32_t left;
+    int32_t top;
+    int32_t width;
+    int32_t height;
+};
+
+// Rounded to the nearest pixel with appGlobals().twipsPerPixel.
+int twipsToPixels(int32_t twips);
+
+// Places the widget at the rectangle, converted to pixels, within its parent.
+void placeInTwips(QWidget* widget, const TwipsRect& rect);
+
+// Fixes the window's client area to the size, converted to pixels.
+void fixClientSizeInTwips(QWidget* window, int32_t width, int32_t height);
+
+// Moves a top-level window so that it sits in the middle of its screen.
+void centreOnScreen(QWidget* window);
+
+}  // namespace speclore::ui

@@ -1,0 +1,30 @@
+// Speclore, the windowed program: start-up, then fMain until it closes.
+#include <memory>
+
+#include "app/AppGlobals.h"
+#include "app/FileDialogs.h"
+#include "app/qt/DesktopStartup.h"
+#include "jet/JetEngine.h"
+#include "ui/MainWindow.h"
+#include "ui/QtFileDialogService.h"
+#include "xls/XlsApplication.h"
+
+int main(int argc, char** argv) {
+    using namespace speclore;
+    std::unique_ptr<jet::JetDbEngineFactory> databases;
+    std::unique_ptr<xls::XlsApplicationFactory> spreadsheets;
+    std::unique_ptr<ui::QtFileDialogService> dialogs;
+    std::unique_ptr<ui::FMain> mainWindow;
+    int status = runDesktopProgram(argc, argv, [&] {
+        databases = std::make_unique<jet::JetDbEngineFactory>(appGlobals().programFolder);
+        spreadsheets = std::make_unique<xls::XlsApplicationFactory>();
+        dialogs = std::make_unique<ui::QtFileDialogService>();
+        installFileDialogService(dialogs.get());
+        mainWindow = std::make_unique<ui::FMain>(ui::MainWindowEngines{*databases, *spreadsheets});
+        mainWindow->Form_Load();
+    });
+    // The window goes before the application object that runDesktopProgram
+    // owns has gone; release it in reverse order of creation.
+    installFileDialogService(nullptr);
+    return status;
+}
