@@ -4,6 +4,8 @@
 
     tools/make_template.py [OUTPUT]      (default: resources/Template.xls)
 
+Exit status 3 when xlwt is not installed.
+
 Sheet 1 "テーブル仕様書" takes the table blocks in columns A to F, sheet 2
 "リレーション仕様書" the relationship list in columns A to J; A1 of both holds
 the title. The run writes its own formats into every cell it writes, so the
@@ -46,8 +48,9 @@ def _import_xlwt():
         import xlwt
         return xlwt
     except ImportError:
-        sys.exit('make_template.py: the Python module xlwt is missing; '
-                 'install the Debian package python3-xlwt')
+        sys.stderr.write('make_template.py: the Python module xlwt is missing; '
+                         'install the Debian package python3-xlwt\n')
+        sys.exit(3)
 
 
 xlwt = _import_xlwt()
