@@ -1,0 +1,59 @@
+#include "app/qt/DesktopStartup.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "app/Startup.h"
+#include "app/qt/QtMessageBox.h"
+#include "app/qt/ScreenMetrics.h"
+#include "app/qt/SingleInstanceLock.h"
+
+namespace speclore {
+
+namespace {
+
+// Keeps the Qt boxes installed exactly as long as the application lives.
+class InstalledMessageBoxes {
+public:
+    InstalledMessageBoxes() { installMessageBoxService(&service_); }
+    ~InstalledMessageBoxes() { installMessageBoxService(nullptr); }
+
+private:
+    QtMessageBoxService service_;
+};
+
+bool anyWindowVisible() {
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int runDesktopProgram(int argc, char** argv, const std::function<void()>& loadMainWindow) {
+    QApplication application(argc, argv);
+    InstalledMessageBoxes boxes;
+    const std::string executable = QCoreApplication::applicationFilePath().toStdString();
+    SingleInstanceLock lock(SingleInstanceLock::lockFileFor(executable));
+
+    StartupHooks hooks;
+    hooks.anotherInstanceRunning = [&lock] { return !lock.tryAcquire(); };
+    hooks.screenDpiY = screenLogicalDpiY;
+    hooks.titleBarPixels = titleBarPixels;
+    hooks.dialogFramePixels = dialogFramePixels;
+    hooks.setApplicationTitle = [](const std::string& title) {
+        QCoreApplication::setApplicationName(QString::fromStdString(title));
+    };
+    hooks.executablePath = [&executable] { return executable; };
+    hooks.workbookEngineAvailable = workbookEngineBuiltIn;
+    hooks.loadMainWindow = loadMainWindow;
+
+    StartupOutcome outcome = Main(hooks);
+    // The program lives as long as its windows; a start-up that showed none
+    // ends here (a failure that left the main window open still runs it).
+    if (!anyWindowVisible()) return outcome == StartupOutcome::Failed ? 1 : 0;
+    return QApplication::exec();
+}
+
+}  // namespace speclore

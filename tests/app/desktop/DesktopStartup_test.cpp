@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <string>
+
+#include "app/AppGlobals.h"
+#include "app/qt/DesktopStartup.h"
+#include "app/qt/SingleInstanceLock.h"
+
+using namespace speclore;
+
+namespace {
+
+int argc = 1;
+char programName[] = "tests_app_desktop";
+char* argv[] = {programName, nullptr};
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
+    bool loaded = false;
+    int status = runDesktopProgram(argc, argv, [&] {
+        loaded = true;
+        auto* window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        QTimer::singleShot(0, window, &QWidget::close);
+    });
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(endsWith(appGlobals().iniPath, "/tests_app_desktop.ini")) << appGlobals().iniPath;
+    EXPECT_EQ(appGlobals().iniPath, appGlobals().programFolder + "/tests_app_desktop.ini");
+    EXPECT_GT(appGlobals().twipsPerPixel, 0);
+    EXPECT_GT(appGlobals().captionHeight, 0);
+}
+
+TEST(DesktopStartup, SecondInstanceEndsWithoutLoadingAnything) {
+    std::string executable;
+    {
+        QApplication probe(argc, argv);
+        executable = QCoreApplication::applicationFilePath().toStdString();
+    }
+    SingleInstanceLock running(SingleInstanceLock::lockFileFor(executable));
+    ASSERT_TRUE(running.tryAcquire());
+
+    bool loaded = false;
+    EXPECT_EQ(runDesktopProgram(argc, argv, [&] { loaded = true; }), 0);
+    EXPECT_FALSE(loaded);
+}
