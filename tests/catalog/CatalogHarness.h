@@ -1,0 +1,122 @@
+// A catalog run on a fixture database with the real engines, without any
+// window: a program folder of its own (template, settings file), a
+// recording progress window and message box, and the written workbook read
+// back by xlsdump.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/Cp932.h"
+#include "catalog/CatalogRun.h"
+#include "catalog/ItemNames.h"
+#include "jet/JetEngine.h"
+#include "support/RecordingMessageBox.h"
+#include "support/TempDir.h"
+#include "support/Xlsdump.h"
+#include "xls/XlsApplication.h"
+
+namespace speclore::test {
+
+// Every call the run makes on the progress window, in order.
+class RecordingProgress : public catalog::ProgressView {
+public:
+    void Load() override { events.push_back("Load"); }
+    void SetPhaseText(const std::string& t) override { events.push_back("Phase " + t); }
+    void SetItemName(const std::string& t) override { events.push_back("Item " + t); }
+    void SetCounterText(const std::string& t) override { events.push_back("Counter " + t); }
+    void SetMax(int32_t v) override { events.push_back("Max " + std::to_string(v)); }
+    void SetValue(int32_t v) override { events.push_back("Value " + std::to_string(v)); }
+    void Refresh() override { events.push_back("Refresh"); }
+    void Unload() override { events.push_back("Unload"); }
+
+    std::vector<std::string> events;
+};
+
+inline std::string fixturePath(const std::string& name) {
+    return std::string(SPECLORE_TEST_FIXTURES) + "/" + name;
+}
+
+inline std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The caption the harness's settings file stores under a key: the key in
+// Japanese brackets, so that each cell tells which key was chosen.
+inline std::string caption(const std::string& key) { return "「" + key + "」"; }
+
+class CatalogHarness {
+public:
+    CatalogHarness() {
+        std::filesystem::create_directory(programFolder());
+        std::filesystem::copy_file(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xls",
+                                   templatePath());
+        std::string ini = "[CATALOG]\r\n";
+        for (const auto& entry : catalog::kItemNameKeys) {
+            ini += std::string(entry.key) + "=" + caption(entry.key) + "\r\n";
+        }
+        writeBytes(iniPath(), utf8ToCp932(ini));
+    }
+
+    std::string programFolder() const { return (dir / "program").string(); }
+    std::string templatePath() const { return programFolder() + "/Template.xls"; }
+    std::string iniPath() const { return programFolder() + "/Speclore.ini"; }
+    std::string outputPath() const { return (dir / "仕様書.xls").string(); }
+
+    // The fixture's tables as the main window lists them, all selected.
+    catalog::CatalogInputs inputsFor(const std::string& fixture) {
+        catalog::CatalogInputs inputs;
+        inputs.login.databasePath = fixturePath(fixture);
+        auto engine = engines.NewEngine();
+        auto database = engine->OpenDatabase(inputs.login.databasePath, false, false, "");
+        for (const catalog::TableDef& table : database->TableDefs()) {
+            if (table.attributes == 0) inputs.tables.push_back({table.name, true});
+        }
+        database->Close();
+        return inputs;
+    }
+
+    bool run(const catalog::CatalogInputs& inputs) { return runTo(outputPath(), inputs); }
+
+    bool runTo(const std::string& output, const catalog::CatalogInputs& inputs) {
+        progress.events.clear();
+        boxes.boxes.clear();
+        catalog::CatalogServices services{engines, spreadsheets, progress, programFolder(),
+                                          iniPath(), today};
+        return catalog::CreateCatalog(output, inputs, services);
+    }
+
+    nlohmann::json sheet(int number) const {
+        return sheetNumber(xlsdumpJson(outputPath(), {"--sheet", std::to_string(number)}), number);
+    }
+
+    TempDir dir{"speclore-catalog"};
+    catalog::CalendarDate today{2026, 3, 5};
+    jet::JetDbEngineFactory engines{SPECLORE_PROGRAM_DIR};
+    xls::XlsApplicationFactory spreadsheets;
+    RecordingProgress progress;
+    speclore::testing::RecordingMessageBox boxes;
+};
+
+// The value of a cell as text ("" for no cell or no value); whole numbers
+// as their digits.
+inline std::string cellText(const nlohmann::json& sheet, const std::string& address) {
+    const nlohmann::json* cell = findCell(sheet, address);
+    if (!cell || !cell->contains("value") || cell->at("value").is_null()) return "";
+    const nlohmann::json& value = cell->at("value");
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_number_integer()) return std::to_string(value.get<long long>());
+    return value.dump();
+}
+
+}  // namespace speclore::test

@@ -1,0 +1,114 @@
+// How a whole run begins and ends: titles, an existing output, and the
+// ways it fails without losing anything.
+#include <gtest/gtest.h>
+
+#include "CatalogHarness.h"
+#include "app/ErrorBox.h"
+
+namespace speclore::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kOpenFailurePrefix =
+    "データベースファイルのオープンに失敗しました。 エラーに関連する説明は以下の通りです。\r\n\r\n";
+
+catalog::CatalogInputs oneTable(CatalogHarness& h) {
+    catalog::CatalogInputs inputs = h.inputsFor("empty_rel.mdb");
+    inputs.tableTitle = "T";
+    inputs.relationTitle = "R";
+    return inputs;
+}
+
+TEST(CatalogRun, TitlesExpandEveryPlaceholderOnBothSheets) {
+    CatalogHarness h;
+    catalog::CatalogInputs inputs = oneTable(h);
+    inputs.tableTitle = "<FileTitle>_<YYYY><MM><DD> <filename> <yy>/<M>/<D>";
+    inputs.relationTitle = "<FILETITLE> リレーション";
+    ASSERT_TRUE(h.run(inputs));
+    EXPECT_EQ(cellText(h.sheet(1), "A1"), "empty_rel_20260305 empty_rel.mdb 26/3/5");
+    EXPECT_EQ(cellText(h.sheet(2), "A1"), "empty_rel リレーション");
+}
+
+TEST(CatalogRun, ReplacesAnExistingOutputWhole) {
+    CatalogHarness h;
+    writeBytes(h.outputPath(), std::string(1 << 20, 'x'));
+    catalog::CatalogInputs inputs = oneTable(h);
+    ASSERT_TRUE(h.run(inputs));
+    const std::string first = fileBytes(h.outputPath());
+    ASSERT_TRUE(h.run(inputs));
+    EXPECT_EQ(fileBytes(h.outputPath()), first);
+    EXPECT_EQ(cellText(h.sheet(1), "A3"), "単一テーブル");
+    EXPECT_TRUE(h.boxes.boxes.empty());
+    for (const auto& entry : fs::directory_iterator(h.dir.path())) {
+        EXPECT_TRUE(entry.path().filename() == "仕様書.xls" || entry.path().filename() == "program")
+            << "left behind: " << entry.path();
+    }
+}
+
+TEST(CatalogRun, MissingTemplateTakesTheFailurePath) {
+    CatalogHarness h;
+    writeBytes(h.outputPath(), "old");
+    fs::remove(h.templatePath());
+    EXPECT_FALSE(h.run(oneTable(h)));
+    ASSERT_EQ(h.boxes.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.boxes[0].text, errorBoxMessage(err::FileNotFound, "fMain-CreateCatalog"));
+    EXPECT_EQ(h.boxes.boxes[0].style, vbCritical);
+    EXPECT_FALSE(fs::exists(h.outputPath())) << "the old output was deleted before the copy";
+    EXPECT_EQ(h.progress.events.back(), "Unload");
+}
+
+TEST(CatalogRun, WrongDatabasePasswordShowsOnlyTheOpenFailure) {
+    CatalogHarness h;
+    writeBytes(h.outputPath(), "old output");
+    catalog::CatalogInputs inputs;
+    inputs.login.databasePath = fixturePath("password.mdb");
+    inputs.login.databasePassword = "wrong";
+    inputs.tables = {{"部署", true}, {"社員", true}};
+    EXPECT_FALSE(h.run(inputs));
+    ASSERT_EQ(h.boxes.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.boxes[0].text.rfind(kOpenFailurePrefix, 0), 0u) << h.boxes.boxes[0].text;
+    EXPECT_GT(h.boxes.boxes[0].text.size(), std::string(kOpenFailurePrefix).size());
+    EXPECT_EQ(h.boxes.boxes[0].style, vbExclamation);
+    EXPECT_EQ(fileBytes(h.outputPath()), "old output");
+    EXPECT_EQ(h.progress.events.front(), "Load");
+    EXPECT_EQ(h.progress.events.back(), "Unload");
+
+    inputs.login.databasePassword = "s3cret";
+    EXPECT_TRUE(h.run(inputs));
+    EXPECT_TRUE(h.boxes.boxes.empty());
+}
+
+TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateHoweverSpelled) {
+    CatalogHarness h;
+    const std::string templateBytes = fileBytes(h.templatePath());
+    const std::string link = (h.dir / "link.xls").string();
+    fs::create_symlink(h.templatePath(), link);
+    const std::string dotted = h.programFolder() + "/../program/./Template.xls";
+
+    for (const std::string& output : {h.templatePath(), link, dotted}) {
+        SCOPED_TRACE(output);
+        EXPECT_FALSE(h.runTo(output, oneTable(h)));
+        ASSERT_EQ(h.boxes.boxes.size(), 1u);
+        EXPECT_EQ(h.boxes.boxes[0].text,
+                  errorBoxMessage(err::PathFileAccessError, "fMain-CreateCatalog"));
+        EXPECT_EQ(fileBytes(h.templatePath()), templateBytes);
+        EXPECT_EQ(h.progress.events.back(), "Unload");
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
+TEST(CatalogRun, MissingTableTakesTheFailurePathAndLeavesTheTemplateCopy) {
+    CatalogHarness h;
+    catalog::CatalogInputs inputs = oneTable(h);
+    inputs.tables.push_back({"ない表", true});
+    EXPECT_FALSE(h.run(inputs));
+    ASSERT_EQ(h.boxes.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.boxes[0].text, errorBoxMessage(err::DbItemNotFound, "fMain-CreateCatalog"));
+    EXPECT_EQ(fileBytes(h.outputPath()), fileBytes(h.templatePath()))
+        << "the workbook's changes are discarded";
+    EXPECT_EQ(h.progress.events.back(), "Unload");
+}
+
+}  // namespace
+}  // namespace speclore::test

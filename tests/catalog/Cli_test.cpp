@@ -1,0 +1,91 @@
+// speclore-cli as a user runs it: exit status and what it says.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "CatalogHarness.h"
+#include "support/Subprocess.h"
+
+namespace speclore::test {
+namespace {
+
+ProcessResult cli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), std::string(SPECLORE_PROGRAM_DIR) + "/speclore-cli");
+    return runProcess(arguments, std::chrono::seconds(60));
+}
+
+TEST(Cli, WritesTheWorkbookAndSaysSo) {
+    TempDir dir;
+    const std::string output = (dir / "out.xls").string();
+    const ProcessResult run = cli({fixturePath("catalog_ja.mdb"), "-o", output, "--table", "受注",
+                                   "--table", "顧客", "--table-title", "<FileTitle>"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "テーブル仕様書の作成処理が終了しました。\n") << "no progress line off a terminal";
+    const nlohmann::json book = xlsdumpJson(output);
+    const nlohmann::json& tables = sheetNumber(book, 1);
+    EXPECT_EQ(cellText(tables, "A1"), "catalog_ja");
+    EXPECT_EQ(cellText(tables, "A3"), "受注");
+    // The shipped settings file gives the headings and the default
+    // relationship title.
+    EXPECT_EQ(cellText(tables, "B4"), "項目名称");
+    EXPECT_EQ(cellText(sheetNumber(book, 2), "A1"), "catalog_ja リレーション仕様書");
+}
+
+TEST(Cli, UsageErrorsExitWithTwoAndWriteNothing) {
+    TempDir dir;
+    const std::string output = (dir / "out.xls").string();
+    const std::string db = fixturePath("catalog_ja.mdb");
+
+    ProcessResult run = cli({db});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no output workbook given"), std::string::npos) << run.err;
+
+    run = cli({db, "-o", output, "--colour"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("unknown option --colour"), std::string::npos) << run.err;
+
+    run = cli({db, "-o", output, "--table", "ない表"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no table named \"ない表\""), std::string::npos) << run.err;
+
+    run = cli({db, "-o", output, "--db-password-env", "SPECLORE_TEST_UNSET_VARIABLE"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("SPECLORE_TEST_UNSET_VARIABLE is not set"), std::string::npos) << run.err;
+
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    run = cli({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("Usage: speclore-cli DATABASE -o OUTPUT.xls"), std::string::npos);
+}
+
+TEST(Cli, PasswordComesFromTheEnvironmentAndAFailedOpenExitsWithOne) {
+    TempDir dir;
+    const std::string output = (dir / "out.xls").string();
+    const std::string db = fixturePath("password.mdb");
+
+    ::setenv("SPECLORE_TEST_DB_PASSWORD", "wrong", 1);
+    ProcessResult run = cli({db, "-o", output, "--db-password-env", "SPECLORE_TEST_DB_PASSWORD"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.rfind("データベースファイルのオープンに失敗しました。", 0), 0u) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    ::setenv("SPECLORE_TEST_DB_PASSWORD", "s3cret", 1);
+    run = cli({db, "-o", output, "--db-password-env", "SPECLORE_TEST_DB_PASSWORD"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ::unsetenv("SPECLORE_TEST_DB_PASSWORD");
+}
+
+TEST(Cli, AFailedRunExitsWithOneAfterTheErrorBoxText) {
+    TempDir dir;
+    const ProcessResult run =
+        cli({fixturePath("empty_rel.mdb"), "-o", (dir / "no-such-folder" / "out.xls").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("【fMain-CreateCatalog】"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。"),
+              std::string::npos)
+        << run.err;
+}
+
+}  // namespace
+}  // namespace speclore::test
