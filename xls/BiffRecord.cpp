@@ -1,0 +1,13 @@
+#include "xls/BiffRecord.h"
+
+#include "xls/ByteIo.h"
+
+namespace speclore::xls {
+
+void appendRecord(std::string& out, uint16_t type, std::string_view data) {
+    putU16(out, type);
+    putU16(out, static_cast<uint16_t>(data.size()));
+    out.append(data);
+}
+
+}  // namespace speclore::xls

@@ -1,0 +1,25 @@
+// Cell addresses in A1 notation: "A1" to "IV65536", letters in either case,
+// each part optionally preceded by "$".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace speclore::xls {
+
+inline constexpr uint32_t kMaxRows = 65536;
+inline constexpr uint32_t kMaxColumns = 256;
+
+struct CellAddress {
+    uint16_t row = 0;     // from 0
+    uint16_t column = 0;  // from 0
+};
+
+// Raises error 1004 for anything that is no cell of the worksheet.
+CellAddress parseCellAddress(std::string_view text);
+
+// "A1" form of a cell, for messages and tests.
+std::string formatCellAddress(CellAddress cell);
+
+}  // namespace speclore::xls

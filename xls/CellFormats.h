@@ -1,0 +1,86 @@
+// The workbook's FONT and XF records and the format changes that range
+// operations make. A change copies a cell's XF, alters one attribute and
+// finds an equal cell XF (or appends one), so equal formats share a record.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace speclore::xls {
+
+// Border edges of one cell, combinable as a mask.
+enum EdgeMask : uint8_t { EdgeLeft = 1, EdgeRight = 2, EdgeTop = 4, EdgeBottom = 8 };
+
+// The drawing style of a border line as the object model names it apart
+// from its weight; a BIFF line style is the pair.
+enum class LineKind : uint8_t { None, Continuous, Dash, Dot, DashDot, DashDotDot, Double, SlantDashDot };
+enum class LineWeight : uint8_t { Hairline, Thin, Medium, Thick };
+
+enum class XfOp : uint8_t {
+    HorizontalAlign,   // value: BIFF alc 0..7
+    VerticalAlign,     // value: BIFF alcV 0..4
+    Wrap,              // value: 0 or 1
+    LineStyle,         // value: LineKind
+    Weight,            // value: LineWeight
+    BorderColor,       // value: BIFF colour index
+    FillColor,         // value: BIFF colour index, or kNoFill
+    FillPattern,       // value: BIFF fill pattern (0 none)
+    FillPatternColor,  // value: BIFF colour index
+    Bold,              // value: 0 or 1
+};
+
+struct XfChange {
+    XfOp op;
+    uint8_t edges = 0;  // border operations only
+    uint16_t value = 0;
+};
+
+inline constexpr uint16_t kNoFill = 0xFFFF;
+inline constexpr uint16_t kDefaultCellXf = 15;
+inline constexpr uint16_t kAutomaticColor = 64;
+inline constexpr uint16_t kWindowBackground = 65;
+
+class CellFormats {
+public:
+    using XfBytes = std::array<char, 20>;
+
+    // Records of the template, in file order.
+    void addTemplateFont(std::string_view data);
+    void addTemplateXf(std::string_view data);
+
+    size_t xfCount() const { return xfs_.size(); }
+    bool isCellXf(uint16_t index) const;
+
+    // The XF that `xf` becomes under the change; may append FONT and XF
+    // records. Raises error 1004 at the format limits.
+    uint16_t apply(uint16_t xf, const XfChange& change);
+
+    // Records appended since the template was read, to be written after
+    // the template's last FONT and XF records.
+    std::vector<std::string> newFontRecords() const;
+    std::vector<XfBytes> newXfRecords() const;
+    bool hasNewXfs() const { return xfs_.size() > templateXfCount_; }
+
+    // FONT index of an XF, and the FONT record behind such an index.
+    uint16_t fontIndexOf(uint16_t xf) const;
+    const std::string* font(uint16_t fontIndex) const;
+
+private:
+    std::vector<std::string> fonts_;
+    size_t templateFontCount_ = 0;
+    std::unordered_map<std::string, uint16_t> fontLookup_;
+    std::vector<XfBytes> xfs_;
+    size_t templateXfCount_ = 0;
+    std::unordered_map<std::string, uint16_t> cellXfLookup_;
+    std::unordered_map<uint64_t, uint16_t> changeCache_;
+
+    XfBytes changed(uint16_t xf, const XfChange& change);
+    uint16_t boldFont(uint16_t fontIndex, bool bold);
+    uint16_t internXf(const XfBytes& bytes);
+};
+
+}  // namespace speclore::xls

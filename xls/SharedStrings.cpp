@@ -1,0 +1,229 @@
+#include "xls/SharedStrings.h"
+
+#include <algorithm>
+
+#include "xls/ByteIo.h"
+#include "xls/XlsError.h"
+
+namespace speclore::xls {
+
+namespace {
+
+constexpr uint8_t kHighByte = 0x01;
+constexpr uint8_t kExtSt = 0x04;
+constexpr uint8_t kRichSt = 0x08;
+
+// Reads the SST data across record boundaries; a character array that
+// crosses into a CONTINUE record resumes after its option byte.
+class SstCursor {
+public:
+    explicit SstCursor(const std::vector<const BiffRecord*>& records) : records_(records) {}
+
+    bool atEnd() {
+        skipFinishedRecords();
+        return record_ >= records_.size();
+    }
+
+    const char* take(size_t n) {
+        skipFinishedRecords();
+        if (record_ >= records_.size() || n > current().size() - offset_) throwUnreadable("共有文字列表が途中で切れています");
+        const char* p = current().data() + offset_;
+        offset_ += n;
+        return p;
+    }
+
+    uint8_t u8() { return static_cast<uint8_t>(*take(1)); }
+    uint16_t u16() { return getU16(take(2)); }
+    uint32_t u32() { return getU32(take(4)); }
+
+    void characters(std::u16string& out, size_t count, bool highByte) {
+        out.reserve(count);
+        while (out.size() < count) {
+            if (offset_ >= current().size()) {
+                nextRecord();
+                highByte = (u8() & kHighByte) != 0;
+            }
+            size_t width = highByte ? 2 : 1;
+            size_t fit = std::min(count - out.size(), (current().size() - offset_) / width);
+            if (fit == 0) throwUnreadable("共有文字列表の文字が途中で切れています");
+            const char* p = current().data() + offset_;
+            for (size_t i = 0; i < fit; ++i)
+                out.push_back(highByte ? static_cast<char16_t>(getU16(p + 2 * i))
+                                       : static_cast<char16_t>(static_cast<unsigned char>(p[i])));
+            offset_ += fit * width;
+        }
+    }
+
+    // Bytes that may run on into the next record without any marker.
+    void bytes(std::string& out, size_t count) {
+        out.reserve(count);
+        while (out.size() < count) {
+            if (offset_ >= current().size()) nextRecord();
+            size_t fit = std::min(count - out.size(), current().size() - offset_);
+            out.append(current().data() + offset_, fit);
+            offset_ += fit;
+        }
+    }
+
+private:
+    const std::vector<const BiffRecord*>& records_;
+    size_t record_ = 0;
+    size_t offset_ = 0;
+
+    const std::string& current() const { return records_[record_]->data; }
+
+    void nextRecord() {
+        ++record_;
+        offset_ = 0;
+        if (record_ >= records_.size()) throwUnreadable("共有文字列表が途中で切れています");
+    }
+
+    void skipFinishedRecords() {
+        while (record_ < records_.size() && offset_ >= current().size()) {
+            ++record_;
+            offset_ = 0;
+        }
+    }
+};
+
+// Writes the SST data into records of at most kMaxRecordData bytes.
+class SstWriter {
+public:
+    explicit SstWriter(std::string& out) : out_(out) {}
+
+    void begin(uint32_t total, uint32_t unique) {
+        openRecord(rt::Sst);
+        putU32(out_, total);
+        putU32(out_, unique);
+    }
+
+    size_t room() const { return kMaxRecordData - (out_.size() - recordStart_ - 4); }
+
+    // Makes sure `n` bytes fit in the current record, opening a CONTINUE
+    // if not; gives the stream position where they will go.
+    size_t reserve(size_t n) {
+        if (room() < n) openRecord(rt::Continue);
+        return out_.size();
+    }
+
+    size_t offsetInRecord(size_t position) const { return position - recordStart_; }
+
+    void characters(const std::u16string& text, bool highByte) {
+        size_t width = highByte ? 2 : 1;
+        size_t done = 0;
+        while (done < text.size()) {
+            size_t fit = std::min(text.size() - done, room() / width);
+            if (fit == 0) {
+                openRecord(rt::Continue);
+                putU8(out_, highByte ? kHighByte : 0);
+                continue;
+            }
+            for (size_t i = 0; i < fit; ++i) {
+                char16_t c = text[done + i];
+                if (highByte) putU16(out_, c);
+                else putU8(out_, static_cast<uint8_t>(c));
+            }
+            done += fit;
+        }
+    }
+
+    void bytes(const std::string& data, size_t unit) {
+        size_t done = 0;
+        while (done < data.size()) {
+            size_t fit = std::min(data.size() - done, room() / unit * unit);
+            if (fit == 0) {
+                openRecord(rt::Continue);
+                continue;
+            }
+            out_.append(data, done, fit);
+            done += fit;
+        }
+    }
+
+    void finish() { closeRecord(); }
+
+private:
+    std::string& out_;
+    size_t recordStart_ = 0;
+    bool open_ = false;
+
+    void openRecord(uint16_t type) {
+        closeRecord();
+        recordStart_ = out_.size();
+        putU16(out_, type);
+        putU16(out_, 0);
+        open_ = true;
+    }
+
+    void closeRecord() {
+        if (!open_) return;
+        setU16(out_.data() + recordStart_ + 2, static_cast<uint16_t>(out_.size() - recordStart_ - 4));
+        open_ = false;
+    }
+};
+
+}  // namespace
+
+void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
+    if (records.empty() || records.front()->data.size() < 8) throwUnreadable("共有文字列表が不正です");
+    SstCursor cursor(records);
+    cursor.u32();
+    uint32_t unique = cursor.u32();
+    for (uint32_t i = 0; i < unique && !cursor.atEnd(); ++i) {
+        Entry entry;
+        uint16_t count = cursor.u16();
+        uint8_t flags = cursor.u8();
+        uint16_t runs = (flags & kRichSt) ? cursor.u16() : 0;
+        uint32_t phonetic = (flags & kExtSt) ? cursor.u32() : 0;
+        cursor.characters(entry.text, count, (flags & kHighByte) != 0);
+        cursor.bytes(entry.runs, static_cast<size_t>(runs) * 4);
+        if (phonetic > 0x7FFFFFFF) throwUnreadable("共有文字列表のふりがな情報が不正です");
+        cursor.bytes(entry.phonetic, phonetic);
+        entries_.push_back(std::move(entry));
+        const Entry& stored = entries_.back();
+        if (stored.runs.empty() && stored.phonetic.empty())
+            plainLookup_.emplace(std::u16string_view(stored.text), static_cast<uint32_t>(entries_.size() - 1));
+    }
+}
+
+uint32_t SharedStrings::intern(std::u16string_view text) {
+    if (auto hit = plainLookup_.find(text); hit != plainLookup_.end()) return hit->second;
+    entries_.push_back({std::u16string(text), {}, {}});
+    auto index = static_cast<uint32_t>(entries_.size() - 1);
+    plainLookup_.emplace(std::u16string_view(entries_.back().text), index);
+    return index;
+}
+
+void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
+    const auto unique = static_cast<uint32_t>(entries_.size());
+    const uint32_t perBucket = std::max<uint32_t>(unique / 128 + 1, 8);
+    std::string extSst;
+    putU16(extSst, static_cast<uint16_t>(perBucket));
+
+    SstWriter writer(out);
+    writer.begin(totalReferences, unique);
+    for (uint32_t i = 0; i < unique; ++i) {
+        const Entry& e = entries_[i];
+        bool highByte = std::any_of(e.text.begin(), e.text.end(), [](char16_t c) { return c > 0xFF; });
+        size_t header = 3 + (e.runs.empty() ? 0 : 2) + (e.phonetic.empty() ? 0 : 4);
+        // The header never splits and keeps its first character with it.
+        size_t position = writer.reserve(header + (e.text.empty() ? 0 : (highByte ? 2 : 1)));
+        if (i % perBucket == 0) {
+            putU32(extSst, static_cast<uint32_t>(position));
+            putU16(extSst, static_cast<uint16_t>(writer.offsetInRecord(position)));
+            putU16(extSst, 0);
+        }
+        putU16(out, static_cast<uint16_t>(e.text.size()));
+        putU8(out, static_cast<uint8_t>((highByte ? kHighByte : 0) | (e.runs.empty() ? 0 : kRichSt) |
+                                        (e.phonetic.empty() ? 0 : kExtSt)));
+        if (!e.runs.empty()) putU16(out, static_cast<uint16_t>(e.runs.size() / 4));
+        if (!e.phonetic.empty()) putU32(out, static_cast<uint32_t>(e.phonetic.size()));
+        writer.characters(e.text, highByte);
+        writer.bytes(e.runs, 4);
+        writer.bytes(e.phonetic, 1);
+    }
+    writer.finish();
+    appendRecord(out, rt::ExtSst, extSst);
+}
+
+}  // namespace speclore::xls

@@ -1,0 +1,77 @@
+#include "xls/Utf16.h"
+
+#include <cstdint>
+
+namespace speclore::xls {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at `i`, advancing it; malformed input gives U+FFFD.
+char32_t decodeOne(std::string_view s, size_t& i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char lead = byte(i++);
+    if (lead < 0x80) return lead;
+    int extra;
+    char32_t cp;
+    if ((lead & 0xE0) == 0xC0) extra = 1, cp = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0) extra = 2, cp = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0) extra = 3, cp = lead & 0x07;
+    else return kReplacement;
+    for (int k = 0; k < extra; ++k) {
+        if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacement;
+        cp = (cp << 6) | (byte(i++) & 0x3F);
+    }
+    static const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < smallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
+    return cp;
+}
+
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp = decodeOne(text, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        else if (cp >= 0xD800 && cp <= 0xDFFF)
+            cp = kReplacement;
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace speclore::xls

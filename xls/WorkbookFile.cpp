@@ -1,0 +1,191 @@
+#include "xls/WorkbookFile.h"
+
+#include "xls/ByteIo.h"
+#include "xls/FileBytes.h"
+#include "xls/XlsError.h"
+
+namespace speclore::xls {
+
+namespace {
+
+constexpr uint16_t kBiff8Version = 0x0600;
+constexpr uint16_t kBiff5Version = 0x0500;
+constexpr uint16_t kGlobalsSubstream = 0x0005;
+constexpr uint16_t kWorksheetSubstream = 0x0010;
+// BOF record types of BIFF2 to BIFF4.
+constexpr uint16_t kOldBofTypes[] = {0x0009, 0x0209, 0x0409};
+
+// Reads one substream from its BOF to the EOF that closes it (charts
+// embedded in a sheet bring BOF/EOF pairs of their own).
+std::vector<BiffRecord> readSubstream(const std::string& stream, size_t& position) {
+    std::vector<BiffRecord> records;
+    int depth = 0;
+    do {
+        if (stream.size() - position < 4) throwUnreadable("Workbook ストリームが途中で切れています");
+        uint16_t type = getU16(stream.data() + position);
+        uint16_t length = getU16(stream.data() + position + 2);
+        if (stream.size() - position - 4 < length) throwUnreadable("レコードの長さがストリームの終わりを超えています");
+        if (records.empty() && type != rt::Bof) throwUnreadable("BOF レコードがありません");
+        records.push_back({type, stream.substr(position + 4, length)});
+        position += 4 + static_cast<size_t>(length);
+        if (type == rt::Bof) ++depth;
+        if (type == rt::Eof) --depth;
+    } while (depth > 0);
+    return records;
+}
+
+uint16_t substreamKind(const std::vector<BiffRecord>& records) {
+    const std::string& bof = records.front().data;
+    if (bof.size() < 4) throwUnreadable("BOF レコードが短すぎます");
+    return getU16(bof.data() + 2);
+}
+
+}  // namespace
+
+WorkbookFile::WorkbookFile(WorkbookFile&&) noexcept = default;
+WorkbookFile& WorkbookFile::operator=(WorkbookFile&&) noexcept = default;
+WorkbookFile::~WorkbookFile() = default;
+
+WorkbookFile WorkbookFile::open(const std::string& path) { return fromBytes(readWholeFile(path)); }
+
+WorkbookFile WorkbookFile::fromBytes(std::string_view bytes) {
+    WorkbookFile workbook;
+    workbook.file_ = CompoundFile::parse(bytes);
+    CfbEntry* stream = workbook.file_.findRootStream(u"Workbook");
+    if (!stream) {
+        if (workbook.file_.findRootStream(u"Book"))
+            throwUnreadable("Excel 5.0/95 以前の形式のブックには対応していません");
+        throwUnreadable("Workbook ストリームがありません");
+    }
+    workbook.readWorkbookStream(stream->data);
+    return workbook;
+}
+
+void WorkbookFile::readWorkbookStream(const std::string& stream) {
+    if (stream.size() >= 2) {
+        uint16_t first = getU16(stream.data());
+        for (uint16_t old : kOldBofTypes)
+            if (first == old) throwUnreadable("Excel 4.0 以前の形式のブックには対応していません");
+    }
+    size_t position = 0;
+    std::vector<BiffRecord> globals = readSubstream(stream, position);
+    const std::string& bof = globals.front().data;
+    if (bof.size() < 4) throwUnreadable("BOF レコードが短すぎます");
+    uint16_t version = getU16(bof.data());
+    if (version == kBiff5Version) throwUnreadable("Excel 5.0/95 形式のブックには対応していません");
+    if (version != kBiff8Version || getU16(bof.data() + 2) != kGlobalsSubstream)
+        throwUnreadable("BIFF8 のブックではありません");
+
+    // Sheet substreams follow the globals; whatever comes after the last
+    // one (writers pad the stream with zeros) is not part of the workbook.
+    while (stream.size() - position >= 4 && getU16(stream.data() + position) == rt::Bof) {
+        Substream sub;
+        sub.originalOffset = static_cast<uint32_t>(position);
+        sub.records = readSubstream(stream, position);
+        if (substreamKind(sub.records) == kWorksheetSubstream) {
+            sub.worksheet = std::make_unique<Worksheet>(std::move(sub.records));
+            sub.records.clear();
+        }
+        substreams_.push_back(std::move(sub));
+    }
+    readGlobals(std::move(globals));
+}
+
+void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
+    std::vector<const BiffRecord*> sstRecords;
+    bool fontSeen = false, xfSeen = false, sstSeen = false;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const BiffRecord& r = records[i];
+        switch (r.type) {
+        case rt::FilePass: throwUnreadable("暗号化されたブックには対応していません");
+        case rt::Font:
+            if (r.data.size() < 14) throwUnreadable("FONT レコードが短すぎます");
+            formats_.addTemplateFont(r.data);
+            fontSeen = true;
+            lastFontAt_ = globals_.size();
+            break;
+        case rt::Xf:
+            if (r.data.size() < 20) throwUnreadable("XF レコードが短すぎます");
+            formats_.addTemplateXf(r.data);
+            xfSeen = true;
+            lastXfAt_ = globals_.size();
+            break;
+        case rt::Sst:
+            if (sstSeen) throwUnreadable("SST レコードが二つあります");
+            sstSeen = true;
+            sstAt_ = globals_.size();
+            sstRecords.push_back(&r);
+            while (i + 1 < records.size() && records[i + 1].type == rt::Continue) sstRecords.push_back(&records[++i]);
+            continue;
+        case rt::ExtSst: continue;  // rebuilt with the SST
+        case rt::BoundSheet: {
+            if (r.data.size() < 8) throwUnreadable("BOUNDSHEET レコードが短すぎます");
+            uint32_t offset = getU32(r.data.data());
+            size_t target = substreams_.size();
+            for (size_t s = 0; s < substreams_.size(); ++s)
+                if (substreams_[s].originalOffset == offset) target = s;
+            if (target == substreams_.size()) throwUnreadable("シートの位置がシートの先頭を指していません");
+            sheets_.push_back({globals_.size(), target});
+            break;
+        }
+        default: break;
+        }
+        if (r.type == rt::Eof && !sstSeen) sstAt_ = globals_.size();
+        globals_.push_back(r);
+    }
+    if (!fontSeen || !xfSeen || formats_.xfCount() <= kDefaultCellXf)
+        throwUnreadable("ブックの書式 (FONT/XF) が不足しています");
+    if (sstSeen) strings_.read(sstRecords);
+}
+
+Worksheet& WorkbookFile::worksheet(int number) {
+    if (number < 1 || static_cast<size_t>(number) > sheets_.size()) throw AppError(err::SubscriptOutOfRange);
+    Substream& sub = substreams_[sheets_[static_cast<size_t>(number) - 1].substream];
+    if (!sub.worksheet) throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
+    return *sub.worksheet;
+}
+
+std::string WorkbookFile::workbookStream() const {
+    uint32_t textCells = 0;
+    size_t cellsEstimate = 0;
+    for (const Substream& sub : substreams_)
+        if (sub.worksheet) textCells += sub.worksheet->sharedStringCells();
+    for (const auto& r : globals_) cellsEstimate += 4 + r.data.size();
+    std::string out;
+    out.reserve(cellsEstimate + static_cast<size_t>(textCells) * 24 + strings_.size() * 16 + (1u << 16));
+
+    std::vector<size_t> boundSheetAt(globals_.size(), SIZE_MAX);
+    const bool dropXfExtensions = formats_.hasNewXfs();
+    for (size_t i = 0; i < globals_.size(); ++i) {
+        const BiffRecord& r = globals_[i];
+        if (i == sstAt_) strings_.write(out, textCells);
+        // Appended XFs invalidate the checksum and the extensions of the
+        // template's XF list; both may be left out.
+        if (dropXfExtensions && (r.type == rt::XfCrc || r.type == rt::XfExt)) continue;
+        if (r.type == rt::BoundSheet) boundSheetAt[i] = out.size();
+        appendRecord(out, r.type, r.data);
+        if (i == lastFontAt_)
+            for (const std::string& font : formats_.newFontRecords()) appendRecord(out, rt::Font, font);
+        if (i == lastXfAt_)
+            for (const auto& xf : formats_.newXfRecords()) appendRecord(out, rt::Xf, std::string_view(xf.data(), xf.size()));
+    }
+    std::vector<uint32_t> newOffsets;
+    for (const Substream& sub : substreams_) {
+        newOffsets.push_back(static_cast<uint32_t>(out.size()));
+        if (sub.worksheet) sub.worksheet->write(out);
+        else
+            for (const BiffRecord& r : sub.records) appendRecord(out, r.type, r.data);
+    }
+    for (const SheetEntry& sheet : sheets_) setU32(out.data() + boundSheetAt[sheet.boundSheetRecord] + 4, newOffsets[sheet.substream]);
+    return out;
+}
+
+std::string WorkbookFile::toBytes() const {
+    CompoundFile copy = file_;
+    copy.findRootStream(u"Workbook")->data = workbookStream();
+    return copy.serialize();
+}
+
+void WorkbookFile::save(const std::string& path) const { writeFileAtomically(path, toBytes()); }
+
+}  // namespace speclore::xls

@@ -1,0 +1,432 @@
+#include "xls/Worksheet.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "xls/ByteIo.h"
+#include "xls/XlsError.h"
+
+namespace speclore::xls {
+
+namespace {
+
+constexpr uint32_t kRowHasXf = 0x80;         // fGhostDirty: the row's XF applies
+constexpr uint32_t kRowCustomHeight = 0x40;  // fUnsynced
+constexpr uint32_t kRowAlwaysSet = 0x100;
+constexpr int32_t kRkMin = -536870912;
+constexpr int32_t kRkMax = 536870911;
+constexpr uint16_t kRowsPerBlock = 32;
+constexpr uint16_t kDefaultXf = 15;  // the default cell XF
+
+bool isCellRecord(uint16_t type) {
+    switch (type) {
+    case rt::Blank: case rt::BoolErr: case rt::Formula: case rt::Label: case rt::LabelSst: case rt::MulBlank:
+    case rt::MulRk: case rt::Number: case rt::Rk: case rt::RString: case rt::Row: case rt::DbCell:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Records that belong to the cell record before them.
+bool isAttachedRecord(uint16_t type) {
+    return type == rt::String || type == rt::ShrFmla || type == rt::Array || type == rt::Table ||
+           type == rt::Continue;
+}
+
+void requireLength(const BiffRecord& r, size_t n) {
+    if (r.data.size() < n) throwUnreadable("セルのレコードが短すぎます");
+}
+
+uint16_t checkedColumn(uint32_t column) {
+    if (column >= kMaxColumns) throwUnreadable("セルの列番号が範囲外です");
+    return static_cast<uint16_t>(column);
+}
+
+}  // namespace
+
+Worksheet::Worksheet(std::vector<BiffRecord> records) {
+    columnXf_.fill(kDefaultXf);
+    records_.reserve(records.size());
+    int depth = 0;
+    bool lastWasRawCell = false;
+    bool tableFound = false;
+    for (auto& record : records) {
+        if (record.type == rt::Bof) ++depth;
+        bool top = depth == 1 && record.type != rt::Bof;
+        if (record.type == rt::Eof) --depth;
+        if (top && isCellRecord(record.type)) {
+            if (!tableFound) tableAt_ = records_.size();
+            tableFound = true;
+            takeCellRecord(record, lastWasRawCell);
+            continue;
+        }
+        if (top && lastWasRawCell && isAttachedRecord(record.type)) {
+            RawCell& raw = raws_.back();
+            appendRecord(raw.attached, record.type, record.data);
+            continue;
+        }
+        lastWasRawCell = false;
+        if (top) {
+            switch (record.type) {
+            case rt::Index: indexRecord_ = records_.size(); break;
+            case rt::Dimensions: dimensionsRecord_ = records_.size(); break;
+            case rt::DefColWidth: defColWidthRecord_ = records_.size(); break;
+            case rt::ColInfo:
+                if (record.data.size() >= 8) {
+                    uint16_t first = getU16(record.data.data()), last = getU16(record.data.data() + 2);
+                    uint16_t xf = getU16(record.data.data() + 6);
+                    for (uint32_t c = first; c <= last && c < kMaxColumns; ++c) columnXf_[c] = xf;
+                }
+                break;
+            case rt::DefaultRowHeight:
+                if (record.data.size() >= 4) {
+                    defaultHeightCustom_ = (getU16(record.data.data()) & 1) != 0;
+                    defaultRowHeight_ = getU16(record.data.data() + 2);
+                }
+                break;
+            default: break;
+            }
+        }
+        records_.push_back(std::move(record));
+    }
+    if (!tableFound) {
+        // New cells go right after DIMENSIONS; a sheet without one gets one
+        // before its window settings or its EOF.
+        if (dimensionsRecord_ != SIZE_MAX) {
+            tableAt_ = dimensionsRecord_ + 1;
+        } else {
+            tableAt_ = records_.size() - 1;
+            for (size_t i = 1; i < records_.size(); ++i)
+                if (records_[i].type == 0x023E || records_[i].type == rt::Eof) {
+                    tableAt_ = i;
+                    break;
+                }
+        }
+    }
+    if (dimensionsRecord_ == SIZE_MAX) {
+        records_.insert(records_.begin() + static_cast<long>(tableAt_), BiffRecord{rt::Dimensions, {}});
+        if (indexRecord_ != SIZE_MAX && indexRecord_ >= tableAt_) ++indexRecord_;
+        if (defColWidthRecord_ != SIZE_MAX && defColWidthRecord_ >= tableAt_) ++defColWidthRecord_;
+        dimensionsRecord_ = tableAt_++;
+    }
+}
+
+void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {
+    lastWasRawCell = false;
+    const char* d = r.data.data();
+    switch (r.type) {
+    case rt::DbCell:
+        return;  // rebuilt on writing
+    case rt::Row: {
+        requireLength(r, 16);
+        Row& row = rowFor(getU16(d));
+        row.hasRecord = true;
+        std::memcpy(row.record.data(), d, 16);
+        return;
+    }
+    case rt::MulRk:
+    case rt::MulBlank: {
+        size_t unit = r.type == rt::MulRk ? 6 : 2;
+        requireLength(r, 6);
+        if ((r.data.size() - 6) % unit != 0) throwUnreadable("MULRK/MULBLANK の長さが不正です");
+        uint16_t rowNumber = getU16(d), first = getU16(d + 2);
+        size_t count = (r.data.size() - 6) / unit;
+        for (size_t i = 0; i < count; ++i) {
+            const char* p = d + 4 + i * unit;
+            Cell cell{checkedColumn(first + static_cast<uint32_t>(i)), getU16(p), Kind::Blank, 0};
+            if (r.type == rt::MulRk) {
+                cell.kind = Kind::Rk;
+                cell.payload = getU32(p + 2);
+            }
+            putCell(rowNumber, cell);
+        }
+        return;
+    }
+    default: break;
+    }
+    requireLength(r, 6);
+    Cell cell{checkedColumn(getU16(d + 2)), getU16(d + 4), Kind::Raw, 0};
+    switch (r.type) {
+    case rt::Blank: cell.kind = Kind::Blank; break;
+    case rt::Rk:
+        requireLength(r, 10);
+        cell.kind = Kind::Rk;
+        cell.payload = getU32(d + 6);
+        break;
+    case rt::Number:
+        requireLength(r, 14);
+        cell.kind = Kind::Number;
+        cell.payload = getU32(d + 6) | (static_cast<uint64_t>(getU32(d + 10)) << 32);
+        break;
+    case rt::LabelSst:
+        requireLength(r, 10);
+        cell.kind = Kind::SharedString;
+        cell.payload = getU32(d + 6);
+        break;
+    default:
+        cell.payload = raws_.size();
+        raws_.push_back({r.type, r.data.substr(6), {}});
+        lastWasRawCell = true;
+        break;
+    }
+    putCell(getU16(d), cell);
+}
+
+Worksheet::Row& Worksheet::rowFor(uint16_t row) {
+    if (row >= rows_.size()) rows_.resize(row + 1u);
+    return rows_[row];
+}
+
+void Worksheet::putCell(uint16_t rowNumber, Cell cell) {
+    auto& cells = rowFor(rowNumber).cells;
+    if (cells.empty() || cells.back().column < cell.column) {
+        cells.push_back(cell);
+        return;
+    }
+    auto at = std::lower_bound(cells.begin(), cells.end(), cell.column,
+                               [](const Cell& c, uint16_t column) { return c.column < column; });
+    if (at != cells.end() && at->column == cell.column) *at = cell;  // a later record wins
+    else cells.insert(at, cell);
+}
+
+Worksheet::Cell* Worksheet::find(CellAddress address) {
+    if (address.row >= rows_.size()) return nullptr;
+    auto& cells = rows_[address.row].cells;
+    auto at = std::lower_bound(cells.begin(), cells.end(), address.column,
+                               [](const Cell& c, uint16_t column) { return c.column < column; });
+    return at != cells.end() && at->column == address.column ? &*at : nullptr;
+}
+
+Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
+    if (Cell* existing = find(address)) return *existing;
+    putCell(address.row, Cell{address.column, cellXf(address), Kind::Blank, 0});
+    return *find(address);
+}
+
+uint16_t Worksheet::cellXf(CellAddress address) const {
+    if (address.row < rows_.size()) {
+        const Row& row = rows_[address.row];
+        auto at = std::lower_bound(row.cells.begin(), row.cells.end(), address.column,
+                                   [](const Cell& c, uint16_t column) { return c.column < column; });
+        if (at != row.cells.end() && at->column == address.column) return at->xf;
+        if (row.hasRecord) {
+            uint32_t flags = getU32(row.record.data() + 12);
+            if (flags & kRowHasXf) return static_cast<uint16_t>((flags >> 16) & 0x0FFF);
+        }
+    }
+    return columnXf_[address.column];
+}
+
+void Worksheet::setSharedString(CellAddress address, uint32_t sstIndex) {
+    Cell& cell = findOrCreate(address);
+    cell.kind = Kind::SharedString;
+    cell.payload = sstIndex;
+}
+
+void Worksheet::setNumber(CellAddress address, int32_t number) {
+    Cell& cell = findOrCreate(address);
+    if (number >= kRkMin && number <= kRkMax) {
+        cell.kind = Kind::Rk;
+        cell.payload = (static_cast<uint32_t>(number) << 2) | 2u;
+    } else {
+        double value = number;
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        cell.kind = Kind::Number;
+        cell.payload = bits;
+    }
+}
+
+void Worksheet::clearValue(CellAddress address) {
+    Cell* cell = find(address);
+    if (!cell) return;
+    cell->kind = Kind::Blank;
+    uint16_t xf = cell->xf;
+    // A cell with the format it would show anyway needs no record at all.
+    auto& cells = rows_[address.row].cells;
+    size_t position = static_cast<size_t>(cell - cells.data());
+    cells.erase(cells.begin() + static_cast<long>(position));
+    if (cellXf(address) != xf) putCell(address.row, Cell{address.column, xf, Kind::Blank, 0});
+}
+
+void Worksheet::setXf(CellAddress address, uint16_t xf) {
+    if (!find(address) && cellXf(address) == xf) return;
+    findOrCreate(address).xf = xf;
+}
+
+uint32_t Worksheet::sharedStringCells() const {
+    uint32_t count = 0;
+    for (const Row& row : rows_)
+        for (const Cell& cell : row.cells) count += cell.kind == Kind::SharedString;
+    return count;
+}
+
+std::string Worksheet::dimensions(const std::string& original) const {
+    uint32_t rowFirst = UINT32_MAX, rowEnd = 0, colFirst = UINT32_MAX, colEnd = 0;
+    if (original.size() >= 14) {
+        uint32_t r1 = getU32(original.data()), r2 = getU32(original.data() + 4);
+        uint32_t c1 = getU16(original.data() + 8), c2 = getU16(original.data() + 10);
+        if (r2 > r1 && c2 > c1) {
+            rowFirst = r1, rowEnd = r2, colFirst = c1, colEnd = c2;
+        }
+    }
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const auto& cells = rows_[r].cells;
+        if (cells.empty()) continue;
+        rowFirst = std::min<uint32_t>(rowFirst, static_cast<uint32_t>(r));
+        rowEnd = std::max<uint32_t>(rowEnd, static_cast<uint32_t>(r) + 1);
+        colFirst = std::min<uint32_t>(colFirst, cells.front().column);
+        colEnd = std::max<uint32_t>(colEnd, cells.back().column + 1u);
+    }
+    std::string data;
+    bool empty = rowEnd == 0;
+    putU32(data, empty ? 0 : rowFirst);
+    putU32(data, empty ? 0 : rowEnd);
+    putU16(data, static_cast<uint16_t>(empty ? 0 : colFirst));
+    putU16(data, static_cast<uint16_t>(empty ? 0 : colEnd));
+    putU16(data, 0);
+    return data;
+}
+
+void Worksheet::writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const {
+    char data[16];
+    if (row.hasRecord) {
+        std::memcpy(data, row.record.data(), 16);
+    } else {
+        std::memset(data, 0, 16);
+        setU16(data + 6, defaultRowHeight_);
+        setU32(data + 12, (static_cast<uint32_t>(kDefaultXf) << 16) | kRowAlwaysSet |
+                              (defaultHeightCustom_ ? kRowCustomHeight : 0));
+    }
+    setU16(data, rowNumber);
+    if (!row.cells.empty()) {
+        uint16_t first = row.cells.front().column;
+        uint16_t end = static_cast<uint16_t>(row.cells.back().column + 1);
+        uint16_t oldFirst = getU16(data + 2), oldEnd = getU16(data + 4);
+        if (row.hasRecord && oldEnd > oldFirst) {
+            first = std::min(first, oldFirst);
+            end = std::max(end, oldEnd);
+        }
+        setU16(data + 2, first);
+        setU16(data + 4, end);
+    }
+    appendRecord(out, rt::Row, std::string_view(data, 16));
+}
+
+void Worksheet::writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const {
+    auto header = [&](uint16_t type, uint16_t length) {
+        putU16(out, type);
+        putU16(out, length);
+        putU16(out, rowNumber);
+        putU16(out, cell.column);
+        putU16(out, cell.xf);
+    };
+    switch (cell.kind) {
+    case Kind::Blank: header(rt::Blank, 6); break;
+    case Kind::Rk:
+        header(rt::Rk, 10);
+        putU32(out, static_cast<uint32_t>(cell.payload));
+        break;
+    case Kind::Number:
+        header(rt::Number, 14);
+        putU32(out, static_cast<uint32_t>(cell.payload));
+        putU32(out, static_cast<uint32_t>(cell.payload >> 32));
+        break;
+    case Kind::SharedString:
+        header(rt::LabelSst, 10);
+        putU32(out, static_cast<uint32_t>(cell.payload));
+        break;
+    case Kind::Raw: {
+        const RawCell& raw = raws_[cell.payload];
+        header(raw.type, static_cast<uint16_t>(6 + raw.tail.size()));
+        out.append(raw.tail);
+        out.append(raw.attached);
+        break;
+    }
+    }
+}
+
+// Rows in blocks of 32 row numbers: the block's ROW records, its cells row
+// by row, then (when the sheet keeps an INDEX) a DBCELL pointing back.
+void Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const {
+    std::vector<uint32_t> cellStarts;
+    for (size_t blockStart = 0; blockStart < rows_.size(); blockStart += kRowsPerBlock) {
+        size_t blockEnd = std::min(rows_.size(), blockStart + kRowsPerBlock);
+        size_t firstRowRecord = out.size();
+        size_t rowCount = 0;
+        for (size_t r = blockStart; r < blockEnd; ++r) {
+            const Row& row = rows_[r];
+            if (!row.hasRecord && row.cells.empty()) continue;
+            writeRowRecord(out, static_cast<uint16_t>(r), row);
+            ++rowCount;
+        }
+        if (rowCount == 0) continue;
+        cellStarts.clear();
+        for (size_t r = blockStart; r < blockEnd; ++r) {
+            const Row& row = rows_[r];
+            if (!row.hasRecord && row.cells.empty()) continue;
+            cellStarts.push_back(row.cells.empty() ? UINT32_MAX : static_cast<uint32_t>(out.size()));
+            for (const Cell& cell : row.cells) writeCell(out, static_cast<uint16_t>(r), cell);
+        }
+        if (!withDbCells) continue;
+        std::string data;
+        auto position = static_cast<uint32_t>(out.size());
+        putU32(data, static_cast<uint32_t>(position - firstRowRecord));
+        // The first row's cells are counted from the end of the first ROW
+        // record, each later row's from the previous row's first cell.
+        uint32_t anchor = static_cast<uint32_t>(firstRowRecord + 20);
+        for (uint32_t start : cellStarts) {
+            if (start == UINT32_MAX) {
+                putU16(data, 0);
+                continue;
+            }
+            putU16(data, static_cast<uint16_t>(start - anchor));
+            anchor = start;
+        }
+        dbCells.push_back(position);
+        appendRecord(out, rt::DbCell, data);
+    }
+}
+
+void Worksheet::write(std::string& out) const {
+    size_t indexAt = SIZE_MAX, defColWidthAt = 0;
+    std::vector<uint32_t> dbCells;
+    for (size_t i = 0; i <= records_.size(); ++i) {
+        if (i == tableAt_) writeCellTable(out, dbCells, indexRecord_ != SIZE_MAX);
+        if (i == records_.size()) break;
+        const BiffRecord& r = records_[i];
+        if (i == indexRecord_) {
+            indexAt = out.size();
+            size_t blocks = 0;
+            for (size_t b = 0; b < rows_.size(); b += kRowsPerBlock)
+                for (size_t r2 = b; r2 < std::min(rows_.size(), b + kRowsPerBlock); ++r2)
+                    if (rows_[r2].hasRecord || !rows_[r2].cells.empty()) {
+                        ++blocks;
+                        break;
+                    }
+            appendRecord(out, rt::Index, std::string(16 + 4 * blocks, '\0'));
+            continue;
+        }
+        if (i == dimensionsRecord_) {
+            appendRecord(out, rt::Dimensions, dimensions(r.data));
+            continue;
+        }
+        if (i == defColWidthRecord_) defColWidthAt = out.size();
+        appendRecord(out, r.type, r.data);
+    }
+    if (indexAt == SIZE_MAX) return;
+    char* index = out.data() + indexAt + 4;
+    uint32_t rowFirst = 0, rowEnd = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        if (!rows_[r].hasRecord && rows_[r].cells.empty()) continue;
+        if (rowEnd == 0) rowFirst = static_cast<uint32_t>(r);
+        rowEnd = static_cast<uint32_t>(r) + 1;
+    }
+    setU32(index + 4, rowFirst);
+    setU32(index + 8, rowEnd);
+    setU32(index + 12, static_cast<uint32_t>(defColWidthAt));
+    for (size_t b = 0; b < dbCells.size(); ++b) setU32(index + 16 + 4 * b, dbCells[b]);
+}
+
+}  // namespace speclore::xls

@@ -1,0 +1,82 @@
+// One worksheet substream: its records kept in order, with the cell table
+// (ROW records and cell records) taken out into rows of cells so that
+// cells can be written and formatted; written back in Excel's layout of
+// 32-row blocks, with DIMENSIONS, INDEX and DBCELL recomputed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "xls/BiffRecord.h"
+#include "xls/CellAddress.h"
+
+namespace speclore::xls {
+
+class Worksheet {
+public:
+    // `records` run from the substream's BOF to its EOF.
+    explicit Worksheet(std::vector<BiffRecord> records);
+
+    // The XF a cell shows: its record's, else the row's or column's default.
+    uint16_t cellXf(CellAddress cell) const;
+
+    // Values keep the cell's XF.
+    void setSharedString(CellAddress cell, uint32_t sstIndex);
+    void setNumber(CellAddress cell, int32_t number);
+    // Leaves the cell without value; its format stays.
+    void clearValue(CellAddress cell);
+    // Gives the cell another XF, keeping its value (a BLANK if it has none).
+    void setXf(CellAddress cell, uint16_t xf);
+
+    // Text cells (LABELSST) on the sheet: the SST's reference count.
+    uint32_t sharedStringCells() const;
+
+    void write(std::string& out) const;
+
+private:
+    enum class Kind : uint8_t { Blank, Rk, Number, SharedString, Raw };
+    struct Cell {
+        uint16_t column;
+        uint16_t xf;
+        Kind kind;
+        uint64_t payload;  // RK value, double bits, SST index or index in raws_
+    };
+    // A cell record kept as read (formulas, inline strings, booleans): the
+    // data after the cell header and the records that belong to it.
+    struct RawCell {
+        uint16_t type;
+        std::string tail;
+        std::string attached;
+    };
+    struct Row {
+        bool hasRecord = false;
+        std::array<char, 16> record{};
+        std::vector<Cell> cells;  // ordered by column
+    };
+
+    std::vector<BiffRecord> records_;  // everything but the cell table
+    size_t tableAt_ = 0;               // the cell table goes before this record
+    size_t indexRecord_ = SIZE_MAX;
+    size_t dimensionsRecord_ = SIZE_MAX;
+    size_t defColWidthRecord_ = SIZE_MAX;
+    std::vector<Row> rows_;
+    std::vector<RawCell> raws_;
+    std::array<uint16_t, kMaxColumns> columnXf_{};
+    uint16_t defaultRowHeight_ = 255;
+    bool defaultHeightCustom_ = false;
+
+    void takeCellRecord(const BiffRecord& record, bool& lastWasRawCell);
+    void putCell(uint16_t row, Cell cell);
+    Row& rowFor(uint16_t row);
+    Cell* find(CellAddress cell);
+    Cell& findOrCreate(CellAddress cell);
+
+    void writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const;
+    void writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const;
+    void writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const;
+    std::string dimensions(const std::string& original) const;
+};
+
+}  // namespace speclore::xls

@@ -1,0 +1,74 @@
+#include "xls/XlsApplication.h"
+
+#include "xls/CellAddress.h"
+#include "xls/Utf16.h"
+#include "xls/XlsError.h"
+#include "xls/XlsRange.h"
+
+namespace speclore::xls {
+
+namespace {
+
+// The most characters a cell holds.
+constexpr size_t kMaxCellText = 32767;
+
+}  // namespace
+
+void XlsWorksheet::SetValue(std::string_view address, std::string_view text) {
+    CellAddress cell = parseCellAddress(address);
+    std::u16string value = utf8ToUtf16(text);
+    if (value.empty()) {
+        sheet_.clearValue(cell);
+        return;
+    }
+    if (value.size() > kMaxCellText)
+        throwInvalidArgument("セル " + formatCellAddress(cell) + " の文字列が 32767 文字を超えています");
+    sheet_.setSharedString(cell, workbook_.strings().intern(value));
+}
+
+void XlsWorksheet::SetValue(std::string_view address, int32_t number) {
+    sheet_.setNumber(parseCellAddress(address), number);
+}
+
+std::unique_ptr<catalog::XlRange> XlsWorksheet::Range(std::string_view first, std::string_view last) {
+    return std::make_unique<XlsRange>(sheet_, workbook_.formats(), parseCellAddress(first), parseCellAddress(last));
+}
+
+XlsWorkbook::XlsWorkbook(WorkbookFile workbook, std::string path)
+    : workbook_(std::move(workbook)), path_(std::move(path)) {}
+
+XlsWorkbook::~XlsWorkbook() = default;
+
+WorkbookFile& XlsWorkbook::open() {
+    if (!workbook_) throwInvalidArgument("ブックは既に閉じられています");
+    return *workbook_;
+}
+
+catalog::XlWorksheet& XlsWorkbook::Sheets(int index) {
+    WorkbookFile& workbook = open();
+    Worksheet& sheet = workbook.worksheet(index);
+    for (auto& existing : sheets_)
+        if (existing && &existing->sheet() == &sheet) return *existing;
+    sheets_.push_back(std::make_unique<XlsWorksheet>(workbook, sheet));
+    return *sheets_.back();
+}
+
+void XlsWorkbook::Close(bool saveChanges) {
+    WorkbookFile& workbook = open();
+    if (saveChanges) workbook.save(path_);
+    sheets_.clear();
+    workbook_.reset();
+}
+
+std::unique_ptr<catalog::XlWorkbook> XlsApplication::OpenWorkbook(const std::string& fileName) {
+    if (quit_) throwInvalidArgument("アプリケーションは既に終了しています");
+    return std::make_unique<XlsWorkbook>(WorkbookFile::open(fileName), fileName);
+}
+
+void XlsApplication::Quit() { quit_ = true; }
+
+std::unique_ptr<catalog::XlApplication> XlsApplicationFactory::CreateApplication() {
+    return std::make_unique<XlsApplication>();
+}
+
+}  // namespace speclore::xls

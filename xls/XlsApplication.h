@@ -1,0 +1,60 @@
+// The spreadsheet application of the catalog run, made of this engine:
+// workbooks are .xls files edited in memory and written back on Close(true).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalog/Spreadsheet.h"
+#include "xls/WorkbookFile.h"
+
+namespace speclore::xls {
+
+class XlsWorksheet : public catalog::XlWorksheet {
+public:
+    XlsWorksheet(WorkbookFile& workbook, Worksheet& sheet) : workbook_(workbook), sheet_(sheet) {}
+    void SetValue(std::string_view address, std::string_view text) override;
+    void SetValue(std::string_view address, int32_t number) override;
+    std::unique_ptr<catalog::XlRange> Range(std::string_view first, std::string_view last) override;
+
+    const Worksheet& sheet() const { return sheet_; }
+
+private:
+    WorkbookFile& workbook_;
+    Worksheet& sheet_;
+};
+
+class XlsWorkbook : public catalog::XlWorkbook {
+public:
+    XlsWorkbook(WorkbookFile workbook, std::string path);
+    ~XlsWorkbook() override;
+    catalog::XlWorksheet& Sheets(int index) override;
+    // Close(true) writes the file it was opened from; if that fails the
+    // workbook stays open, so that it can still be closed without saving.
+    void Close(bool saveChanges) override;
+
+private:
+    std::optional<WorkbookFile> workbook_;
+    std::string path_;
+    std::vector<std::unique_ptr<XlsWorksheet>> sheets_;
+
+    WorkbookFile& open();
+};
+
+class XlsApplication : public catalog::XlApplication {
+public:
+    std::unique_ptr<catalog::XlWorkbook> OpenWorkbook(const std::string& fileName) override;
+    void Quit() override;
+
+private:
+    bool quit_ = false;
+};
+
+class XlsApplicationFactory : public catalog::XlApplicationFactory {
+public:
+    std::unique_ptr<catalog::XlApplication> CreateApplication() override;
+};
+
+}  // namespace speclore::xls
