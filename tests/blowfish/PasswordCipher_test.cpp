@@ -17,6 +17,9 @@ namespace {
 class PasswordCipher : public ::testing::Test {
 protected:
     void SetUp() override { appGlobals().programFolder = SPECLORE_PROGRAM_DIR; }
+    // With the library in place nothing is ever reported, not even inputs
+    // over the limits.
+    void TearDown() override { EXPECT_TRUE(boxes.boxes.empty()); }
     RecordingMessageBox boxes;
 };
 
@@ -54,13 +57,11 @@ TEST_F(PasswordCipher, StoresAndRestoresJapanesePasswordsAsCodePage932) {
     EXPECT_EQ(stored, "FEN6A1JGV9RIU7O6J89VFVI4S6");
     EXPECT_EQ(BFDecode(kPasswordKey, stored), password);
     EXPECT_EQ(BFDecode(kPasswordKey, BFEncode(kPasswordKey, "db-pass 01")), "db-pass 01");
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(PasswordCipher, EmptyValuesStayEmpty) {
     EXPECT_EQ(BFEncode(kPasswordKey, ""), "");
     EXPECT_EQ(BFDecode(kPasswordKey, ""), "");
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(PasswordCipher, LimitsCountCodePage932BytesAndFailQuietly) {
@@ -69,13 +70,11 @@ TEST_F(PasswordCipher, LimitsCountCodePage932BytesAndFailQuietly) {
     EXPECT_EQ(BFDecode(kPasswordKey, BFEncode(kPasswordKey, longest)), longest);
     EXPECT_EQ(BFEncode(kPasswordKey, longest + "a"), "");
     EXPECT_EQ(BFDecode(kPasswordKey, std::string(833, '0')), "");
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(PasswordCipher, LowerCasedStoredValueNoLongerDecodes) {
     EXPECT_NE(BFDecode(kPasswordKey, "qu4j7jpmlc4g2"), "password");
     EXPECT_EQ(BFDecode(kPasswordKey, "QU4J7JPMLC4G2"), "password");
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST(PasswordCipherDeathTest, MissingLibraryShowsOneBoxPerCall) {
