@@ -14,6 +14,21 @@ PACKAGES="
   libreoffice-calc-nogui
   xvfb xauth fonts-ipafont-gothic
 "
+missing=""
+for package in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $package"
+  fi
+done
+if [ -z "$missing" ]; then
+  echo "all Debian packages needed are installed"
+  exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing Debian packages:$missing" >&2
+  echo "run this as root (or install them with apt-get) and try again" >&2
+  exit 1
+fi
 apt-get update
 # shellcheck disable=SC2086
-apt-get install -y --no-install-recommends $PACKAGES
+apt-get install -y --no-install-recommends $missing
