@@ -62,11 +62,15 @@ inline constexpr int32_t DbInvalidPath = 3044;
 inline constexpr int32_t DbFileInUse = 3045;
 inline constexpr int32_t DbCannotOpen = 3049;
 inline constexpr int32_t DbLockedOrNoPermission = 3051;
+inline constexpr int32_t DbTooFewParameters = 3061;
+inline constexpr int32_t DbInputTableNotFound = 3078;
+inline constexpr int32_t DbAmbiguousField = 3079;
 inline constexpr int32_t DbNoReadPermission = 3112;
 inline constexpr int32_t DbAccountsUnreadable = 3173;
 inline constexpr int32_t DbItemNotFound = 3265;
 inline constexpr int32_t DbPropertyNotFound = 3270;
 inline constexpr int32_t DbUnrecognizedFormat = 3343;
+inline constexpr int32_t DbObjectInvalid = 3420;
 inline constexpr int32_t DbSyntaxError = 3000;
 }  // namespace err
 

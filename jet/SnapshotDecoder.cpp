@@ -1,4 +1,3 @@
-#include <cstring>
 
 #include "jet/Snapshot.h"
 #include "jet/SnapshotEncoding.h"

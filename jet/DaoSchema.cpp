@@ -1,0 +1,146 @@
+#include "jet/DaoSchema.h"
+
+#include <algorithm>
+
+#include "jet/TextCase.h"
+
+namespace speclore::jet {
+
+namespace {
+
+using namespace speclore::catalog;
+
+// Jet column type codes.
+constexpr uint8_t kJetBoolean = 0x01;
+constexpr uint8_t kJetText = 0x0A;
+constexpr uint8_t kJetOle = 0x0B;
+constexpr uint8_t kJetMemo = 0x0C;
+constexpr uint8_t kJetNumeric = 0x10;
+constexpr uint8_t kJetBigInt = 0x13;
+constexpr uint8_t kJetDateTimeExtended = 0x14;
+
+// Column flags.
+constexpr uint8_t kFixedLength = 0x01;
+constexpr uint8_t kLongAutoNumber = 0x04;
+constexpr uint8_t kGuidAutoNumber = 0x40;
+constexpr uint8_t kHyperlink = 0x80;
+
+// MSysObjects.Flags bits.
+constexpr uint32_t kSystemFlags = 0x80000002u;
+constexpr uint32_t kAccessHidden = 0x8u;
+constexpr uint32_t kSavesOdbcPassword = 0x20000u;
+
+constexpr int32_t dbAttachSavePWD = 0x20000;
+constexpr int32_t dbDateTimeExtended = 26;
+// What DAO reports as CollatingOrder where there is none.
+constexpr int32_t dbSortUndefined = -1;
+// LCIDs start above this; smaller stored values are no sort order (a
+// Decimal column keeps its precision and scale there).
+constexpr uint16_t kLowestSortOrder = dbSortNeutral;
+
+int16_t daoType(uint8_t jetType) {
+    switch (jetType) {
+        case kJetNumeric: return dbDecimal;
+        case kJetBigInt: return dbBigInt;
+        case kJetDateTimeExtended: return dbDateTimeExtended;
+        // 1 to 12 and 15 (GUID) have DAO's numbers already.
+        default: return jetType;
+    }
+}
+
+int32_t daoSize(const RawColumn& column, SnapshotFormat format) {
+    switch (column.jetType) {
+        case kJetBoolean: return 1;
+        // Jet 4 and ACE store text as UCS-2; DAO counts characters.
+        case kJetText: return format == SnapshotFormat::Jet3 ? column.length : column.length / 2;
+        case kJetMemo:
+        case kJetOle: return 0;
+        // DAO gives a Decimal's value size, not the 17 bytes stored.
+        case kJetNumeric: return 16;
+        default: return column.length;
+    }
+}
+
+int32_t daoFieldAttributes(const RawColumn& column) {
+    int32_t attributes = (column.flags & kFixedLength) ? dbFixedField : dbVariableField;
+    if (column.flags & kLongAutoNumber) attributes |= dbAutoIncrField;
+    if (column.jetType == kJetMemo && (column.flags & kHyperlink)) attributes |= dbHyperlinkField;
+    return attributes;
+}
+
+int32_t daoCollatingOrder(const RawColumn& column, uint16_t databaseSortOrder) {
+    // The sheet tells a GUID AutoNumber from a plain GUID by a value below
+    // dbSortNeutral; nothing stored marks it but the column flag.
+    if (column.flags & kGuidAutoNumber) return dbSortUndefined;
+    if (column.jetType != kJetNumeric && column.sortOrder >= kLowestSortOrder) return column.sortOrder;
+    return databaseSortOrder >= kLowestSortOrder ? databaseSortOrder : dbSortUndefined;
+}
+
+Index daoIndex(const RawIndex& raw, const RawTable& table) {
+    Index index;
+    index.name = raw.name;
+    index.primary = raw.indexType == 1;
+    index.foreign = raw.indexType == 2;
+    index.unique = (raw.flags & 0x01) != 0;
+    for (const RawIndexColumn& c : raw.columns) index.fields.push_back(table.columns[c.column].name);
+    return index;
+}
+
+}  // namespace
+
+int32_t daoTableAttributes(int32_t type, int32_t flags) {
+    const auto bits = static_cast<uint32_t>(flags);
+    int32_t attributes = 0;
+    if (type == kLinkedTable) {
+        attributes = dbAttachedTable;
+    } else if (type == kOdbcLinkedTable) {
+        attributes = dbAttachedODBC;
+        if (bits & kSavesOdbcPassword) attributes |= dbAttachSavePWD;
+    } else {
+        // Bits that have no DAO meaning of their own pass through, as DAO
+        // passes a local table's flags, so that only plain tables give 0.
+        attributes = static_cast<int32_t>(bits & ~(kSystemFlags | kAccessHidden));
+        if (bits & kSystemFlags) attributes |= dbSystemObject;
+    }
+    if (bits & kAccessHidden) attributes |= dbHiddenObject;
+    return attributes;
+}
+
+catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder) {
+    Field field;
+    field.name = column.name;
+    field.type = daoType(column.jetType);
+    field.size = daoSize(column, format);
+    field.attributes = daoFieldAttributes(column);
+    field.collatingOrder = daoCollatingOrder(column, databaseSortOrder);
+    field.description = column.description;
+    return field;
+}
+
+std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot) {
+    std::vector<TableDef> tables;
+    for (const CatalogObject& object : snapshot.objects) {
+        if (object.type != kLocalTable && object.type != kLinkedTable && object.type != kOdbcLinkedTable) {
+            continue;
+        }
+        TableDef table;
+        table.name = object.name;
+        table.attributes = daoTableAttributes(object.type, object.flags);
+        table.description = object.description;
+        if (object.table) {
+            for (const RawColumn& column : object.table->columns) {
+                table.fields.push_back(daoField(column, snapshot.format, snapshot.sortOrder));
+            }
+            for (const RawIndex& index : object.table->indexes) {
+                table.indexes.push_back(daoIndex(index, *object.table));
+            }
+        }
+        tables.push_back(std::move(table));
+    }
+    std::stable_sort(tables.begin(), tables.end(), [](const TableDef& a, const TableDef& b) {
+        return compareIgnoringCase(a.name, b.name) < 0;
+    });
+    return tables;
+}
+
+}  // namespace speclore::jet

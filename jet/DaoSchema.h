@@ -1,0 +1,29 @@
+// DAO's view of the catalog kept in a snapshot: the TableDefs collection
+// with each table's attribute word, fields and indexes, as DAO 3.6 reports
+// them for the same file.
+#pragma once
+
+#include <vector>
+
+#include "catalog/DatabaseEngine.h"
+#include "jet/Snapshot.h"
+
+namespace speclore::jet {
+
+// MSysObjects.Type of the rows that are table definitions.
+inline constexpr int32_t kLocalTable = 1;
+inline constexpr int32_t kOdbcLinkedTable = 4;
+inline constexpr int32_t kLinkedTable = 6;
+
+// TableDef.Attributes from an MSysObjects row's Type and Flags.
+int32_t daoTableAttributes(int32_t type, int32_t flags);
+
+// A field as DAO describes it. `databaseSortOrder` is the header's sort
+// order, which stands in where a column keeps none of its own.
+catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder);
+
+// Every Type 1, 4 and 6 row, ordered by name without regard to case as DAO
+// walks the catalog's name index. Linked tables have no fields here.
+std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot);
+
+}  // namespace speclore::jet

@@ -1,0 +1,34 @@
+// An open database: DAO's answers from the snapshot the reader took.
+// Nothing reads the file again, so the database is never written.
+#pragma once
+
+#include <vector>
+
+#include "catalog/DatabaseEngine.h"
+#include "jet/Snapshot.h"
+#include "jet/SqlExecution.h"
+
+namespace speclore::jet {
+
+class JetDatabase : public catalog::Database {
+public:
+    explicit JetDatabase(const Snapshot& snapshot);
+
+    const std::vector<catalog::TableDef>& TableDefs() const override;
+    // Finds the name without regard to case; raises 3265 when missing.
+    const catalog::TableDef& TableDefs(const std::string& name) const override;
+    // Runs the SELECT text over MSysObjects and MSysRelationships; only
+    // dbOpenSnapshot is offered (5 otherwise).
+    std::unique_ptr<catalog::Recordset> OpenRecordset(const std::string& sql, int type) override;
+    // Any use after Close raises 3420; closing again does nothing.
+    void Close() override;
+
+private:
+    void checkOpen() const;
+
+    std::vector<catalog::TableDef> tables_;
+    std::vector<RowTable> queryable_;
+    bool closed_ = false;
+};
+
+}  // namespace speclore::jet

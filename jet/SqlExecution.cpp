@@ -1,0 +1,288 @@
+#include "jet/SqlExecution.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+#include "app/AppError.h"
+#include "jet/TextCase.h"
+
+namespace speclore::jet::sql {
+
+namespace {
+
+// A row of the joined tables: one row number per table of the FROM clause.
+using JoinedRow = std::vector<uint32_t>;
+
+struct Slot {
+    size_t table = 0;
+    size_t column = 0;
+};
+
+// Where a column reference points, checked once before any row is read.
+class Scope {
+public:
+    explicit Scope(std::vector<const RowTable*> tables) : tables_(std::move(tables)) {}
+
+    const std::vector<const RowTable*>& tables() const { return tables_; }
+
+    Slot resolve(const ColumnRef& ref, size_t visibleTables) const {
+        std::optional<Slot> found;
+        for (size_t t = 0; t < visibleTables; ++t) {
+            const RowTable& table = *tables_[t];
+            if (!ref.table.empty() && !equalsIgnoringCase(ref.table, table.name)) continue;
+            for (size_t c = 0; c < table.columns.size(); ++c) {
+                if (!equalsIgnoringCase(ref.column, table.columns[c])) continue;
+                if (found) throw AppError(err::DbAmbiguousField);
+                found = Slot{t, c};
+            }
+        }
+        // Jet takes a name it cannot place for a parameter with no value.
+        if (!found) throw AppError(err::DbTooFewParameters);
+        return *found;
+    }
+
+    const CellValue& value(const JoinedRow& row, Slot slot) const {
+        return tables_[slot.table]->rows[row[slot.table]][slot.column];
+    }
+
+private:
+    std::vector<const RowTable*> tables_;
+};
+
+// Jet's ordering of values: Null first, numbers by value, text without
+// regard to case; a number and a text do not compare.
+int compareValues(const CellValue& a, const CellValue& b) {
+    if (a.index() == 0 || b.index() == 0) return static_cast<int>(a.index() != 0) - static_cast<int>(b.index() != 0);
+    if (auto* x = std::get_if<int64_t>(&a)) {
+        auto* y = std::get_if<int64_t>(&b);
+        if (!y) throw AppError(err::TypeMismatch);
+        return *x < *y ? -1 : *x > *y ? 1 : 0;
+    }
+    auto* y = std::get_if<std::string>(&b);
+    if (!y) throw AppError(err::TypeMismatch);
+    return compareIgnoringCase(std::get<std::string>(a), *y);
+}
+
+// A condition compiled against a scope: column references resolved.
+class Condition {
+public:
+    enum class Truth { False, True, Unknown };
+
+    Condition(const Expr& expr, const Scope& scope, size_t visibleTables) : expr_(expr) {
+        if (expr.kind == Expr::Kind::Column) slot_ = scope.resolve(expr.column, visibleTables);
+        if (expr.left) left_ = std::make_unique<Condition>(*expr.left, scope, visibleTables);
+        if (expr.right) right_ = std::make_unique<Condition>(*expr.right, scope, visibleTables);
+    }
+
+    Truth test(const Scope& scope, const JoinedRow& row) const {
+        switch (expr_.kind) {
+            case Expr::Kind::And: {
+                Truth l = left_->test(scope, row);
+                if (l == Truth::False) return l;
+                Truth r = right_->test(scope, row);
+                return r == Truth::True ? l : r;
+            }
+            case Expr::Kind::Or: {
+                Truth l = left_->test(scope, row);
+                if (l == Truth::True) return l;
+                Truth r = right_->test(scope, row);
+                return r == Truth::False ? l : r;
+            }
+            case Expr::Kind::Not: {
+                Truth t = left_->test(scope, row);
+                return t == Truth::Unknown ? t : t == Truth::True ? Truth::False : Truth::True;
+            }
+            case Expr::Kind::IsNull: {
+                bool isNull = left_->value(scope, row).index() == 0;
+                return isNull != (expr_.op == "NOT") ? Truth::True : Truth::False;
+            }
+            case Expr::Kind::Compare: return compare(left_->value(scope, row), right_->value(scope, row));
+            default: {
+                // A bare value as a condition: Jet takes non-zero as true.
+                const CellValue& v = value(scope, row);
+                if (v.index() == 0) return Truth::Unknown;
+                auto* i = std::get_if<int64_t>(&v);
+                if (!i) throw AppError(err::TypeMismatch);
+                return *i != 0 ? Truth::True : Truth::False;
+            }
+        }
+    }
+
+    const CellValue& value(const Scope& scope, const JoinedRow& row) const {
+        if (expr_.kind == Expr::Kind::Column) return scope.value(row, slot_);
+        if (expr_.kind == Expr::Kind::Literal) return expr_.literal;
+        // A comparison used as a value (parenthesised) stands for -1 or 0.
+        static const CellValue trueValue{int64_t{-1}}, falseValue{int64_t{0}}, unknown{};
+        Truth t = test(scope, row);
+        return t == Truth::True ? trueValue : t == Truth::False ? falseValue : unknown;
+    }
+
+    // The two slots of `a.x = b.y` when this is one, for a hash join.
+    std::optional<std::pair<Slot, Slot>> equalityOfColumns() const {
+        if (expr_.kind != Expr::Kind::Compare || expr_.op != "=" || expr_.left->kind != Expr::Kind::Column ||
+            expr_.right->kind != Expr::Kind::Column) {
+            return std::nullopt;
+        }
+        return std::make_pair(left_->slot_, right_->slot_);
+    }
+
+private:
+    Truth compare(const CellValue& a, const CellValue& b) const {
+        if (a.index() == 0 || b.index() == 0) return Truth::Unknown;
+        int c = compareValues(a, b);
+        const std::string& op = expr_.op;
+        bool result = op == "=" ? c == 0 : op == "<>" ? c != 0 : op == "<" ? c < 0 : op == "<=" ? c <= 0 : op == ">" ? c > 0 : c >= 0;
+        return result ? Truth::True : Truth::False;
+    }
+
+    const Expr& expr_;
+    Slot slot_;
+    std::unique_ptr<Condition> left_, right_;
+};
+
+// A key under which equal values (to Jet) meet; none for Null.
+std::optional<std::u32string> joinKey(const CellValue& v) {
+    if (auto* i = std::get_if<int64_t>(&v)) {
+        std::string digits = std::to_string(*i);
+        return U"#" + std::u32string(digits.begin(), digits.end());
+    }
+    if (auto* s = std::get_if<std::string>(&v)) return U"$" + caseFoldKey(*s);
+    return std::nullopt;
+}
+
+const RowTable& findTable(const std::vector<RowTable>& tables, const std::string& name) {
+    for (const RowTable& table : tables) {
+        if (equalsIgnoringCase(table.name, name)) return table;
+    }
+    throw AppError(err::DbInputTableNotFound,
+                   "入力テーブルまたはクエリ '" + name + "' が見つかりません。存在していること、"
+                   "そしてその名前のスペルが正しいことを確認してください。");
+}
+
+// Adds `table` to the joined rows, keeping the order of the rows so far
+// and, within each, the stored order of the new table's rows.
+std::vector<JoinedRow> join(const std::vector<JoinedRow>& rows, const Scope& scope, size_t newTable,
+                            const Condition& on) {
+    const RowTable& table = *scope.tables()[newTable];
+    std::vector<JoinedRow> joined;
+    auto equality = on.equalityOfColumns();
+    if (equality && (equality->first.table == newTable) != (equality->second.table == newTable)) {
+        Slot inner = equality->first.table == newTable ? equality->first : equality->second;
+        Slot outer = equality->first.table == newTable ? equality->second : equality->first;
+        std::unordered_map<std::u32string, std::vector<uint32_t>> byKey;
+        for (uint32_t r = 0; r < table.rows.size(); ++r) {
+            if (auto key = joinKey(table.rows[r][inner.column])) byKey[*key].push_back(r);
+        }
+        for (const JoinedRow& row : rows) {
+            auto key = joinKey(scope.value(row, outer));
+            if (!key) continue;
+            auto found = byKey.find(*key);
+            if (found == byKey.end()) continue;
+            for (uint32_t r : found->second) {
+                JoinedRow next = row;
+                next[newTable] = r;
+                joined.push_back(std::move(next));
+            }
+        }
+        return joined;
+    }
+    for (const JoinedRow& row : rows) {
+        for (uint32_t r = 0; r < table.rows.size(); ++r) {
+            JoinedRow next = row;
+            next[newTable] = r;
+            if (on.test(scope, next) == Condition::Truth::True) joined.push_back(std::move(next));
+        }
+    }
+    return joined;
+}
+
+}  // namespace
+
+std::vector<RowTable> queryableTables(const Snapshot& snapshot) {
+    RowTable objects;
+    objects.name = "MSysObjects";
+    objects.columns = {"Name", "Type", "Flags"};
+    for (const CatalogObject& object : snapshot.objects) {
+        objects.rows.push_back({object.name, int64_t{object.type}, int64_t{object.flags}});
+    }
+    std::vector<RowTable> tables{std::move(objects)};
+    tables.insert(tables.end(), snapshot.rowTables.begin(), snapshot.rowTables.end());
+    return tables;
+}
+
+ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>& tables) {
+    std::vector<const RowTable*> sources{&findTable(tables, statement.from)};
+    for (const Join& join : statement.joins) sources.push_back(&findTable(tables, join.table));
+    const Scope scope(sources);
+    const size_t width = sources.size();
+
+    std::vector<JoinedRow> rows;
+    rows.reserve(sources[0]->rows.size());
+    for (uint32_t r = 0; r < sources[0]->rows.size(); ++r) {
+        JoinedRow row(width, 0);
+        row[0] = r;
+        rows.push_back(std::move(row));
+    }
+    for (size_t j = 0; j < statement.joins.size(); ++j) {
+        Condition on(*statement.joins[j].on, scope, j + 2);
+        rows = join(rows, scope, j + 1, on);
+    }
+    if (statement.where) {
+        Condition where(*statement.where, scope, width);
+        std::erase_if(rows, [&](const JoinedRow& row) { return where.test(scope, row) != Condition::Truth::True; });
+    }
+
+    std::vector<std::pair<Slot, bool>> keys;
+    for (const OrderKey& key : statement.orderBy) keys.emplace_back(scope.resolve(key.column, width), key.descending);
+    std::stable_sort(rows.begin(), rows.end(), [&](const JoinedRow& a, const JoinedRow& b) {
+        for (const auto& [slot, descending] : keys) {
+            int c = compareValues(scope.value(a, slot), scope.value(b, slot));
+            if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+
+    ResultSet result;
+    const bool counting = std::any_of(statement.items.begin(), statement.items.end(),
+                                      [](const SelectItem& i) { return i.kind == SelectItem::Kind::CountAll; });
+    if (counting) {
+        std::vector<CellValue> row;
+        for (const SelectItem& item : statement.items) {
+            if (item.kind != SelectItem::Kind::CountAll) throw AppError(err::DbSyntaxError);
+            // Jet names an unnamed expression Expr1000, Expr1001, ...
+            result.columns.push_back(item.alias.empty() ? "Expr" + std::to_string(1000 + result.columns.size())
+                                                        : item.alias);
+            row.emplace_back(static_cast<int64_t>(rows.size()));
+        }
+        result.rows.push_back(std::move(row));
+        return result;
+    }
+
+    std::vector<Slot> slots;
+    for (const SelectItem& item : statement.items) {
+        if (item.kind == SelectItem::Kind::AllColumns) {
+            for (size_t t = 0; t < width; ++t) {
+                for (size_t c = 0; c < sources[t]->columns.size(); ++c) {
+                    slots.push_back({t, c});
+                    result.columns.push_back(width > 1 ? sources[t]->name + "." + sources[t]->columns[c]
+                                                       : sources[t]->columns[c]);
+                }
+            }
+            continue;
+        }
+        Slot slot = scope.resolve(item.column, width);
+        slots.push_back(slot);
+        result.columns.push_back(item.alias.empty() ? sources[slot.table]->columns[slot.column] : item.alias);
+    }
+    result.rows.reserve(rows.size());
+    for (const JoinedRow& row : rows) {
+        std::vector<CellValue> values;
+        values.reserve(slots.size());
+        for (Slot slot : slots) values.push_back(scope.value(row, slot));
+        result.rows.push_back(std::move(values));
+    }
+    return result;
+}
+
+}  // namespace speclore::jet::sql
