@@ -93,13 +93,13 @@ TEST_F(BlowFishExports, StoredPasswordsUnderTheProgramKey) {
     EXPECT_EQ(decode("vemtal", "FEN6A1JGV9RIU7O6J89VFVI4S6").output, "\x83p\x83X\x83\x8F\x81[\x83h");
 }
 
-TEST_F(BlowFishExports, EmptyAndNullTexts) {
-    EXPECT_EQ(encode("vemtal", "").value, 1);
-    EXPECT_EQ(encode("vemtal", "").output, "");
-    EXPECT_EQ(encode("vemtal", nullptr).output, "");
-    EXPECT_EQ(decode("vemtal", "").value, 1);
-    EXPECT_EQ(decode("vemtal", nullptr).value, 1);
-    EXPECT_EQ(decode("vemtal", nullptr).output, "");
+TEST_F(BlowFishExports, EmptyAndNullTextsGiveEmptyResults) {
+    for (const char* text : {"", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(encode("vemtal", text).value, 1);
+        EXPECT_EQ(encode("vemtal", text).output, "");
+        EXPECT_EQ(decode("vemtal", text).value, 1);
+        EXPECT_EQ(decode("vemtal", text).output, "");
+    }
 }
 
 TEST_F(BlowFishExports, NullAndEmptyKeysAreTheOneCharacterDefaultKey) {
@@ -115,12 +115,7 @@ TEST_F(BlowFishExports, TextFormLengthFollowsThePaddedBlocks) {
     EXPECT_EQ(encode("k", "a").output.size(), 13u);
     EXPECT_EQ(encode("k", "12345678").output.size(), 13u);
     EXPECT_EQ(encode("k", "123456789").output.size(), 26u);
-    const std::string form = encode("k", patternText(512, 3)).output;
-    EXPECT_EQ(form.size(), 832u);
-    for (std::size_t k = 12; k < form.size(); k += 13) {
-        ASSERT_NE(std::string("02468ACEGIKMOQSU").find(form[k]), std::string::npos) << k;
-    }
-    EXPECT_EQ(encode("k", "abc").output, encode("k", "abc").output);
+    EXPECT_EQ(encode("k", patternText(512, 3)).output.size(), 832u);
 }
 
 TEST_F(BlowFishExports, LimitsOnKeyPlaintextAndTextForm) {
