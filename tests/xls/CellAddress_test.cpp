@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "app/AppError.h"
+#include "xls/CellAddress.h"
+
+namespace speclore::xls {
+namespace {
+
+TEST(CellAddress, ReadsEveryFormExcelAccepts) {
+    struct Case {
+        const char* text;
+        uint16_t row, column;
+    } cases[] = {
+        {"A1", 0, 0},         {"b7", 6, 1},          {"$C$3", 2, 2},     {"Z10", 9, 25},
+        {"AA1", 0, 26},       {"az2", 1, 51},        {"IV65536", 65535, 255}, {"$iv$1", 0, 255},
+        {"J4", 3, 9},
+    };
+    for (const Case& c : cases) {
+        CellAddress cell = parseCellAddress(c.text);
+        EXPECT_EQ(cell.row, c.row) << c.text;
+        EXPECT_EQ(cell.column, c.column) << c.text;
+        EXPECT_EQ(parseCellAddress(formatCellAddress(cell)).row, c.row);
+    }
+    EXPECT_EQ(formatCellAddress({65535, 255}), "IV65536");
+    EXPECT_EQ(formatCellAddress({4, 26}), "AA5");
+}
+
+TEST(CellAddress, AnythingOutsideTheSheetIsError1004) {
+    for (const char* text : {"IW1", "A65537", "A0", "", "A", "1", "1A", "AAA1", "A1B", "A-1", "A 1", "$$A1",
+                             "A100000", "ZZ1", "A1:B2"}) {
+        try {
+            parseCellAddress(text);
+            ADD_FAILURE() << "accepted '" << text << "'";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), err::ApplicationDefined) << text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace speclore::xls
