@@ -1,0 +1,55 @@
+// The fixture databases, the trimmed manifest that says what each holds,
+// and an engine that reads them through the reader in the program folder.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "app/AppError.h"
+#include "jet/JetEngine.h"
+
+namespace speclore::test {
+
+inline const std::filesystem::path kJetFixtures = SPECLORE_TEST_FIXTURES;
+
+inline std::string fixture(const std::string& file) { return (kJetFixtures / file).string(); }
+
+// The manifest entry of one fixture file.
+inline const nlohmann::json& manifestOf(const std::string& file) {
+    static const nlohmann::json manifest = [] {
+        std::ifstream in(kJetFixtures / "jet_manifest.json");
+        return nlohmann::json::parse(in);
+    }();
+    for (const auto& database : manifest["databases"]) {
+        if (database["file"] == file) return database;
+    }
+    throw std::runtime_error("no manifest entry for " + file);
+}
+
+// Opens a fixture as OpenMdbFile does with an empty workgroup box and no
+// workgroup file beside the program.
+inline std::unique_ptr<catalog::Database> openFixture(const std::string& file, const std::string& connect = "") {
+    jet::JetDbEngineFactory factory(SPECLORE_PROGRAM_DIR);
+    auto engine = factory.NewEngine();
+    engine->SetSystemDB("");
+    engine->SetDefaultUser("Admin");
+    engine->SetDefaultPassword("");
+    return engine->OpenDatabase(fixture(file), false, false, connect);
+}
+
+// The number of the AppError that `body` raises, 0 when it raises none.
+template <typename Body>
+int32_t errorNumberOf(Body&& body) {
+    try {
+        body();
+    } catch (const AppError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+}  // namespace speclore::test

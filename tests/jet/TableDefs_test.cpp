@@ -1,0 +1,185 @@
+// TableDefs of every fixture database against what the manifest says the
+// file holds, read back from it by another reader.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "jet/JetFixtures.h"
+
+namespace speclore::test {
+namespace {
+
+using namespace speclore::catalog;
+
+const char* const kFixtureFiles[] = {
+    "catalog_ja.mdb",     "catalog_ja_2003.mdb",    "catalog_ja.accdb",      "linked_source.mdb",
+    "empty_rel.mdb",      "rel_edge.mdb",           "password.mdb",          "password_ja.mdb",
+    "testV1997.mdb",      "indexTestV1997.mdb",     "indexTestV2000.mdb",    "queryTestV1997.mdb",
+    "testPromotionV2000.mdb", "linkerTestV2007.accdb",
+};
+
+std::unique_ptr<Database> openManifestFile(const nlohmann::json& manifest) {
+    const auto& password = manifest["password"];
+    return openFixture(manifest["file"], password.is_null() ? "" : ";pwd=" + password.get<std::string>());
+}
+
+int16_t expectedDaoType(int typeCode) {
+    switch (typeCode) {
+        case 16: return dbDecimal;
+        case 19: return dbBigInt;
+        default: return static_cast<int16_t>(typeCode);
+    }
+}
+
+void expectDescription(const std::optional<std::string>& actual, const nlohmann::json& expected,
+                       const std::function<const std::string&()>& property) {
+    if (expected.is_null()) {
+        EXPECT_FALSE(actual);
+        EXPECT_EQ(errorNumberOf(property), err::DbPropertyNotFound);
+    } else {
+        EXPECT_EQ(property(), expected.get<std::string>());
+    }
+}
+
+void expectFieldsAsManifest(const TableDef& table, const nlohmann::json& expected, bool jet3) {
+    ASSERT_EQ(table.fields.size(), expected.size()) << table.name;
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        const Field& field = table.fields[i];
+        const auto& want = expected[i];
+        SCOPED_TRACE(table.name + "." + field.name);
+        EXPECT_EQ(field.name, want["name"].get<std::string>());
+        const int typeCode = want["type_code"];
+        EXPECT_EQ(field.type, expectedDaoType(typeCode));
+        // DAO gives a Decimal's 16 value bytes; Jet 3 text counts bytes.
+        int32_t size = typeCode == 16 ? 16 : want["size"].get<int32_t>();
+        if (jet3 && typeCode == 10) size = want["stored_length"];
+        EXPECT_EQ(field.size, size);
+        int32_t attributes = want["fixed"] ? dbFixedField : dbVariableField;
+        if (want["autonumber"]) attributes |= dbAutoIncrField;
+        if (want["hyperlink"]) attributes |= dbHyperlinkField;
+        EXPECT_EQ(field.attributes, attributes);
+        EXPECT_EQ(field.collatingOrder < dbSortNeutral, want["guid_autonumber"].get<bool>());
+        expectDescription(field.description, want["description"], [&]() -> const std::string& {
+            return field.Description();
+        });
+    }
+}
+
+void expectIndexesAsManifest(const TableDef& table, const nlohmann::json& expected) {
+    std::map<std::string, const Index*> byName;
+    for (const Index& index : table.indexes) byName[index.name] = &index;
+    ASSERT_EQ(byName.size(), expected.size()) << table.name;
+    for (const auto& want : expected) {
+        SCOPED_TRACE(table.name + " index " + want["name"].get<std::string>());
+        auto found = byName.find(want["name"]);
+        ASSERT_NE(found, byName.end());
+        EXPECT_EQ(found->second->primary, want["primary"].get<bool>());
+        EXPECT_EQ(found->second->unique, want["unique"].get<bool>());
+        EXPECT_EQ(found->second->foreign, want["foreign"].get<bool>());
+        EXPECT_EQ(found->second->fields, want["columns"].get<std::vector<std::string>>());
+    }
+}
+
+class TableDefsOfFixture : public testing::TestWithParam<const char*> {};
+
+TEST_P(TableDefsOfFixture, MatchTheManifest) {
+    const auto& manifest = manifestOf(GetParam());
+    auto database = openManifestFile(manifest);
+    const bool jet3 = manifest["format"] == "Jet3";
+
+    ASSERT_EQ(database->TableDefs().size(), manifest["tables"].size());
+    for (const auto& want : manifest["tables"]) {
+        const TableDef& table = database->TableDefs(want["name"]);
+        SCOPED_TRACE(table.name);
+        const int32_t a = table.attributes;
+        if (want["type1_flags0"]) EXPECT_EQ(a, 0);
+        if (want["system"]) EXPECT_EQ(a & dbSystemObject, dbSystemObject);
+        if (want["hidden"]) EXPECT_NE(a & dbHiddenObject, 0);
+        if (want["type"] == 6) EXPECT_NE(a & dbAttachedTable, 0);
+        if (want["type"] == 4) EXPECT_NE(a & dbAttachedODBC, 0);
+        if (!want.contains("fields") || want["system"]) continue;
+        expectDescription(table.description, want["description"], [&]() -> const std::string& {
+            return table.Description();
+        });
+        expectFieldsAsManifest(table, want["fields"], jet3);
+        expectIndexesAsManifest(table, want["indexes"]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, TableDefsOfFixture, testing::ValuesIn(kFixtureFiles));
+
+TEST(TableDefs, TheTableListShowsExactlyThePlainLocalTablesInNameOrder) {
+    auto database = openFixture("catalog_ja.mdb");
+    std::vector<std::string> listed;
+    for (const TableDef& table : database->TableDefs()) {
+        if (table.attributes == 0) listed.push_back(table.name);
+    }
+    ASSERT_EQ(listed.size(), 18u);
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "隠しテーブル"), 0);
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "リンク顧客"), 0);
+    EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+}
+
+TEST(TableDefs, NamesSortWithoutRegardToCase) {
+    // A case-sensitive order would put "MSysACEs" before "MSysAccessObjects".
+    auto database = openFixture("indexTestV2000.mdb");
+    std::vector<std::string> names;
+    for (const TableDef& table : database->TableDefs()) names.push_back(table.name);
+    auto position = [&](const std::string& name) { return std::find(names.begin(), names.end(), name); };
+    ASSERT_NE(position("MSysACEs"), names.end());
+    ASSERT_NE(position("MSysAccessObjects"), names.end());
+    EXPECT_LT(position("MSysAccessObjects"), position("MSysACEs"));
+    EXPECT_LT(position("MSysRelationships"), position("Table1"));
+}
+
+TEST(TableDefs, LookupIgnoresCaseAndAMissingNameRaises3265) {
+    auto database = openFixture("catalog_ja.mdb");
+    EXPECT_EQ(database->TableDefs("msysobjects").name, "MSysObjects");
+    EXPECT_EQ(database->TableDefs("ａｂｃ取引先 マスタ　２０２４").name, "ＡＢＣ取引先 マスタ　２０２４");
+    EXPECT_EQ(errorNumberOf([&] { database->TableDefs("存在しない表"); }), err::DbItemNotFound);
+}
+
+TEST(TableDefs, FieldPropertiesThatTheSheetDependsOn) {
+    auto database = openFixture("catalog_ja.mdb");
+    const TableDef& customers = database->TableDefs("顧客");
+    auto field = [&](const std::string& name) {
+        for (const Field& f : customers.fields) {
+            if (f.name == name) return f;
+        }
+        throw std::runtime_error("no field " + name);
+    };
+    EXPECT_EQ(field("ID").attributes, dbFixedField | dbAutoIncrField);
+    EXPECT_EQ(field("ホームページ").attributes, dbVariableField | dbHyperlinkField);
+    EXPECT_EQ(field("氏名").size, 50);
+    EXPECT_EQ(field("有効").size, 1);
+    EXPECT_EQ(field("金額").type, dbDecimal);
+    EXPECT_EQ(field("生データ").type, dbBinary);
+    EXPECT_GE(field("識別子").collatingOrder, dbSortNeutral);
+    EXPECT_LT(database->TableDefs("端末").fields[0].collatingOrder, dbSortNeutral);
+    // 特殊文字 keeps the characters that code page 932 conversions mangle.
+    EXPECT_EQ(database->TableDefs("特殊文字").Description(),
+              "機種依存文字・変換注意文字：①② 髙﨑 〜（U+301C）～（U+FF5E）−（U+2212）－（U+FF0D）");
+}
+
+TEST(TableDefs, ForeignKeyIndexesKeepTheirColumns) {
+    auto database = openFixture("catalog_ja.mdb");
+    const TableDef& shipments = database->TableDefs("出荷明細");
+    auto found = std::find_if(shipments.indexes.begin(), shipments.indexes.end(),
+                              [](const Index& i) { return i.name == "受注明細出荷明細"; });
+    ASSERT_NE(found, shipments.indexes.end());
+    EXPECT_TRUE(found->foreign);
+    EXPECT_FALSE(found->unique);
+    EXPECT_EQ(found->fields, (std::vector<std::string>{"受注ID", "行番号"}));
+}
+
+TEST(TableDefs, LinkedTablesCarryTheAttachedBitAndNoFields) {
+    auto linked = openFixture("linkerTestV2007.accdb");
+    const TableDef& link = linked->TableDefs("Table2");
+    EXPECT_EQ(link.attributes & dbAttachedTable, dbAttachedTable);
+    EXPECT_TRUE(link.fields.empty());
+}
+
+}  // namespace
+}  // namespace speclore::test
