@@ -1,0 +1,164 @@
+// Opening databases through the engine: the workgroup login, the database
+// password chain, the reader process going wrong, and the database files
+// left exactly as they were.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "jet/JetFixtures.h"
+#include "support/TempDir.h"
+
+namespace speclore::test {
+namespace {
+
+using namespace speclore::catalog;
+namespace fs = std::filesystem;
+
+int32_t openNumber(DbEngine& engine, const std::string& file, const std::string& connect = "") {
+    return errorNumberOf([&] { engine.OpenDatabase(fixture(file), false, false, connect); });
+}
+
+std::unique_ptr<DbEngine> engineWith(const std::string& systemDb, const std::string& user,
+                                     const std::string& password = "") {
+    jet::JetDbEngineFactory factory(SPECLORE_PROGRAM_DIR);
+    auto engine = factory.NewEngine();
+    engine->SetSystemDB(systemDb);
+    engine->SetDefaultUser(user);
+    engine->SetDefaultPassword(password);
+    return engine;
+}
+
+TEST(EngineOpening, TheDatabasePasswordReachesTheCheck) {
+    auto engine = engineWith("", "Admin");
+    EXPECT_EQ(openNumber(*engine, "password.mdb", ";pwd=s3cret"), 0);
+    EXPECT_EQ(openNumber(*engine, "password.mdb", ""), err::DbInvalidPassword);
+    EXPECT_EQ(openNumber(*engine, "password_ja.mdb", ";pwd=秘密"), 0);
+    // A database without a password opens whatever the connect text holds.
+    EXPECT_EQ(openNumber(*engine, "empty_rel.mdb", ";pwd=anything"), 0);
+}
+
+TEST(EngineOpening, TheBuiltInWorkgroupKnowsOnlyAdminWithNoPassword) {
+    EXPECT_EQ(openNumber(*engineWith("", "admin"), "empty_rel.mdb"), 0);
+    EXPECT_EQ(openNumber(*engineWith("", "ADMIN"), "empty_rel.mdb"), 0);
+    EXPECT_EQ(openNumber(*engineWith("", "Bob"), "empty_rel.mdb"), err::DbInvalidAccount);
+    EXPECT_EQ(openNumber(*engineWith("", "Admin", "secret"), "empty_rel.mdb"), err::DbInvalidAccount);
+}
+
+TEST(EngineOpening, AWorkgroupFileMustBeAJetDatabaseWithAccounts) {
+    TempDir dir;
+    std::ofstream(dir / "text.mdw") << "not a workgroup file";
+    EXPECT_EQ(openNumber(*engineWith((dir / "missing.mdw").string(), "Admin"), "empty_rel.mdb"),
+              err::DbWorkgroupFileMissing);
+    EXPECT_EQ(openNumber(*engineWith((dir / "text.mdw").string(), "Admin"), "empty_rel.mdb"),
+              err::DbWorkgroupFileMissing);
+    // A database without MSysAccounts is no workgroup file.
+    EXPECT_EQ(openNumber(*engineWith(fixture("catalog_ja.mdb"), "Admin"), "empty_rel.mdb"),
+              err::DbWorkgroupFileMissing);
+    // The login comes first, as DAO makes it before it looks at the file.
+    EXPECT_EQ(openNumber(*engineWith("", "Bob"), "no-such-file.mdb"), err::DbInvalidAccount);
+}
+
+TEST(EngineOpening, ADatabaseStaysUsableAfterItsEngineGoesAndRefusesUseAfterClose) {
+    std::unique_ptr<Database> database = openFixture("empty_rel.mdb");
+    EXPECT_EQ(database->TableDefs("単一テーブル").fields.size(), 2u);
+    database->Close();
+    EXPECT_EQ(errorNumberOf([&] { database->TableDefs(); }), err::DbObjectInvalid);
+    database->Close();
+}
+
+std::string contentsOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(EngineOpening, NothingIsWrittenAndNoLockFileIsLeft) {
+    // Work on copies, so that a file the engine wrote to could not spoil
+    // the other tests.
+    TempDir dir;
+    std::map<std::string, std::string> before;
+    for (const auto& entry : fs::directory_iterator(kJetFixtures)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".mdb" && ext != ".accdb") continue;
+        fs::copy_file(entry.path(), dir / entry.path().filename().string());
+        before[entry.path().filename().string()] = contentsOf(entry.path());
+    }
+    ASSERT_GE(before.size(), 14u);
+    jet::JetDbEngineFactory factory(SPECLORE_PROGRAM_DIR);
+    for (const auto& [name, bytes] : before) {
+        auto engine = factory.NewEngine();
+        engine->SetDefaultUser("Admin");
+        std::string connect = name == "password.mdb" ? ";pwd=s3cret" : name == "password_ja.mdb" ? ";pwd=秘密" : "";
+        auto database = engine->OpenDatabase((dir / name).string(), false, false, connect);
+        for (const TableDef& table : database->TableDefs()) (void)table.fields.size();
+        database->Close();
+    }
+    std::set<std::string> after;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        after.insert(entry.path().filename().string());
+        auto found = before.find(entry.path().filename().string());
+        ASSERT_NE(found, before.end()) << "left behind: " << entry.path();
+        EXPECT_EQ(contentsOf(entry.path()), found->second) << "changed: " << entry.path();
+    }
+    EXPECT_EQ(after.size(), before.size());
+}
+
+// A program folder whose reader is a shell script doing something wrong.
+class BrokenReader : public testing::Test {
+protected:
+    void install(const std::string& script) {
+        fs::path reader = dir_ / jet::kReaderExecutable;
+        std::ofstream(reader) << "#!/bin/sh\n" << script << "\n";
+        fs::permissions(reader, fs::perms::owner_all);
+    }
+    int32_t open(jet::ReaderLimits limits = {}) {
+        jet::JetDbEngineFactory factory(dir_.path().string(), limits);
+        auto engine = factory.NewEngine();
+        engine->SetDefaultUser("Admin");
+        return openNumber(*engine, "empty_rel.mdb");
+    }
+    TempDir dir_;
+};
+
+TEST_F(BrokenReader, ACrashOrGarbageIsACorruptDatabase) {
+    install("kill -SEGV $$");
+    EXPECT_EQ(open(), err::DbCannotOpen);
+    install("printf 'SLSNAP\\001\\000garbage'");
+    EXPECT_EQ(open(), err::DbCannotOpen);
+    install("exit 4");
+    EXPECT_EQ(open(), err::DbCannotOpen);
+}
+
+TEST_F(BrokenReader, AFileLibmdbDoesNotKnowIsAnUnrecognisedFormat) {
+    install("exit 3");
+    EXPECT_EQ(open(), err::DbUnrecognizedFormat);
+}
+
+TEST_F(BrokenReader, AReaderThatHangsIsStoppedAtTheTimeLimit) {
+    install("exec sleep 30");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(open({std::chrono::milliseconds(200), 1 << 20}), err::DbCannotOpen);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(BrokenReader, EndlessOutputIsCutAtTheCap) {
+    install("exec cat /dev/zero");
+    EXPECT_EQ(open({std::chrono::milliseconds(5000), 1 << 20}), err::DbCannotOpen);
+}
+
+TEST_F(BrokenReader, AMissingReaderIsNoDatabaseFault) {
+    jet::JetDbEngineFactory factory((dir_ / "nowhere").string());
+    auto engine = factory.NewEngine();
+    engine->SetDefaultUser("Admin");
+    EXPECT_EQ(openNumber(*engine, "empty_rel.mdb"), err::CannotCreateObject);
+}
+
+}  // namespace
+}  // namespace speclore::test
