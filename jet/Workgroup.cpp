@@ -39,7 +39,7 @@ std::vector<std::string> workgroupUsers(const std::string& readerPath, const std
         return userNames(*accounts);
     } catch (const AppError& e) {
         if (e.number() == err::CannotCreateObject) throw;
-        throw AppError(err::DbWorkgroupFileMissing);
+        throw openError(err::DbWorkgroupFileMissing, systemDb);
     }
 }
 

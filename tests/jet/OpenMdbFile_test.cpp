@@ -1,0 +1,146 @@
+// Opening a database with the main window's settings, through the real
+// engine and reader: the connect text, the default workgroup, the
+// open-failure message, and that nothing is ever written beside or into
+// the database.
+#include "catalog/OpenMdbFile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "jet/JetEngine.h"
+#include "support/RecordingMessageBox.h"
+
+namespace fs = std::filesystem;
+using speclore::catalog::DatabaseLogin;
+using speclore::catalog::OpenMdbFile;
+using speclore::testing::RecordingMessageBox;
+
+namespace {
+
+const fs::path kFixtures = SPECLORE_TEST_FIXTURES;
+const std::string kOpenFailure =
+    "データベースファイルのオープンに失敗しました。 エラーに関連する説明は以下の通りです。\r\n\r\n";
+
+std::string contentsOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class OpenMdbFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/speclore-open-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        programFolder_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(programFolder_); }
+
+    // Opens with the reader of the build and `programFolder_` as the folder
+    // that may hold system.mdw.
+    std::optional<speclore::catalog::OpenedDatabase> open(const DatabaseLogin& login) {
+        speclore::jet::JetDbEngineFactory engines(SPECLORE_PROGRAM_DIR);
+        return OpenMdbFile(engines, programFolder_.string(), login);
+    }
+
+    static DatabaseLogin loginFor(const std::string& file, const std::string& password = "") {
+        DatabaseLogin login;
+        login.databasePath = (kFixtures / file).string();
+        login.databasePassword = password;
+        return login;
+    }
+
+    fs::path programFolder_;
+    RecordingMessageBox boxes_;
+};
+
+}  // namespace
+
+TEST_F(OpenMdbFileTest, RightPasswordOpensWithoutAnyBox) {
+    for (const auto& [file, password] : std::map<std::string, std::string>{
+             {"password.mdb", "s3cret"}, {"password_ja.mdb", "秘密"}, {"catalog_ja.mdb", "unused"}}) {
+        auto opened = open(loginFor(file, password));
+        ASSERT_TRUE(opened) << file;
+        ASSERT_TRUE(opened->engine && opened->database);
+        EXPECT_FALSE(opened->database->TableDefs().empty());
+    }
+    EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(OpenMdbFileTest, WrongOrMissingPasswordShowsExactlyOneBox) {
+    for (const std::string password : {"", "S3cret"}) {
+        boxes_.boxes.clear();
+        EXPECT_FALSE(open(loginFor("password.mdb", password))) << password;
+        ASSERT_EQ(boxes_.boxes.size(), 1u) << password;
+        EXPECT_EQ(boxes_.boxes[0].text, kOpenFailure + "パスワードが正しくありません。");
+        EXPECT_EQ(boxes_.boxes[0].style, speclore::vbExclamation);
+    }
+}
+
+TEST_F(OpenMdbFileTest, BadFilesEndInTheOpenFailureMessage) {
+    DatabaseLogin login = loginFor("no-such-database.mdb");
+    EXPECT_FALSE(open(login));
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].text, kOpenFailure + "ファイル '" + login.databasePath + "' が見つかりません。");
+
+    login.databasePath = (programFolder_ / "empty.mdb").string();
+    std::ofstream(login.databasePath).close();
+    EXPECT_FALSE(open(login));
+    ASSERT_EQ(boxes_.boxes.size(), 2u);
+    EXPECT_EQ(boxes_.boxes[1].text,
+              kOpenFailure + "データベースの形式 '" + login.databasePath + "' を認識できません。");
+}
+
+TEST_F(OpenMdbFileTest, EmptyWorkgroupBoxIgnoresTheAccountBoxes) {
+    // No system.mdw beside the program: the built-in default workgroup.
+    DatabaseLogin login = loginFor("catalog_ja.mdb");
+    login.workgroupPath = (programFolder_ / "secured.mdw").string();
+    login.accountName = "nobody";
+    login.accountPassword = "secret";
+    EXPECT_TRUE(open(login));
+    EXPECT_TRUE(boxes_.boxes.empty());
+
+    // A system.mdw beside the program is used, and must be a workgroup file.
+    const fs::path systemMdw = programFolder_ / "system.mdw";
+    std::ofstream(systemMdw) << "not a workgroup file";
+    EXPECT_FALSE(open(login));
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find(systemMdw.string()), std::string::npos) << boxes_.boxes[0].text;
+}
+
+TEST_F(OpenMdbFileTest, ChosenWorkgroupIsPassedByItsFullPath) {
+    DatabaseLogin login = loginFor("catalog_ja.mdb");
+    const fs::path folder = programFolder_ / "a folder with a rather long name" / "and another one";
+    login.workgroupPath = (folder / "workgroup information.mdw").string();
+    login.workgroupShownText = "/tmp/...ther one/workgroup information.mdw";
+    ASSERT_GT(login.workgroupPath.size(), 44u);
+    login.accountName = "Admin";
+    EXPECT_FALSE(open(login));
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find("'" + login.workgroupPath + "'"), std::string::npos)
+        << boxes_.boxes[0].text;
+}
+
+TEST_F(OpenMdbFileTest, OpeningNeverWritesIntoOrBesideTheDatabase) {
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::directory_iterator(kFixtures)) {
+        if (entry.is_regular_file()) before[entry.path()] = contentsOf(entry.path());
+    }
+    for (const auto& [path, bytes] : before) {
+        auto extension = path.extension();
+        if (extension != ".mdb" && extension != ".accdb") continue;
+        DatabaseLogin login;
+        login.databasePath = path.string();
+        login.databasePassword = path.filename() == "password.mdb" ? "s3cret" : "";
+        open(login);
+    }
+    std::map<fs::path, std::string> after;
+    for (const auto& entry : fs::directory_iterator(kFixtures)) {
+        if (entry.is_regular_file()) after[entry.path()] = contentsOf(entry.path());
+    }
+    EXPECT_TRUE(before == after) << "a fixture changed, or a lock file was left beside one";
+}
