@@ -9,6 +9,7 @@
 // libmdb is not hardened against hostile files, so it only ever runs in
 // this short-lived process; the program treats any failure here (exit
 // status, signal, time-out, malformed output) as an open failure.
+#include <iconv.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -44,6 +45,12 @@ void useDatabaseCodePage(MdbHandle* mdb) {
     if (mdb->f->jet_version != MDB_VER_JET3) return;
     const uint16_t codePage = mdb->f->code_page;
     std::string charset = codePage == 932 || codePage == 0 ? "CP932" : "CP" + std::to_string(codePage);
+    iconv_t probe = iconv_open("UTF-8", charset.c_str());
+    if (probe == reinterpret_cast<iconv_t>(-1)) {
+        charset = "CP1252";
+    } else {
+        iconv_close(probe);
+    }
     mdb_iconv_close(mdb);
     setenv("MDB_JET3_CHARSET", charset.c_str(), 1);
     mdb_iconv_init(mdb);
