@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "app/Cp932.h"
 #include "catalog/CatalogRun.h"
 #include "catalog/ItemNames.h"
+#include "catalog/OpenMdbFile.h"
 #include "jet/JetEngine.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
@@ -77,13 +79,18 @@ public:
     catalog::CatalogInputs inputsFor(const std::string& fixture) {
         catalog::CatalogInputs inputs;
         inputs.login.databasePath = fixturePath(fixture);
-        auto engine = engines.NewEngine();
-        auto database = engine->OpenDatabase(inputs.login.databasePath, false, false, "");
-        for (const catalog::TableDef& table : database->TableDefs()) {
+        auto opened = open(inputs.login);
+        for (const catalog::TableDef& table : opened.database->TableDefs()) {
             if (table.attributes == 0) inputs.tables.push_back({table.name, true});
         }
-        database->Close();
         return inputs;
+    }
+
+    // The database as the main window opens it; a failure fails the test.
+    catalog::OpenedDatabase open(const catalog::DatabaseLogin& login) {
+        auto opened = catalog::OpenMdbFile(engines, programFolder(), login);
+        if (!opened) throw std::runtime_error("cannot open " + login.databasePath);
+        return std::move(*opened);
     }
 
     bool run(const catalog::CatalogInputs& inputs) { return runTo(outputPath(), inputs); }

@@ -162,8 +162,8 @@ TEST(TableSheet, EveryTableGetsItsBlockInListOrder) {
     ASSERT_TRUE(h.run(inputs));
     EXPECT_TRUE(h.boxes.boxes.empty());
 
-    auto engine = h.engines.NewEngine();
-    auto database = engine->OpenDatabase(inputs.login.databasePath, false, false, "");
+    const catalog::OpenedDatabase opened = h.open(inputs.login);
+    const catalog::Database* database = opened.database.get();
     const json sheet = h.sheet(1);
     int row = 3;
     for (const auto& item : inputs.tables) {
