@@ -1,0 +1,228 @@
+// Format operations as the catalog run makes them, read back with xlsdump:
+// each changes one attribute of each cell and keeps the rest.
+#include <gtest/gtest.h>
+
+#include "app/AppError.h"
+#include "catalog/Spreadsheet.h"
+#include "xls/XlsApplication.h"
+#include "XlsTestSupport.h"
+
+namespace speclore::xls {
+namespace {
+
+using namespace speclore::catalog;
+using nlohmann::json;
+using test::copyFixture;
+using test::TempDir;
+
+void heading(XlWorksheet& sheet, const std::string& first, const std::string& last) {
+    auto range = sheet.Range(first, last);
+    range->HorizontalAlignment(xlCenter);
+    for (int16_t edge : {xlEdgeLeft, xlEdgeTop, xlEdgeBottom, xlEdgeRight, xlInsideVertical}) {
+        range->Borders(edge).LineStyle(xlContinuous);
+        range->Borders(edge).Weight(xlThin);
+        range->Borders(edge).ColorIndex(xlColorIndexAutomatic);
+    }
+    range->Interior().ColorIndex(15);
+    range->Interior().Pattern(xlSolid);
+    range->Interior().PatternColorIndex(xlAutomatic);
+}
+
+void frame(XlWorksheet& sheet, const std::string& first, const std::string& last, bool insideHorizontal) {
+    auto range = sheet.Range(first, last);
+    std::vector<int16_t> edges{xlEdgeLeft, xlEdgeBottom, xlEdgeRight, xlInsideVertical};
+    if (insideHorizontal) edges.push_back(xlInsideHorizontal);
+    for (int16_t edge : edges) {
+        range->Borders(edge).LineStyle(xlContinuous);
+        range->Borders(edge).Weight(xlThin);
+        range->Borders(edge).ColorIndex(15);
+    }
+}
+
+// "thin/automatic", "thin/15" or "none" for one edge of a dumped cell.
+std::string edge(const json& cell, const char* side) {
+    const json& b = cell["format"]["borders"][side];
+    if (b["style"] == "none") return "none";
+    return b["style"].get<std::string>() + "/" + std::to_string(b["colorindex"].get<int>());
+}
+
+class WorkbookFormats : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = copyFixture(dir, "two_sheets.xls", "formats.xls");
+    XlsApplicationFactory factory;
+    std::unique_ptr<XlApplication> app = factory.CreateApplication();
+    std::unique_ptr<XlWorkbook> book = app->OpenWorkbook(path);
+
+    json saveAndDump(const std::string& range) {
+        book->Close(true);
+        return test::xlsdumpJson(path, {"--sheet", "1", "--range", range, "--all"})["sheets"][0];
+    }
+    static const json& cell(const json& sheet, const char* address) {
+        const json* c = test::findCell(sheet, address);
+        if (!c) throw std::runtime_error(std::string("no cell ") + address);
+        return *c;
+    }
+};
+
+TEST_F(WorkbookFormats, HeadingRowGetsCentredFramedGreyCells) {
+    XlWorksheet& sheet = book->Sheets(1);
+    const char* texts[] = {"NO", "項目名称", "タイプ", "サイズ", "インデックス", "項目説明"};
+    for (int c = 0; c < 6; ++c) sheet.SetValue(std::string(1, static_cast<char>('A' + c)) + "10", texts[c]);
+    heading(sheet, "A10", "F10");
+    json s = saveAndDump("A10:F10");
+    for (const char* address : {"A10", "B10", "C10", "D10", "E10", "F10"}) {
+        SCOPED_TRACE(address);
+        const json& c = cell(s, address);
+        EXPECT_EQ(c["format"]["horizontal"]["excel"], xlCenter);
+        EXPECT_EQ(c["format"]["vertical"]["excel"], xlBottom);  // kept from XF 15
+        EXPECT_EQ(edge(c, "top"), "thin/-4105");
+        EXPECT_EQ(edge(c, "bottom"), "thin/-4105");
+        EXPECT_EQ(edge(c, "left"), "thin/-4105");   // edge 7 or the inside line
+        EXPECT_EQ(edge(c, "right"), "thin/-4105");  // edge 10 or the inside line
+        EXPECT_EQ(c["format"]["fill"]["excel"], (json{{"Pattern", 1}, {"ColorIndex", 15}, {"PatternColorIndex", -4105}}));
+        EXPECT_EQ(c["format"]["fill"]["fore_biff"], 22);
+        EXPECT_EQ(c["format"]["xf_record"]["used_attributes"]["border"], true);
+    }
+    EXPECT_EQ(cell(s, "B10")["value"], "項目名称");
+}
+
+TEST_F(WorkbookFormats, FrameDrawsOuterEdgesAndBothSidesOfInsideLines) {
+    XlWorksheet& sheet = book->Sheets(1);
+    for (int r = 11; r <= 13; ++r) sheet.SetValue("A" + std::to_string(r), r - 10);
+    frame(sheet, "A11", "C13", true);
+    frame(sheet, "A15", "C15", false);  // one row: no inside horizontal line asked
+    json s = saveAndDump("A11:C15");
+    struct Expect {
+        const char* address;
+        const char *left, *top, *bottom, *right;
+    } expected[] = {
+        {"A11", "thin/15", "none", "thin/15", "thin/15"},
+        {"B11", "thin/15", "none", "thin/15", "thin/15"},
+        {"C11", "thin/15", "none", "thin/15", "thin/15"},
+        {"A12", "thin/15", "thin/15", "thin/15", "thin/15"},
+        {"C13", "thin/15", "thin/15", "thin/15", "thin/15"},
+        {"B15", "thin/15", "none", "thin/15", "thin/15"},
+    };
+    for (const Expect& e : expected) {
+        SCOPED_TRACE(e.address);
+        const json& c = cell(s, e.address);
+        EXPECT_EQ(edge(c, "left"), e.left);
+        EXPECT_EQ(edge(c, "top"), e.top);
+        EXPECT_EQ(edge(c, "bottom"), e.bottom);
+        EXPECT_EQ(edge(c, "right"), e.right);
+        EXPECT_EQ(c["format"]["borders"]["left"]["biff"], 22);
+    }
+    EXPECT_EQ(cell(s, "A12")["value"], 2);
+    EXPECT_EQ(cell(s, "B12")["type"], "blank");
+    EXPECT_EQ(test::findCell(s, "D12"), nullptr);
+}
+
+TEST_F(WorkbookFormats, BoldKeepsFontNameSizeAndTheCellsOtherFormats) {
+    XlWorksheet& sheet = book->Sheets(1);
+    sheet.Range("C3", "C3")->Font().Bold(true);   // right-aligned, framed, ＭＳ Ｐゴシック 11pt
+    sheet.SetValue("A40", 1);
+    sheet.Range("A40", "A40")->Font().Bold(true);
+    sheet.SetValue("A41", 2);
+    sheet.Range("A41", "A41")->Font().Bold(true);
+    json s = saveAndDump("A1:F41");
+    const json& c3 = cell(s, "C3");
+    EXPECT_EQ(c3["value"], "framed");
+    EXPECT_EQ(c3["format"]["font"]["bold"], true);
+    EXPECT_EQ(c3["format"]["font"]["bold_flag_bit"], true);
+    EXPECT_EQ(c3["format"]["font"]["weight"], 700);
+    EXPECT_EQ(c3["format"]["font"]["name"], "ＭＳ Ｐゴシック");
+    EXPECT_EQ(c3["format"]["font"]["height_twips"], 220);
+    EXPECT_EQ(c3["format"]["horizontal"]["name"], "right");
+    EXPECT_EQ(edge(c3, "left"), "thin/-4105");
+    const json& a40 = cell(s, "A40");
+    EXPECT_EQ(a40["format"]["font"]["bold"], true);
+    EXPECT_EQ(a40["format"]["font"]["name"], "Arial");
+    EXPECT_EQ(a40["format"]["xf_index"], cell(s, "A41")["format"]["xf_index"]) << "equal formats share an XF";
+}
+
+TEST_F(WorkbookFormats, TitleRowSettingsChangeOnlyAlignmentAndWrap) {
+    XlWorksheet& sheet = book->Sheets(1);
+    auto range = sheet.Range("A3", "F3");
+    range->HorizontalAlignment(xlGeneral);
+    range->VerticalAlignment(xlBottom);
+    range->WrapText(false);
+    json s = saveAndDump("A3:F3");
+    const json& c3 = cell(s, "C3");
+    EXPECT_EQ(c3["format"]["horizontal"]["name"], "general");
+    EXPECT_EQ(edge(c3, "top"), "thin/-4105");
+    EXPECT_EQ(c3["format"]["font"]["name"], "ＭＳ Ｐゴシック");
+}
+
+// A cell without a record shows its row's or its column's format, and a
+// value or a format written there starts from that format.
+TEST_F(WorkbookFormats, CellsWithoutRecordStartFromRowOrColumnFormat) {
+    XlWorksheet& sheet = book->Sheets(1);
+    sheet.SetValue("E20", "列の書式");
+    sheet.SetValue("B30", "行の書式");
+    sheet.Range("E21", "E21")->Font().Bold(true);
+    json s = saveAndDump("A20:F30");
+    EXPECT_EQ(cell(s, "E20")["format"]["fill"]["pattern"], "solid");
+    EXPECT_EQ(cell(s, "E21")["format"]["fill"]["pattern"], "solid");
+    EXPECT_EQ(cell(s, "E21")["format"]["font"]["bold"], true);
+    EXPECT_EQ(cell(s, "B30")["format"]["font"]["italic"], true);
+}
+
+TEST_F(WorkbookFormats, UnknownConstantsRaiseError1004AndChangeNothing) {
+    XlWorksheet& sheet = book->Sheets(1);
+    auto range = sheet.Range("A1", "B2");
+    auto expect1004 = [](auto call) {
+        try {
+            call();
+            ADD_FAILURE() << "no error";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), err::ApplicationDefined);
+        }
+    };
+    expect1004([&] { range->HorizontalAlignment(42); });
+    expect1004([&] { range->VerticalAlignment(1); });
+    expect1004([&] { range->Borders(6); });
+    expect1004([&] { range->Borders(13); });
+    expect1004([&] { range->Borders(xlEdgeTop).ColorIndex(57); });
+    expect1004([&] { range->Borders(xlEdgeTop).Weight(3); });
+    expect1004([&] { range->Interior().ColorIndex(0); });
+    expect1004([&] { range->Interior().Pattern(99); });
+    expect1004([&] { sheet.Range("A1", "IW1"); });
+}
+
+TEST(WorkbookFormatSharing, ACatalogSizedRunStaysFarBelowTheFormatLimits) {
+    TempDir dir;
+    std::string path = copyFixture(dir, "two_sheets.xls", "big.xls");
+    XlsApplicationFactory factory;
+    auto app = factory.CreateApplication();
+    auto book = app->OpenWorkbook(path);
+    XlWorksheet& sheet = book->Sheets(1);
+    int row = 3;
+    for (int block = 0; block < 400; ++block) {
+        std::string title = std::to_string(row);
+        sheet.SetValue("A" + title, "テーブル" + std::to_string(block));
+        ++row;
+        heading(sheet, "A" + std::to_string(row), "F" + std::to_string(row));
+        ++row;
+        int first = row;
+        for (int f = 0; f < 20; ++f, ++row) {
+            std::string r = std::to_string(row);
+            sheet.SetValue("A" + r, f + 1);
+            if (f == 0) sheet.Range("A" + r, "A" + r)->Font().Bold(true);
+            sheet.SetValue("B" + r, "項目" + std::to_string(f));
+        }
+        frame(sheet, "A" + std::to_string(first), "F" + std::to_string(row - 1), true);
+        ++row;
+    }
+    book->Close(true);
+    json dump = test::xlsdumpJson(path, {"--sheet", "1", "--range", "A1"});
+    // Each step of a format sequence leaves an XF behind, but how many does
+    // not depend on the number of rows.
+    EXPECT_LT(dump["xf_count"].get<int>(), 150);
+    EXPECT_LT(dump["font_count"].get<int>(), 16);
+    json cells = test::xlsdumpJson(path, {"--sheet", "1", "--range", "A9000:B9010", "--values-only"});
+    EXPECT_FALSE(cells["sheets"][0]["cells"].empty());
+}
+
+}  // namespace
+}  // namespace speclore::xls
