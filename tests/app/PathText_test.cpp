@@ -13,10 +13,6 @@ namespace {
 
 size_t widthOf(const std::string& text) { return utf8ToCp932(text).size(); }
 
-bool endsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 }  // namespace
 
 TEST(GetFileName, PartAfterTheLastSlashOrBackslash) {
@@ -48,14 +44,14 @@ TEST(CompactPathEx, LongPathKeepsTheFileNameAfterAnEllipsis) {
 
     std::string shown = CompactPathEx(path, 44);
     EXPECT_EQ(shown.size(), 44u);
-    EXPECT_TRUE(endsWith(shown, "/" + name)) << shown;
+    EXPECT_TRUE(shown.ends_with("/" + name)) << shown;
     EXPECT_NE(shown.find("..."), std::string::npos) << shown;
     EXPECT_EQ(shown.substr(0, 28), path.substr(0, 28));
 
     const std::string windows = "C:\\Documents and Settings\\user\\My Documents\\Access\\sales_01.mdb";
     std::string shownWindows = CompactPathEx(windows, 44);
     EXPECT_EQ(shownWindows.size(), 44u);
-    EXPECT_TRUE(endsWith(shownWindows, "...\\sales_01.mdb")) << shownWindows;
+    EXPECT_TRUE(shownWindows.ends_with("...\\sales_01.mdb")) << shownWindows;
 }
 
 // Whatever the path and the width, the result fits, and it is either the

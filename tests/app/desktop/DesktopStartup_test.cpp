@@ -18,10 +18,6 @@ int argc = 1;
 char programName[] = "tests_app_desktop";
 char* argv[] = {programName, nullptr};
 
-bool endsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 }  // namespace
 
 TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
@@ -35,7 +31,7 @@ TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
     });
     EXPECT_TRUE(loaded);
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(endsWith(appGlobals().iniPath, "/tests_app_desktop.ini")) << appGlobals().iniPath;
+    EXPECT_TRUE(appGlobals().iniPath.ends_with("/tests_app_desktop.ini")) << appGlobals().iniPath;
     EXPECT_EQ(appGlobals().iniPath, appGlobals().programFolder + "/tests_app_desktop.ini");
     EXPECT_GT(appGlobals().twipsPerPixel, 0);
     EXPECT_GT(appGlobals().captionHeight, 0);
