@@ -1,0 +1,156 @@
+// Damaged databases through the whole engine, reader process included:
+// seeded byte flips, overwritten pages and truncations of real files. Every
+// one must end in the open-failure errors or in a database that answers
+// everything the catalog run asks, within the reader's time limit, and the
+// file must be left as it was.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/AppError.h"
+#include "jet/JetEngine.h"
+#include "support/SchemaWalk.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+const fs::path kFixtures = SPECLORE_TEST_FIXTURES;
+constexpr auto kReaderTimeLimit = std::chrono::seconds(5);
+
+Bytes readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeAll(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// One way of damaging a file of `pageSize`-byte pages.
+struct Mutation {
+    const char* name;
+    std::function<void(Bytes&, size_t pageSize, std::mt19937&)> apply;
+};
+
+size_t somePage(const Bytes& file, size_t pageSize, std::mt19937& random, size_t first = 1) {
+    size_t pages = file.size() / pageSize;
+    return std::uniform_int_distribution<size_t>(first, pages - 1)(random);
+}
+
+void flipBytesIn(Bytes& file, size_t begin, size_t end, int count, std::mt19937& random) {
+    std::uniform_int_distribution<size_t> where(begin, end - 1);
+    std::uniform_int_distribution<int> bit(0, 7);
+    for (int n = 0; n < count; ++n) file[where(random)] ^= static_cast<uint8_t>(1u << bit(random));
+}
+
+const std::vector<Mutation>& mutations() {
+    static const std::vector<Mutation> all = {
+        {"bits flipped in the catalog's definition page",
+         [](Bytes& f, size_t ps, std::mt19937& r) { flipBytesIn(f, 2 * ps, 3 * ps, 6, r); }},
+        {"bits flipped anywhere after the header",
+         [](Bytes& f, size_t ps, std::mt19937& r) { flipBytesIn(f, ps, f.size(), 64, r); }},
+        {"a page zeroed",
+         [](Bytes& f, size_t ps, std::mt19937& r) {
+             size_t page = somePage(f, ps, r);
+             std::fill(f.begin() + page * ps, f.begin() + (page + 1) * ps, 0);
+         }},
+        {"a page of noise",
+         [](Bytes& f, size_t ps, std::mt19937& r) {
+             size_t page = somePage(f, ps, r);
+             for (size_t n = page * ps; n < (page + 1) * ps; ++n) f[n] = static_cast<uint8_t>(r());
+         }},
+        {"a page copied over another",
+         [](Bytes& f, size_t ps, std::mt19937& r) {
+             size_t from = somePage(f, ps, r), to = somePage(f, ps, r);
+             std::copy(f.begin() + from * ps, f.begin() + (from + 1) * ps, f.begin() + to * ps);
+         }},
+        {"cut at a page boundary",
+         [](Bytes& f, size_t ps, std::mt19937& r) { f.resize(somePage(f, ps, r, 3) * ps); }},
+        {"cut inside a page",
+         [](Bytes& f, size_t ps, std::mt19937& r) {
+             f.resize(somePage(f, ps, r, 3) * ps + std::uniform_int_distribution<size_t>(1, ps - 1)(r));
+         }},
+        {"bits flipped in the header page",
+         [](Bytes& f, size_t ps, std::mt19937& r) { flipBytesIn(f, 0, ps, 4, r); }},
+    };
+    return all;
+}
+
+struct Source {
+    const char* file;
+    size_t pageSize;
+};
+
+class MutatedFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/speclore-mutated-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(MutatedFilesTest, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
+    const std::vector<Source> sources = {
+        {"catalog_ja.mdb", 4096}, {"testV1997.mdb", 2048}, {"catalog_ja.accdb", 4096}};
+    speclore::jet::ReaderLimits limits;
+    limits.timeLimit = kReaderTimeLimit;
+    speclore::jet::JetDbEngineFactory engines(SPECLORE_PROGRAM_DIR, limits);
+
+    int opened = 0, refused = 0;
+    for (const auto& source : sources) {
+        const Bytes original = readAll(kFixtures / source.file);
+        for (size_t kind = 0; kind < mutations().size(); ++kind) {
+            for (unsigned seed = 1; seed <= 2; ++seed) {
+                const Mutation& mutation = mutations()[kind];
+                SCOPED_TRACE(std::string(source.file) + ": " + mutation.name + ", seed " + std::to_string(seed));
+                std::mt19937 random(seed * 7919u + static_cast<unsigned>(kind));
+                Bytes damaged = original;
+                mutation.apply(damaged, source.pageSize, random);
+                const fs::path path = dir_ / source.file;
+                writeAll(path, damaged);
+
+                const auto started = std::chrono::steady_clock::now();
+                try {
+                    auto engine = engines.NewEngine();
+                    engine->SetSystemDB("");
+                    engine->SetDefaultUser("Admin");
+                    engine->SetDefaultPassword("");
+                    auto database = engine->OpenDatabase(path.string(), false, false, "");
+                    ++opened;
+                    try {
+                        speclore::testing::walkSchema(*database);
+                    } catch (const speclore::AppError&) {
+                        // A damaged catalog may answer a question with an error.
+                    }
+                } catch (const speclore::AppError& e) {
+                    ++refused;
+                    EXPECT_TRUE(e.number() == 3049 || e.number() == 3343) << e.number() << " " << e.description();
+                    EXPECT_NE(e.description().find(path.string()), std::string::npos);
+                } catch (const std::exception& e) {
+                    ADD_FAILURE() << "not an AppError: " << e.what();
+                }
+                EXPECT_LT(std::chrono::steady_clock::now() - started, kReaderTimeLimit + std::chrono::seconds(2));
+                EXPECT_TRUE(readAll(path) == damaged) << "the file was changed";
+            }
+        }
+    }
+    // The set must exercise both outcomes, or it tests nothing.
+    EXPECT_GT(opened, 0);
+    EXPECT_GT(refused, 0);
+}
