@@ -1,5 +1,7 @@
 #include "jet/reader/SystemTables.h"
 
+#include "jet/reader/PropertyBlob.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,17 +51,30 @@ OpenTable openTable(MdbHandle* mdb, const std::string& name, uint32_t definition
     return open;
 }
 
-BoundColumnPtr bind(MdbTableDef* table, const char* column) {
+// No system table of a sound file holds this many rows; a corrupt page
+// chain can make libmdb return rows without end.
+constexpr size_t kMaxSystemRows = 200000;
+
+void countRow(size_t& rows, const std::string& table) {
+    if (++rows > kMaxSystemRows) throw UnreadableTable(table + ": too many rows");
+}
+
+// Binds a column that must have the given type; a damaged definition can
+// give it another, and libmdb loops printing warnings on type 0.
+BoundColumnPtr bind(MdbTableDef* table, const char* column, int type) {
     auto bound = std::make_unique<BoundColumn>();
     bound->index = mdb_bind_column_by_name(table, const_cast<gchar*>(column), bound->text, &bound->length);
     if (bound->index < 1) throw UnreadableTable(column);
+    auto* definition = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, bound->index - 1));
+    if (definition->col_type != type) throw UnreadableTable(column);
     return bound;
 }
 
 enum class CellKind { Integer, Text, Skipped };
 
 // Binary and OLE values would come out as raw bytes, which the snapshot
-// cannot carry as text; no statement of ours reads them.
+// cannot carry as text; no statement of ours reads them, so they are not
+// even bound.
 CellKind cellKind(int type) {
     switch (type) {
         case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: return CellKind::Integer;
@@ -68,28 +83,14 @@ CellKind cellKind(int type) {
     }
 }
 
-// Splits the LvProp blob of one row into the table's description and its
-// columns' descriptions.
-void readDescriptions(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
+// The descriptions in the LvProp blob of the current row.
+void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
     size_t size = 0;
-    void* blob = mdb_ole_read_full(mdb, lvProp, &size);
-    if (!blob) return;
-    GPtrArray* sets = mdb_kkd_to_props(mdb, blob, size);
-    std::free(blob);
-    if (!sets) return;
-    for (guint i = 0; i < sets->len; ++i) {
-        auto* set = static_cast<MdbProperties*>(g_ptr_array_index(sets, i));
-        auto* text = static_cast<const char*>(g_hash_table_lookup(set->hash, "Description"));
-        if (text) {
-            if (!set->name || !*set->name) {
-                row.object.description = text;
-            } else {
-                row.columnDescriptions[set->name] = text;
-            }
-        }
-        mdb_free_props(set);
-    }
-    g_ptr_array_free(sets, TRUE);
+    std::unique_ptr<void, decltype(&std::free)> blob(mdb_ole_read_full(mdb, lvProp, &size), &std::free);
+    if (!blob) throw UnreadableTable("MSysObjects.LvProp");
+    Descriptions found = readDescriptions(mdb, static_cast<const unsigned char*>(blob.get()), size);
+    row.object.description = std::move(found.table);
+    row.columnDescriptions = std::move(found.columns);
 }
 
 }  // namespace
@@ -97,23 +98,25 @@ void readDescriptions(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
 std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
     // MSysObjects' definition always starts on page 2.
     OpenTable table = openTable(mdb, "MSysObjects", 2);
-    BoundColumnPtr id = bind(table.get(), "Id");
-    BoundColumnPtr name = bind(table.get(), "Name");
-    BoundColumnPtr type = bind(table.get(), "Type");
-    BoundColumnPtr flags = bind(table.get(), "Flags");
-    BoundColumnPtr lvProp = bind(table.get(), "LvProp");
+    BoundColumnPtr id = bind(table.get(), "Id", MDB_LONGINT);
+    BoundColumnPtr name = bind(table.get(), "Name", MDB_TEXT);
+    BoundColumnPtr type = bind(table.get(), "Type", MDB_INT);
+    BoundColumnPtr flags = bind(table.get(), "Flags", MDB_LONGINT);
+    BoundColumnPtr lvProp = bind(table.get(), "LvProp", MDB_OLE);
     auto* lvPropColumn = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, lvProp->index - 1));
 
     std::vector<CatalogRow> rows;
+    size_t count = 0;
     mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
+        countRow(count, "MSysObjects");
         CatalogRow row;
         row.object.name.assign(name->text, static_cast<size_t>(name->length));
         row.object.type = static_cast<int32_t>(std::strtol(type->text, nullptr, 10));
         row.object.flags = static_cast<int32_t>(std::strtoll(flags->text, nullptr, 10));
         row.definitionPage = static_cast<uint32_t>(std::strtoll(id->text, nullptr, 10)) & 0x00FFFFFF;
         // An empty LvProp must not reuse the previous row's blob.
-        if (lvProp->length > 0) readDescriptions(mdb, lvPropColumn, row);
+        if (lvProp->length > 0) readDescriptionsOf(mdb, lvPropColumn, row);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -138,11 +141,13 @@ std::optional<RowTable> readRowTable(MdbHandle* mdb, const std::vector<CatalogRo
         kinds.push_back(cellKind(column->col_type));
         auto b = std::make_unique<BoundColumn>();
         b->index = static_cast<int>(i) + 1;
-        mdb_bind_column(table.get(), b->index, b->text, &b->length);
+        if (kinds.back() != CellKind::Skipped) mdb_bind_column(table.get(), b->index, b->text, &b->length);
         bound.push_back(std::move(b));
     }
+    size_t count = 0;
     mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
+        countRow(count, name);
         std::vector<CellValue> cells;
         for (size_t i = 0; i < bound.size(); ++i) {
             const BoundColumn& b = *bound[i];

@@ -1,0 +1,17 @@
+#include "jet/reader/MdbText.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace speclore::jet::reader {
+
+std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
+    // Each byte in becomes at most three bytes of UTF-8.
+    std::vector<char> converted(3 * size + 1);
+    int written = mdb_unicode2ascii(mdb, reinterpret_cast<const char*>(bytes), size, converted.data(),
+                                    converted.size());
+    if (written <= 0) return {};
+    return std::string(converted.data(), std::min(static_cast<size_t>(written), converted.size() - 1));
+}
+
+}  // namespace speclore::jet::reader

@@ -1,0 +1,90 @@
+#include "jet/reader/PropertyBlob.h"
+
+#include <cstring>
+#include <vector>
+
+#include "jet/reader/MdbText.h"
+
+namespace speclore::jet::reader {
+
+namespace {
+
+constexpr size_t kChunkHeader = 6;       // length (4 bytes, header included), type (2)
+constexpr size_t kSetHeader = 6;         // length (4), name length (2)
+constexpr size_t kEntryHeader = 8;       // length (2), flags, type, name number (2), value length (2)
+constexpr uint16_t kNamesChunk = 0x80;
+constexpr uint16_t kLastSetChunk = 0x02;
+constexpr const char* kDescription = "Description";
+
+uint32_t u16(const unsigned char* p) { return p[0] | p[1] << 8; }
+uint32_t u32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+std::vector<std::string> readNames(MdbHandle* mdb, const unsigned char* data, size_t size) {
+    std::vector<std::string> names;
+    for (size_t pos = 0; pos < size;) {
+        if (size - pos < 2) throw CorruptProperties("name list");
+        size_t length = u16(data + pos);
+        pos += 2;
+        if (length > size - pos) throw CorruptProperties("name length");
+        names.push_back(mdbText(mdb, data + pos, length));
+        pos += length;
+    }
+    return names;
+}
+
+void readSet(MdbHandle* mdb, const std::vector<std::string>& names, const unsigned char* data, size_t size,
+             Descriptions& out) {
+    if (size < kSetHeader) throw CorruptProperties("set header");
+    size_t nameLength = u16(data + 4);
+    if (nameLength > size - kSetHeader) throw CorruptProperties("set name");
+    std::string setName = mdbText(mdb, data + kSetHeader, nameLength);
+    for (size_t pos = kSetHeader + nameLength; pos < size;) {
+        if (size - pos < kEntryHeader) throw CorruptProperties("entry header");
+        size_t length = u16(data + pos);
+        uint8_t type = data[pos + 3];
+        size_t name = u16(data + pos + 4);
+        size_t valueLength = u16(data + pos + 6);
+        if (length < kEntryHeader || length > size - pos || valueLength > length - kEntryHeader ||
+            name >= names.size()) {
+            throw CorruptProperties("entry");
+        }
+        if (names[name] == kDescription && (type == MDB_TEXT || type == MDB_MEMO)) {
+            std::string text = mdbText(mdb, data + pos + kEntryHeader, valueLength);
+            if (setName.empty()) {
+                out.table = std::move(text);
+            } else {
+                out.columns[setName] = std::move(text);
+            }
+        }
+        pos += length;
+    }
+}
+
+}  // namespace
+
+Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t size) {
+    if (size < 4 || (std::memcmp(blob, "KKD", 4) != 0 && std::memcmp(blob, "MR2", 4) != 0)) {
+        throw CorruptProperties("signature");
+    }
+    Descriptions out;
+    std::vector<std::string> names;
+    for (size_t pos = 4; pos < size;) {
+        if (size - pos < kChunkHeader) throw CorruptProperties("chunk header");
+        size_t length = u32(blob + pos);
+        uint16_t type = static_cast<uint16_t>(u16(blob + pos + 4));
+        if (length < kChunkHeader || length > size - pos) throw CorruptProperties("chunk length");
+        const unsigned char* data = blob + pos + kChunkHeader;
+        if (type == kNamesChunk) {
+            names = readNames(mdb, data, length - kChunkHeader);
+        } else if (type <= kLastSetChunk) {
+            readSet(mdb, names, data, length - kChunkHeader, out);
+        }
+        pos += length;
+    }
+    return out;
+}
+
+}  // namespace speclore::jet::reader
