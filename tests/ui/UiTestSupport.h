@@ -19,6 +19,7 @@
 
 #include "app/AppError.h"
 #include "app/AppGlobals.h"
+#include "app/Cp932.h"
 #include "catalog/DatabaseEngine.h"
 #include "catalog/Spreadsheet.h"
 #include "support/TempDir.h"
@@ -48,12 +49,13 @@ public:
         g.captionHeight = 0;
         g.frameHeight = 0;
     }
+    // The settings file as UTF-8 (it is kept in code page 932).
     std::string iniText() const {
         std::ifstream in(appGlobals().iniPath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return cp932ToUtf8(std::string(std::istreambuf_iterator<char>(in), {}));
     }
-    void writeIni(const std::string& text) const {
-        std::ofstream(appGlobals().iniPath, std::ios::binary) << text;
+    void writeIni(const std::string& utf8) const {
+        std::ofstream(appGlobals().iniPath, std::ios::binary) << utf8ToCp932(utf8);
     }
 
     speclore::test::TempDir folder{"speclore-ui"};
