@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <regex>
 #include <set>
@@ -58,13 +60,13 @@ const std::array<const char*, 10> kRelationHeadings = {
     "リレーション", "参照整合性", "連鎖更新", "連鎖削除", "結合"};
 
 struct FieldRow {
-    std::array<const char*, 5> texts;  // columns B to F
+    std::array<std::string, 5> texts;  // columns B to F
     bool primaryKey;
 };
 
 struct TableBlock {
-    const char* name;
-    const char* description;
+    std::string name;
+    std::string description;
     std::vector<FieldRow> fields;
 };
 
@@ -442,7 +444,7 @@ TEST_F(CatalogEdit, TableSheetHoldsExactlyTheWrittenCells) {
             std::optional<json> value;
             if (c == 'A') {
                 value = table.name;
-            } else if (c == 'F' && *table.description) {
+            } else if (c == 'F' && !table.description.empty()) {
                 value = table.description;
             }
             expected[at(c, r.title)] = {value, title};
@@ -456,7 +458,7 @@ TEST_F(CatalogEdit, TableSheetHoldsExactlyTheWrittenCells) {
                 if (c == 'A') {
                     value = row - r.firstField + 1;
                     format["font"]["bold"] = field.primaryKey;
-                } else if (*field.texts[c - 'B']) {
+                } else if (!field.texts[c - 'B'].empty()) {
                     value = field.texts[c - 'B'];
                 }
                 expected[at(c, row)] = {value, format};
@@ -513,6 +515,70 @@ TEST(CatalogFormats, AreSharedAcrossBlocks) {
     EXPECT_EQ(manyFormats["font_count"], fewFormats["font_count"]);
 }
 
+// Enough distinct Japanese texts that the shared string table runs over
+// several CONTINUE records, and enough rows for many row blocks.
+std::vector<TableBlock> manyTables() {
+    std::vector<TableBlock> tables;
+    char text[64];
+    for (int t = 0; t < 300; ++t) {
+        TableBlock table;
+        std::snprintf(text, sizeof text, "テーブル%03d", t);
+        table.name = text;
+        std::snprintf(text, sizeof text, "テーブル%03dの説明", t);
+        table.description = text;
+        for (int f = 0; f < 5; ++f) {
+            const int n = t * 5 + f;
+            std::snprintf(text, sizeof text, "項目%05d", n);
+            std::string name = text;
+            std::snprintf(text, sizeof text, "項目%05dの説明：全角と半角ｶﾅ", n);
+            table.fields.push_back({{name, "ﾃｷｽﾄ型", std::to_string(n % 255), "", text}, f == 0});
+        }
+        tables.push_back(std::move(table));
+    }
+    return tables;
+}
+
+// Address -> value of every cell the catalog run writes on sheet 1.
+std::map<std::string, json> tableSheetValues(const std::vector<TableBlock>& tables) {
+    std::map<std::string, json> values{{"A1", kTableTitle}};
+    const std::vector<BlockRows> rows = blockRows(tables);
+    for (size_t t = 0; t < tables.size(); ++t) {
+        const BlockRows& r = rows[t];
+        values[at('A', r.title)] = tables[t].name;
+        if (!tables[t].description.empty()) {
+            values[at('F', r.title)] = tables[t].description;
+        }
+        for (char c = 'A'; c <= 'F'; ++c) {
+            values[at(c, r.heading)] = kTableHeadings[c - 'A'];
+        }
+        for (int row = r.firstField; row <= r.lastField; ++row) {
+            const FieldRow& field = tables[t].fields[row - r.firstField];
+            values[at('A', row)] = row - r.firstField + 1;
+            for (char c = 'B'; c <= 'F'; ++c) {
+                if (!field.texts[c - 'B'].empty()) {
+                    values[at(c, row)] = field.texts[c - 'B'];
+                }
+            }
+        }
+    }
+    values["A2"] = "※ 番号が太字の項目は主キーです。";  // the template's note line
+    return values;
+}
+
+TEST(LargeCatalog, EveryValueReadsBack) {
+    TempDir dir("speclore-large");
+    const std::string output = copyInto(dir, kTemplate, "large.xls");
+    const std::vector<TableBlock> tables = manyTables();
+    writeCatalog(output, tables);
+
+    const json book = xlsdumpJson(output, {"--values-only", "--sheet", "1"});
+    std::map<std::string, json> read;
+    for (const json& cell : book["sheets"][0]["cells"]) {
+        read[cell["address"]] = cell["value"];
+    }
+    EXPECT_EQ(read, tableSheetValues(tables));
+}
+
 // ---------------------------------------------------------------------------
 // (c) LibreOffice opens what we wrote and reads the same text.
 
@@ -556,6 +622,25 @@ TEST_F(LibreOfficeReads, TheSameTextOnBothSheets) {
         CsvRow want{std::to_string(k + 1)};
         want.insert(want.end(), kRelations[k].begin(), kRelations[k].end());
         EXPECT_EQ(relations[4 + k], want);
+    }
+}
+
+// Strings split over CONTINUE records are where readers differ most.
+TEST_F(LibreOfficeReads, EveryValueOfALargeCatalog) {
+    const std::string large = copyInto(dir_, kTemplate, "large.xls");
+    const std::vector<TableBlock> tables = manyTables();
+    writeCatalog(large, tables);
+    std::string log;
+    const SheetTexts sheets = readSheetsWithLibreOffice(large, dir_.path(), &log);
+    ASSERT_TRUE(sheets.count("テーブル仕様書")) << log;
+    const std::vector<CsvRow>& rows = sheets.at("テーブル仕様書");
+    for (const auto& [address, value] : tableSheetValues(tables)) {
+        const size_t row = std::stoul(address.substr(1)) - 1;
+        const size_t column = static_cast<size_t>(address[0] - 'A');
+        ASSERT_LT(row, rows.size()) << address;
+        ASSERT_LT(column, rows[row].size()) << address;
+        const std::string want = value.is_string() ? value.get<std::string>() : value.dump();
+        EXPECT_EQ(rows[row][column], want) << address;
     }
 }
 
