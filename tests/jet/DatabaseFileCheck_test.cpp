@@ -9,16 +9,17 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <random>
 #include <vector>
 
 #include "app/AppError.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using speclore::AppError;
+using speclore::test::Bytes;
+using speclore::test::readBytes;
 using namespace speclore::jet;
 
 namespace {
@@ -39,40 +40,21 @@ constexpr std::array<uint8_t, 128> kHeaderMask = {
     0xCF, 0x65, 0xED, 0xFF, 0x07, 0xC7, 0x46, 0xA1, 0x78, 0x16, 0x0C, 0xED, 0xE9, 0x2D, 0x62, 0xD4,
 };
 
-std::vector<uint8_t> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Writes `plain` into the masked header region at `offset`, masked.
-void putMasked(std::vector<uint8_t>& file, size_t offset, const std::vector<uint8_t>& plain) {
+void putMasked(Bytes& file, size_t offset, const std::vector<uint8_t>& plain) {
     for (size_t n = 0; n < plain.size(); ++n) file[offset + n] = plain[n] ^ kHeaderMask[offset + n - 0x18];
 }
 
 class DatabaseFileCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/speclore-filecheck-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-
-    fs::path file(const std::string& name, const std::vector<uint8_t>& bytes) {
+    fs::path file(const std::string& name, const Bytes& bytes) {
         fs::path path = dir_ / name;
-        writeAll(path, bytes);
+        speclore::test::writeBytes(path, bytes);
         return path;
     }
 
-    fs::path dir_;
+    speclore::test::TempDir temp_{"speclore-filecheck"};
+    const fs::path& dir_ = temp_.path();
 };
 
 int32_t checkError(const fs::path& path) {
@@ -104,7 +86,7 @@ TEST_F(DatabaseFileCheckTest, RecognisesEachFormatFromItsHeader) {
 }
 
 TEST_F(DatabaseFileCheckTest, BadFilesGetTheEnginesNumbers) {
-    auto jet4 = readAll(kFixtures / "password.mdb");
+    auto jet4 = readBytes(kFixtures / "password.mdb");
     auto withVersion = [&](uint8_t version) {
         auto bytes = jet4;
         bytes[0x14] = version;
@@ -142,7 +124,7 @@ TEST_F(DatabaseFileCheckTest, BadFilesGetTheEnginesNumbers) {
 }
 
 TEST_F(DatabaseFileCheckTest, PathsThatAreNoReadableFile) {
-    fs::path plain = file("plain.mdb", readAll(kFixtures / "password.mdb"));
+    fs::path plain = file("plain.mdb", readBytes(kFixtures / "password.mdb"));
     fs::create_directory(dir_ / "folder.mdb");
     ASSERT_EQ(mkfifo((dir_ / "pipe.mdb").c_str(), 0600), 0);
 
@@ -179,7 +161,7 @@ TEST_F(DatabaseFileCheckTest, DescriptionsNameTheFile) {
 }
 
 TEST_F(DatabaseFileCheckTest, EncryptedAceIsRefusedPageEncryptedJetIsNot) {
-    auto ace = readAll(kFixtures / "catalog_ja.accdb");
+    auto ace = readBytes(kFixtures / "catalog_ja.accdb");
     putMasked(ace, 0x3E, {0x9A, 0x12, 0x44, 0x07});
     fs::path encrypted = file("encrypted.accdb", ace);
     EXPECT_EQ(checkError(encrypted), 3343);
@@ -190,7 +172,7 @@ TEST_F(DatabaseFileCheckTest, EncryptedAceIsRefusedPageEncryptedJetIsNot) {
     }
 
     // Jet 3 and Jet 4 page encryption has no password and is read as usual.
-    auto jet4 = readAll(kFixtures / "password.mdb");
+    auto jet4 = readBytes(kFixtures / "password.mdb");
     putMasked(jet4, 0x3E, {0x9A, 0x12, 0x44, 0x07});
     EXPECT_EQ(checkError(file("encoded.mdb", jet4)), 0);
 }
@@ -227,7 +209,7 @@ TEST_F(DatabaseFileCheckTest, Jet4PasswordsAreExactAndUseEachFilesDateKey) {
 }
 
 TEST_F(DatabaseFileCheckTest, Jet3PasswordsAreInTheDatabaseCodePage) {
-    auto jet3 = readAll(kFixtures / "testV1997.mdb");
+    auto jet3 = readBytes(kFixtures / "testV1997.mdb");
 
     auto western = jet3;
     putMasked(western, 0x42, {'O', 'p', 'e', 'n', '\\', '9', '7', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});

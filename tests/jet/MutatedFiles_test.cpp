@@ -8,34 +8,25 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/AppError.h"
 #include "jet/JetEngine.h"
+#include "support/FileBytes.h"
 #include "support/SchemaWalk.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
+using speclore::test::Bytes;
+using speclore::test::readBytes;
 
 namespace {
 
 const fs::path kFixtures = SPECLORE_TEST_FIXTURES;
 constexpr auto kReaderTimeLimit = std::chrono::seconds(5);
-
-Bytes readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeAll(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // One way of damaging a file of `pageSize`-byte pages.
 struct Mutation {
@@ -92,20 +83,10 @@ struct Source {
     size_t pageSize;
 };
 
-class MutatedFilesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/speclore-mutated-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
-};
-
 }  // namespace
 
-TEST_F(MutatedFilesTest, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
+TEST(MutatedFiles, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
+    speclore::test::TempDir dir("speclore-mutated");
     const std::vector<Source> sources = {
         {"catalog_ja.mdb", 4096}, {"testV1997.mdb", 2048}, {"catalog_ja.accdb", 4096}};
     speclore::jet::ReaderLimits limits;
@@ -114,7 +95,7 @@ TEST_F(MutatedFilesTest, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
 
     int opened = 0, refused = 0;
     for (const auto& source : sources) {
-        const Bytes original = readAll(kFixtures / source.file);
+        const Bytes original = readBytes(kFixtures / source.file);
         for (size_t kind = 0; kind < mutations().size(); ++kind) {
             for (unsigned seed = 1; seed <= 2; ++seed) {
                 const Mutation& mutation = mutations()[kind];
@@ -122,8 +103,8 @@ TEST_F(MutatedFilesTest, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
                 std::mt19937 random(seed * 7919u + static_cast<unsigned>(kind));
                 Bytes damaged = original;
                 mutation.apply(damaged, source.pageSize, random);
-                const fs::path path = dir_ / source.file;
-                writeAll(path, damaged);
+                const fs::path path = dir / source.file;
+                speclore::test::writeBytes(path, damaged);
 
                 const auto started = std::chrono::steady_clock::now();
                 try {
@@ -146,7 +127,7 @@ TEST_F(MutatedFilesTest, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
                     ADD_FAILURE() << "not an AppError: " << e.what();
                 }
                 EXPECT_LT(std::chrono::steady_clock::now() - started, kReaderTimeLimit + std::chrono::seconds(2));
-                EXPECT_TRUE(readAll(path) == damaged) << "the file was changed";
+                EXPECT_TRUE(readBytes(path) == damaged) << "the file was changed";
             }
         }
     }

@@ -9,11 +9,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 
 #include "jet/JetEngine.h"
+#include "support/FileBytes.h"
 #include "support/RecordingMessageBox.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using speclore::catalog::DatabaseLogin;
@@ -26,20 +27,8 @@ const fs::path kFixtures = SPECLORE_TEST_FIXTURES;
 const std::string kOpenFailure =
     "データベースファイルのオープンに失敗しました。 エラーに関連する説明は以下の通りです。\r\n\r\n";
 
-std::string contentsOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class OpenMdbFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/speclore-open-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        programFolder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(programFolder_); }
-
     // Opens with the reader of the build and `programFolder_` as the folder
     // that may hold system.mdw.
     std::optional<speclore::catalog::OpenedDatabase> open(const DatabaseLogin& login) {
@@ -54,7 +43,8 @@ protected:
         return login;
     }
 
-    fs::path programFolder_;
+    speclore::test::TempDir temp_{"speclore-open"};
+    const fs::path& programFolder_ = temp_.path();
     RecordingMessageBox boxes_;
 };
 
@@ -126,9 +116,9 @@ TEST_F(OpenMdbFileTest, ChosenWorkgroupIsPassedByItsFullPath) {
 }
 
 TEST_F(OpenMdbFileTest, OpeningNeverWritesIntoOrBesideTheDatabase) {
-    std::map<fs::path, std::string> before;
+    std::map<fs::path, speclore::test::Bytes> before;
     for (const auto& entry : fs::directory_iterator(kFixtures)) {
-        if (entry.is_regular_file()) before[entry.path()] = contentsOf(entry.path());
+        if (entry.is_regular_file()) before[entry.path()] = speclore::test::readBytes(entry.path());
     }
     for (const auto& [path, bytes] : before) {
         auto extension = path.extension();
@@ -138,9 +128,9 @@ TEST_F(OpenMdbFileTest, OpeningNeverWritesIntoOrBesideTheDatabase) {
         login.databasePassword = path.filename() == "password.mdb" ? "s3cret" : "";
         open(login);
     }
-    std::map<fs::path, std::string> after;
+    std::map<fs::path, speclore::test::Bytes> after;
     for (const auto& entry : fs::directory_iterator(kFixtures)) {
-        if (entry.is_regular_file()) after[entry.path()] = contentsOf(entry.path());
+        if (entry.is_regular_file()) after[entry.path()] = speclore::test::readBytes(entry.path());
     }
     EXPECT_TRUE(before == after) << "a fixture changed, or a lock file was left beside one";
 }
