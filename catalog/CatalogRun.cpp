@@ -89,12 +89,20 @@ int32_t selectedCount(const std::vector<TableListItem>& tables) {
     return count;
 }
 
-// Replacing the output deletes it first, so an output naming the template
-// itself would destroy the template: refuse it before anything is touched.
-void refuseTemplateAsOutput(const std::string& outputPath, const std::string& templatePath) {
-    if (SameExistingFile(outputPath, templatePath)) {
-        throw AppError(err::PathFileAccessError,
-                       "出力ファイルにテンプレート (" + templatePath + ") は指定できません。");
+// Replacing the output deletes it first, so an output that is the same
+// file as the template, the database, the workgroup file or the settings
+// file would destroy it: refuse such an output before anything is touched.
+void refuseProtectedOutput(const std::string& outputPath, const std::string& templatePath,
+                           const CatalogInputs& inputs, const std::string& iniPath) {
+    std::vector<std::string> protectedFiles = {templatePath, inputs.login.databasePath, iniPath};
+    if (!inputs.login.workgroupShownText.empty()) {
+        protectedFiles.push_back(inputs.login.workgroupPath);
+    }
+    for (const std::string& file : protectedFiles) {
+        if (SameExistingFile(outputPath, file)) {
+            throw AppError(err::PathFileAccessError,
+                           "出力ファイルに " + file + " は指定できません。");
+        }
     }
 }
 
@@ -110,7 +118,7 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs,
     Database& database = *run.database->database;
 
     const std::string templatePath = services.programFolder + "/Template.xls";
-    refuseTemplateAsOutput(outputPath, templatePath);
+    refuseProtectedOutput(outputPath, templatePath, inputs, services.iniPath);
     ::unlink(outputPath.c_str());
     CopyFileWhole(templatePath, outputPath);
 

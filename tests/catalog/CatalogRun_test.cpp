@@ -79,21 +79,33 @@ TEST(CatalogRun, WrongDatabasePasswordShowsOnlyTheOpenFailure) {
     EXPECT_TRUE(h.boxes.boxes.empty());
 }
 
-TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateHoweverSpelled) {
+// The output is deleted before the template is copied: an output that is
+// one of the run's own input files would destroy it.
+TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateOrAnInputHoweverSpelled) {
     CatalogHarness h;
-    const std::string templateBytes = fileBytes(h.templatePath());
+    catalog::CatalogInputs inputs = oneTable(h);
+    const std::string database = (h.dir / "db.mdb").string();
+    fs::copy_file(inputs.login.databasePath, database);
+    inputs.login.databasePath = database;
     const std::string link = (h.dir / "link.xls").string();
     fs::create_symlink(h.templatePath(), link);
-    const std::string dotted = h.programFolder() + "/../program/./Template.xls";
 
-    for (const std::string& output : {h.templatePath(), link, dotted}) {
+    const std::string outputs[] = {h.templatePath(), link,
+                                   h.programFolder() + "/../program/./Template.xls", database,
+                                   h.iniPath()};
+    std::vector<std::string> before;
+    for (const std::string& output : outputs) before.push_back(fileBytes(output));
+
+    for (const std::string& output : outputs) {
         SCOPED_TRACE(output);
-        EXPECT_FALSE(h.runTo(output, oneTable(h)));
+        EXPECT_FALSE(h.runTo(output, inputs));
         ASSERT_EQ(h.boxes.boxes.size(), 1u);
         EXPECT_EQ(h.boxes.boxes[0].text,
                   errorBoxMessage(err::PathFileAccessError, "fMain-CreateCatalog"));
-        EXPECT_EQ(fileBytes(h.templatePath()), templateBytes);
         EXPECT_EQ(h.progress.events.back(), "Unload");
+    }
+    for (std::size_t i = 0; i < std::size(outputs); ++i) {
+        EXPECT_EQ(fileBytes(outputs[i]), before[i]) << outputs[i];
     }
     EXPECT_TRUE(fs::is_symlink(link));
 }
