@@ -116,21 +116,22 @@ TEST_F(OpenMdbFileTest, ChosenWorkgroupIsPassedByItsFullPath) {
 }
 
 TEST_F(OpenMdbFileTest, OpeningNeverWritesIntoOrBesideTheDatabase) {
-    std::map<fs::path, speclore::test::Bytes> before;
-    for (const auto& entry : fs::directory_iterator(kFixtures)) {
-        if (entry.is_regular_file()) before[entry.path()] = speclore::test::readBytes(entry.path());
-    }
+    // Database files and the lock files an engine might leave beside them.
+    auto databaseFiles = [] {
+        std::map<fs::path, speclore::test::Bytes> files;
+        for (const auto& entry : fs::directory_iterator(kFixtures)) {
+            auto extension = entry.path().extension();
+            if (extension == ".mdb" || extension == ".accdb" || extension == ".ldb" || extension == ".laccdb")
+                files[entry.path()] = speclore::test::readBytes(entry.path());
+        }
+        return files;
+    };
+    const auto before = databaseFiles();
     for (const auto& [path, bytes] : before) {
-        auto extension = path.extension();
-        if (extension != ".mdb" && extension != ".accdb") continue;
         DatabaseLogin login;
         login.databasePath = path.string();
         login.databasePassword = path.filename() == "password.mdb" ? "s3cret" : "";
         open(login);
     }
-    std::map<fs::path, speclore::test::Bytes> after;
-    for (const auto& entry : fs::directory_iterator(kFixtures)) {
-        if (entry.is_regular_file()) after[entry.path()] = speclore::test::readBytes(entry.path());
-    }
-    EXPECT_TRUE(before == after) << "a fixture changed, or a lock file was left beside one";
+    EXPECT_TRUE(before == databaseFiles()) << "a fixture changed, or a lock file was left beside one";
 }
