@@ -36,13 +36,9 @@ TEST(Cli, UsageErrorsExitWithTwoAndWriteNothing) {
     const std::string output = (dir / "out.xls").string();
     const std::string db = fixturePath("catalog_ja.mdb");
 
-    ProcessResult run = cli({db});
+    ProcessResult run = cli({db, "-o", output, "--colour"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("no output workbook given"), std::string::npos) << run.err;
-
-    run = cli({db, "-o", output, "--colour"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.err.find("unknown option --colour"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, "speclore-cli: unknown option --colour\nTry 'speclore-cli --help'.\n");
 
     run = cli({db, "-o", output, "--table", "ない表"});
     EXPECT_EQ(run.exitCode, 2);
