@@ -32,6 +32,9 @@ public:
 
     // The whole file in version 3 layout.
     std::string serialize() const;
+    // The same with the data of one stream below the root replaced, without
+    // copying the tree.
+    std::string serializeReplacing(std::u16string_view rootStream, std::string_view data) const;
 
     CfbEntry& root() { return root_; }
     const CfbEntry& root() const { return root_; }

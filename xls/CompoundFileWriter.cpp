@@ -40,7 +40,10 @@ struct FlatEntry {
 
 class Writer {
 public:
-    explicit Writer(const CfbEntry& root) { flatten(root); }
+    Writer(const CfbEntry& root, const CfbEntry* replaced, std::string_view replacement)
+        : replaced_(replaced), replacement_(replacement) {
+        flatten(root);
+    }
 
     std::string write() {
         layOutStreams();
@@ -48,6 +51,8 @@ public:
     }
 
 private:
+    const CfbEntry* replaced_;
+    std::string_view replacement_;
     std::vector<FlatEntry> entries_;
     std::vector<uint32_t> bigStreams_;   // entry ids
     std::string miniStream_;
@@ -75,6 +80,10 @@ private:
             measureDepth(ids.size(), 1, depth);
             entries_[parent].child = link(ids, 0, ids.size(), 1, depth);
         }
+    }
+
+    std::string_view dataOf(const CfbEntry* entry) const {
+        return entry == replaced_ ? replacement_ : std::string_view(entry->data);
     }
 
     static void measureDepth(size_t count, int level, int& deepest) {
@@ -107,7 +116,7 @@ private:
                 e.start = 0;
                 continue;
             }
-            e.size = e.source->data.size();
+            e.size = dataOf(e.source).size();
             if (e.size == 0) continue;
             if (e.size >= kMiniCutoff) {
                 bigStreams_.push_back(id);
@@ -118,7 +127,7 @@ private:
             for (uint32_t i = 0; i < count; ++i)
                 miniFat_.push_back(i + 1 < count ? first + i + 1 : kEndOfChain);
             e.start = first;
-            miniStream_.append(e.source->data);
+            miniStream_.append(dataOf(e.source));
             miniStream_.append(static_cast<size_t>(count) * kMiniSectorSize - e.size, '\0');
         }
     }
@@ -159,7 +168,7 @@ private:
         writeHeader(out, fatSectors, firstDir, firstMiniFat, miniFatSectors, firstDifat, difatSectors);
         for (uint32_t v : fat) putU32(out, v);
         writeDifat(out, fatSectors, difatSectors, firstDifat);
-        for (uint32_t id : bigStreams_) appendPadded(out, entries_[id].source->data);
+        for (uint32_t id : bigStreams_) appendPadded(out, dataOf(entries_[id].source));
         appendPadded(out, miniStream_);
         std::string miniFatBytes;
         for (uint32_t v : miniFat_) putU32(miniFatBytes, v);
@@ -169,7 +178,7 @@ private:
         return out;
     }
 
-    static void appendPadded(std::string& out, const std::string& data) {
+    static void appendPadded(std::string& out, std::string_view data) {
         out.append(data);
         out.append((kSectorSize - data.size() % kSectorSize) % kSectorSize, '\0');
     }
@@ -250,6 +259,15 @@ bool cfbNameLess(std::u16string_view a, std::u16string_view b) {
     return false;
 }
 
-std::string CompoundFile::serialize() const { return Writer(root_).write(); }
+std::string CompoundFile::serialize() const { return Writer(root_, nullptr, {}).write(); }
+
+std::string CompoundFile::serializeReplacing(std::u16string_view rootStream, std::string_view data) const {
+    const CfbEntry* replaced = nullptr;
+    for (const auto& child : root_.children)
+        if (child.type == CfbEntry::kStream && child.name.size() == rootStream.size() &&
+            !cfbNameLess(child.name, rootStream) && !cfbNameLess(rootStream, child.name))
+            replaced = &child;
+    return Writer(root_, replaced, data).write();
+}
 
 }  // namespace speclore::xls

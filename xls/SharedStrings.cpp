@@ -108,7 +108,7 @@ public:
 
     size_t offsetInRecord(size_t position) const { return position - recordStart_; }
 
-    void characters(const std::u16string& text, bool highByte) {
+    void characters(std::u16string_view text, bool highByte) {
         size_t width = highByte ? 2 : 1;
         size_t done = 0;
         while (done < text.size()) {
@@ -162,36 +162,93 @@ private:
     }
 };
 
+uint64_t hashText(std::u16string_view text) {
+    // FNV-1a over the code units.
+    uint64_t h = 1469598103934665603ull;
+    for (char16_t c : text) {
+        h ^= static_cast<uint64_t>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 }  // namespace
+
+std::u16string_view SharedStrings::text(uint32_t index) const {
+    const Entry& e = entries_[index];
+    return std::u16string_view(characters_).substr(e.start, e.length);
+}
 
 void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
     if (records.empty() || records.front()->data.size() < 8) throwUnreadable("共有文字列表が不正です");
     SstCursor cursor(records);
     cursor.u32();
     uint32_t unique = cursor.u32();
+    std::u16string text;
     for (uint32_t i = 0; i < unique && !cursor.atEnd(); ++i) {
-        Entry entry;
         uint16_t count = cursor.u16();
         uint8_t flags = cursor.u8();
         uint16_t runs = (flags & kRichSt) ? cursor.u16() : 0;
         uint32_t phonetic = (flags & kExtSt) ? cursor.u32() : 0;
-        cursor.characters(entry.text, count, (flags & kHighByte) != 0);
-        cursor.bytes(entry.runs, static_cast<size_t>(runs) * 4);
+        text.clear();
+        cursor.characters(text, count, (flags & kHighByte) != 0);
+        RichParts parts;
+        cursor.bytes(parts.runs, static_cast<size_t>(runs) * 4);
         if (phonetic > 0x7FFFFFFF) throwUnreadable("共有文字列表のふりがな情報が不正です");
-        cursor.bytes(entry.phonetic, phonetic);
-        entries_.push_back(std::move(entry));
-        const Entry& stored = entries_.back();
-        if (stored.runs.empty() && stored.phonetic.empty())
-            plainLookup_.emplace(std::u16string_view(stored.text), static_cast<uint32_t>(entries_.size() - 1));
+        cursor.bytes(parts.phonetic, phonetic);
+        uint32_t rich = kPlain;
+        if (!parts.runs.empty() || !parts.phonetic.empty()) {
+            rich = static_cast<uint32_t>(rich_.size());
+            rich_.push_back(std::move(parts));
+        }
+        add(text, rich);
     }
 }
 
 uint32_t SharedStrings::intern(std::u16string_view text) {
-    if (auto hit = plainLookup_.find(text); hit != plainLookup_.end()) return hit->second;
-    entries_.push_back({std::u16string(text), {}, {}});
-    auto index = static_cast<uint32_t>(entries_.size() - 1);
-    plainLookup_.emplace(std::u16string_view(entries_.back().text), index);
+    uint64_t hash = hashText(text);
+    if (!slots_.empty()) {
+        size_t mask = slots_.size() - 1;
+        for (size_t at = hash & mask; slots_[at] != 0; at = (at + 1) & mask) {
+            uint32_t entry = slots_[at] - 1;
+            if (hashes_[entry] == hash && this->text(entry) == text) return entry;
+        }
+    }
+    return add(text, kPlain);
+}
+
+uint32_t SharedStrings::add(std::u16string_view text, uint32_t rich) {
+    auto index = static_cast<uint32_t>(entries_.size());
+    entries_.push_back({static_cast<uint32_t>(characters_.size()), static_cast<uint32_t>(text.size()), rich});
+    characters_.append(text);
+    hashes_.push_back(hashText(text));
+    // Only plain strings are shared: a new text never takes on another
+    // string's formatting runs or phonetic guide.
+    if (rich == kPlain) {
+        if ((plainCount_ + 1) * 2 > slots_.size()) grow();
+        insertSlot(index);
+        ++plainCount_;
+    }
     return index;
+}
+
+void SharedStrings::insertSlot(uint32_t entry) {
+    size_t mask = slots_.size() - 1;
+    size_t at = hashes_[entry] & mask;
+    while (slots_[at] != 0) {
+        // The first of several equal texts in the template keeps the slot.
+        uint32_t other = slots_[at] - 1;
+        if (hashes_[other] == hashes_[entry] && text(other) == text(entry)) return;
+        at = (at + 1) & mask;
+    }
+    slots_[at] = entry + 1;
+}
+
+void SharedStrings::grow() {
+    std::vector<uint32_t> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(1024, old.size() * 2), 0);
+    for (uint32_t slot : old)
+        if (slot != 0) insertSlot(slot - 1);
 }
 
 void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
@@ -203,22 +260,24 @@ void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
     SstWriter writer(out);
     writer.begin(totalReferences, unique);
     for (uint32_t i = 0; i < unique; ++i) {
-        const Entry& e = entries_[i];
-        bool highByte = std::any_of(e.text.begin(), e.text.end(), [](char16_t c) { return c > 0xFF; });
+        std::u16string_view chars = text(i);
+        static const RichParts kNone;
+        const RichParts& e = entries_[i].rich == kPlain ? kNone : rich_[entries_[i].rich];
+        bool highByte = std::any_of(chars.begin(), chars.end(), [](char16_t c) { return c > 0xFF; });
         size_t header = 3 + (e.runs.empty() ? 0 : 2) + (e.phonetic.empty() ? 0 : 4);
         // The header never splits and keeps its first character with it.
-        size_t position = writer.reserve(header + (e.text.empty() ? 0 : (highByte ? 2 : 1)));
+        size_t position = writer.reserve(header + (chars.empty() ? 0 : (highByte ? 2 : 1)));
         if (i % perBucket == 0) {
             putU32(extSst, static_cast<uint32_t>(position));
             putU16(extSst, static_cast<uint16_t>(writer.offsetInRecord(position)));
             putU16(extSst, 0);
         }
-        putU16(out, static_cast<uint16_t>(e.text.size()));
+        putU16(out, static_cast<uint16_t>(chars.size()));
         putU8(out, static_cast<uint8_t>((highByte ? kHighByte : 0) | (e.runs.empty() ? 0 : kRichSt) |
                                         (e.phonetic.empty() ? 0 : kExtSt)));
         if (!e.runs.empty()) putU16(out, static_cast<uint16_t>(e.runs.size() / 4));
         if (!e.phonetic.empty()) putU32(out, static_cast<uint32_t>(e.phonetic.size()));
-        writer.characters(e.text, highByte);
+        writer.characters(chars, highByte);
         writer.bytes(e.runs, 4);
         writer.bytes(e.phonetic, 1);
     }

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "xls/BiffRecord.h"
@@ -20,7 +18,9 @@ public:
     void read(const std::vector<const BiffRecord*>& records);
 
     size_t size() const { return entries_.size(); }
-    const std::u16string& text(uint32_t index) const { return entries_[index].text; }
+    std::u16string_view text(uint32_t index) const;
+    // About the bytes write() produces, to size the output once.
+    size_t byteEstimate() const { return characters_.size() * 2 + entries_.size() * 8 + 1024; }
 
     // The index of a plain string with this text, appended if new.
     uint32_t intern(std::u16string_view text);
@@ -31,13 +31,29 @@ public:
     void write(std::string& out, uint32_t totalReferences) const;
 
 private:
+    static constexpr uint32_t kPlain = UINT32_MAX;
     struct Entry {
-        std::u16string text;
-        std::string runs;       // formatting runs, 4 bytes each
-        std::string phonetic;   // ExtRst bytes
+        uint32_t start;   // in characters_
+        uint32_t length;
+        uint32_t rich;    // index in rich_, or kPlain
     };
-    std::deque<Entry> entries_;  // stable addresses for the lookup's views
-    std::unordered_map<std::u16string_view, uint32_t> plainLookup_;
+    struct RichParts {
+        std::string runs;      // formatting runs, 4 bytes each
+        std::string phonetic;  // ExtRst bytes
+    };
+
+    // All texts side by side: one allocation instead of one per string.
+    std::u16string characters_;
+    std::vector<Entry> entries_;
+    std::vector<RichParts> rich_;
+    // Open addressing over the plain strings: slot = entry index + 1, 0 free.
+    std::vector<uint32_t> slots_;
+    std::vector<uint64_t> hashes_;  // per entry
+    size_t plainCount_ = 0;
+
+    uint32_t add(std::u16string_view text, uint32_t rich);
+    void insertSlot(uint32_t entry);
+    void grow();
 };
 
 }  // namespace speclore::xls

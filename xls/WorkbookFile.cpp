@@ -147,12 +147,17 @@ Worksheet& WorkbookFile::worksheet(int number) {
 
 std::string WorkbookFile::workbookStream() const {
     uint32_t textCells = 0;
-    size_t cellsEstimate = 0;
-    for (const Substream& sub : substreams_)
-        if (sub.worksheet) textCells += sub.worksheet->sharedStringCells();
-    for (const auto& r : globals_) cellsEstimate += 4 + r.data.size();
+    size_t size = strings_.byteEstimate() + (1u << 16);
+    for (const Substream& sub : substreams_) {
+        if (sub.worksheet) {
+            textCells += sub.worksheet->sharedStringCells();
+            size += sub.worksheet->byteEstimate();
+        }
+        for (const auto& r : sub.records) size += 4 + r.data.size();
+    }
+    for (const auto& r : globals_) size += 4 + r.data.size();
     std::string out;
-    out.reserve(cellsEstimate + static_cast<size_t>(textCells) * 24 + strings_.size() * 16 + (1u << 16));
+    out.reserve(size);
 
     std::vector<size_t> boundSheetAt(globals_.size(), SIZE_MAX);
     const bool dropXfExtensions = formats_.hasNewXfs();
@@ -181,9 +186,7 @@ std::string WorkbookFile::workbookStream() const {
 }
 
 std::string WorkbookFile::toBytes() const {
-    CompoundFile copy = file_;
-    copy.findRootStream(u"Workbook")->data = workbookStream();
-    return copy.serialize();
+    return file_.serializeReplacing(u"Workbook", workbookStream());
 }
 
 void WorkbookFile::save(const std::string& path) const { writeFileAtomically(path, toBytes()); }

@@ -262,6 +262,14 @@ uint32_t Worksheet::sharedStringCells() const {
     return count;
 }
 
+size_t Worksheet::byteEstimate() const {
+    size_t size = 0;
+    for (const BiffRecord& r : records_) size += 4 + r.data.size();
+    for (const Row& row : rows_) size += 20 + row.cells.size() * 18;
+    for (const RawCell& raw : raws_) size += raw.tail.size() + raw.attached.size();
+    return size + (rows_.size() / 32 + 1) * 80;
+}
+
 std::string Worksheet::dimensions(const std::string& original) const {
     uint32_t rowFirst = UINT32_MAX, rowEnd = 0, colFirst = UINT32_MAX, colEnd = 0;
     if (original.size() >= 14) {

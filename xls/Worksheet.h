@@ -34,6 +34,8 @@ public:
     uint32_t sharedStringCells() const;
 
     void write(std::string& out) const;
+    // About the bytes write() produces, to size the output once.
+    size_t byteEstimate() const;
 
 private:
     enum class Kind : uint8_t { Blank, Rk, Number, SharedString, Raw };
