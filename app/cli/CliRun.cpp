@@ -54,7 +54,7 @@ std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& o
                                                              const catalog::DatabaseLogin& login) {
     std::optional<std::vector<catalog::TableListItem>> list;
     std::optional<std::string> unknownTable;
-    trap(ProcTag::common(kListingTag), [&] {
+    const bool listed = trap(ProcTag::common(kListingTag), [&] {
         auto opened = catalog::OpenMdbFile(engines, programFolder, login);
         if (!opened) return;
         const auto& tableDefs = opened->database->TableDefs();
@@ -73,6 +73,7 @@ std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& o
         }
         opened->database->Close();
     });
+    if (!listed) return std::nullopt;
     if (unknownTable) {
         throw UsageError{"the database has no table named \"" + *unknownTable + "\""};
     }
