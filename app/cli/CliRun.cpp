@@ -47,7 +47,8 @@ catalog::DatabaseLogin loginFor(const CliOptions& options) {
 
 // The table list as the main window would fill it (tables whose attribute
 // word is 0, in the engine's order, all selected), or the named tables in
-// the order given. Empty when the database cannot be opened.
+// the order given; nothing when the database cannot be opened (already
+// reported).
 std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& options,
                                                              const std::string& programFolder,
                                                              catalog::DbEngineFactory& engines,
