@@ -1,9 +1,9 @@
 #include "app/cli/CliRun.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
+#include "app/AppError.h"
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
 #include "app/MessageBox.h"
@@ -45,6 +45,17 @@ catalog::DatabaseLogin loginFor(const CliOptions& options) {
     return login;
 }
 
+// Whether TableDefs(name) finds a table, by the engine's own comparison.
+bool holdsTable(const catalog::Database& database, const std::string& name) {
+    try {
+        database.TableDefs(name);
+        return true;
+    } catch (const AppError& error) {
+        if (error.number() == err::DbItemNotFound) return false;
+        throw;
+    }
+}
+
 // The table list as the main window would fill it (tables whose attribute
 // word is 0, in the engine's order, all selected), or the named tables in
 // the order given; nothing when the database cannot be opened (already
@@ -66,9 +77,7 @@ std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& o
             }
         } else {
             for (const std::string& name : options.tables) {
-                const bool known = std::any_of(tableDefs.begin(), tableDefs.end(),
-                                               [&](const auto& t) { return t.name == name; });
-                if (!known && !unknownTable) unknownTable = name;
+                if (!unknownTable && !holdsTable(*opened->database, name)) unknownTable = name;
                 list->push_back({name, true});
             }
         }
