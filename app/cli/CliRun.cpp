@@ -69,10 +69,9 @@ std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& o
     const bool listed = trap(ProcTag::common(kListingTag), [&] {
         auto opened = catalog::OpenMdbFile(engines, programFolder, login);
         if (!opened) return;
-        const auto& tableDefs = opened->database->TableDefs();
         list.emplace();
         if (options.tables.empty()) {
-            for (const catalog::TableDef& table : tableDefs) {
+            for (const catalog::TableDef& table : opened->database->TableDefs()) {
                 if (table.attributes == 0) list->push_back({table.name, true});
             }
         } else {
