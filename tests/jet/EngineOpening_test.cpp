@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -62,6 +63,29 @@ TEST(EngineOpening, AWorkgroupFileMustBeAJetDatabaseWithAccounts) {
               err::DbWorkgroupFileMissing);
     // The login comes first, as DAO makes it before it looks at the file.
     EXPECT_EQ(openNumber(*engineWith("", "Bob"), "no-such-file.mdb"), err::DbInvalidAccount);
+}
+
+// testV1997.mdb with its table MSysModules2 renamed MSysAccounts in its
+// MSysObjects row (same length, so nothing moves): a Jet database whose
+// MSysAccounts has one row, Name "MSysDb", like a workgroup file's.
+std::string workgroupLikeCopy(const TempDir& dir) {
+    std::ifstream in(kJetFixtures / "testV1997.mdb", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    constexpr size_t kJet3PageSize = 2048;
+    constexpr char kDataPage = 0x01;
+    for (size_t at = bytes.find("MSysModules2"); at != std::string::npos; at = bytes.find("MSysModules2", at + 1)) {
+        if (bytes[at / kJet3PageSize * kJet3PageSize] == kDataPage) bytes.replace(at, 12, "MSysAccounts");
+    }
+    std::string path = (dir / "workgroup.mdw").string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+TEST(EngineOpening, TheAccountMustBeAUserOfTheWorkgroupFile) {
+    TempDir dir;
+    const std::string workgroup = workgroupLikeCopy(dir);
+    EXPECT_EQ(openNumber(*engineWith(workgroup, "msysdb", "any password"), "empty_rel.mdb"), 0);
+    EXPECT_EQ(openNumber(*engineWith(workgroup, "Admin"), "empty_rel.mdb"), err::DbInvalidAccount);
 }
 
 TEST(EngineOpening, ADatabaseStaysUsableAfterItsEngineGoesAndRefusesUseAfterClose) {
