@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "app/AppError.h"
 #include "app/AppGlobals.h"
@@ -107,6 +108,9 @@ catalog::CalendarDate today() {
 
 ExitStatus RunCli(const CliOptions& options, const std::string& programFolder,
                   CliEngines engines, catalog::ProgressView& progress) {
+    if (options.settingsPath && !std::filesystem::is_regular_file(*options.settingsPath)) {
+        throw UsageError{"no settings file at " + *options.settingsPath};
+    }
     AppGlobals& globals = appGlobals();
     globals.programFolder = programFolder;
     globals.iniPath = options.settingsPath.value_or(programFolder + "/Speclore.ini");

@@ -48,6 +48,10 @@ TEST(Cli, UsageErrorsExitWithTwoAndWriteNothing) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("SPECLORE_TEST_UNSET_VARIABLE is not set"), std::string::npos) << run.err;
 
+    run = cli({db, "-o", output, "--settings", (dir / "typo.ini").string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no settings file at"), std::string::npos) << run.err;
+
     EXPECT_FALSE(std::filesystem::exists(output));
 
     run = cli({"--help"});
