@@ -53,7 +53,8 @@ private:
 // Jet's ordering of values: Null first, numbers by value, text without
 // regard to case; a number and a text do not compare.
 int compareValues(const CellValue& a, const CellValue& b) {
-    if (a.index() == 0 || b.index() == 0) return static_cast<int>(a.index() != 0) - static_cast<int>(b.index() != 0);
+    const bool aNull = a.index() == 0, bNull = b.index() == 0;
+    if (aNull || bNull) return static_cast<int>(!aNull) - static_cast<int>(!bNull);
     if (auto* x = std::get_if<int64_t>(&a)) {
         auto* y = std::get_if<int64_t>(&b);
         if (!y) throw AppError(err::TypeMismatch);
@@ -132,7 +133,20 @@ private:
         if (a.index() == 0 || b.index() == 0) return Truth::Unknown;
         int c = compareValues(a, b);
         const std::string& op = expr_.op;
-        bool result = op == "=" ? c == 0 : op == "<>" ? c != 0 : op == "<" ? c < 0 : op == "<=" ? c <= 0 : op == ">" ? c > 0 : c >= 0;
+        bool result;
+        if (op == "=") {
+            result = c == 0;
+        } else if (op == "<>") {
+            result = c != 0;
+        } else if (op == "<") {
+            result = c < 0;
+        } else if (op == "<=") {
+            result = c <= 0;
+        } else if (op == ">") {
+            result = c > 0;
+        } else {
+            result = c >= 0;
+        }
         return result ? Truth::True : Truth::False;
     }
 
