@@ -1,0 +1,3 @@
+# The workbook engine's reader against arbitrary files, with a few
+# operations and a save to memory on whatever it accepts.
+speclore_fuzz_target(xls_workbook_fuzz speclore_xls)
