@@ -31,7 +31,8 @@ bool anyWindowVisible() {
 
 }  // namespace
 
-int runDesktopProgram(int argc, char** argv, const std::function<void()>& loadMainWindow) {
+int runDesktopProgram(int argc, char** argv, const std::function<void()>& loadMainWindow,
+                      const std::function<void()>& unloadWindows) {
     QApplication application(argc, argv);
     InstalledMessageBoxes boxes;
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
@@ -52,8 +53,10 @@ int runDesktopProgram(int argc, char** argv, const std::function<void()>& loadMa
     StartupOutcome outcome = Main(hooks);
     // The program lives as long as its windows; a start-up that showed none
     // ends here (a failure that left the main window open still runs it).
-    if (!anyWindowVisible()) return outcome == StartupOutcome::Failed ? 1 : 0;
-    return QApplication::exec();
+    int status = outcome == StartupOutcome::Failed ? 1 : 0;
+    if (anyWindowVisible()) status = QApplication::exec();
+    if (unloadWindows) unloadWindows();
+    return status;
 }
 
 }  // namespace speclore

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 #include "app/AppGlobals.h"
@@ -21,16 +22,22 @@ char* argv[] = {programName, nullptr};
 }  // namespace
 
 TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
-    bool loaded = false;
-    int status = runDesktopProgram(argc, argv, [&] {
-        loaded = true;
-        auto* window = new QWidget;
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-        QTimer::singleShot(0, window, &QWidget::close);
-    });
-    EXPECT_TRUE(loaded);
+    std::unique_ptr<QWidget> window;
+    bool applicationAliveAtUnload = false;
+    int status = runDesktopProgram(
+        argc, argv,
+        [&] {
+            window = std::make_unique<QWidget>();
+            window->show();
+            QTimer::singleShot(0, window.get(), &QWidget::close);
+        },
+        [&] {
+            applicationAliveAtUnload = QApplication::instance() != nullptr;
+            window.reset();
+        });
     EXPECT_EQ(status, 0);
+    EXPECT_TRUE(applicationAliveAtUnload);
+    EXPECT_EQ(window, nullptr);
     EXPECT_TRUE(appGlobals().iniPath.ends_with("/tests_app_desktop.ini")) << appGlobals().iniPath;
     EXPECT_EQ(appGlobals().iniPath, appGlobals().programFolder + "/tests_app_desktop.ini");
     EXPECT_GT(appGlobals().twipsPerPixel, 0);
