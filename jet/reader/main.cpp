@@ -11,6 +11,7 @@
 // status, signal, time-out, malformed output) as an open failure.
 #include <iconv.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -101,10 +102,15 @@ int main(int argc, char** argv) {
         return reader_exit::kUsage;
     }
     limitResources();
-    // An empty entry in MDBPATH makes mdb_open loop forever on a missing file.
-    unsetenv("MDBPATH");
-    unsetenv("MDB_JET3_CHARSET");
-    unsetenv("MDBICONV");
+    // Only the three standard streams are ours; whatever else the program
+    // had open is none of the reader's business.
+    close_range(3, ~0U, 0);
+    // An empty entry in MDBPATH makes mdb_open loop forever on a missing
+    // file; the others would change how libmdb converts text or what it
+    // prints.
+    for (const char* variable : {"MDBPATH", "MDB_JET3_CHARSET", "MDBICONV", "MDB_ICONV", "MDBOPTS"}) {
+        unsetenv(variable);
+    }
 
     MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
     if (!mdb) return reader_exit::kUnrecognised;
