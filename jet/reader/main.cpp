@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     // An empty entry in MDBPATH makes mdb_open loop forever on a missing
     // file; the others would change how libmdb converts text or what it
     // prints.
-    for (const char* variable : {"MDBPATH", "MDB_JET3_CHARSET", "MDBICONV", "MDB_ICONV", "MDBOPTS"}) {
+    for (const char* variable : {"MDBPATH", "MDB_JET3_CHARSET", "MDBICONV", "MDBOPTS"}) {
         unsetenv(variable);
     }
 
