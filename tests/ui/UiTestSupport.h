@@ -26,14 +26,18 @@
 
 namespace speclore::uitest {
 
+// The application lives until the process ends and is never destroyed:
+// destroying it among the static destructors crashes once Qt Test's input
+// devices (themselves statics) have gone first.
 inline void ensureApplication() {
-    static std::unique_ptr<QApplication> app = [] {
+    static QApplication* app = [] {
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static int argc = 1;
         static char name[] = "tests_ui";
         static char* argv[] = {name, nullptr};
-        return std::make_unique<QApplication>(argc, argv);
+        return new QApplication(argc, argv);
     }();
+    (void)app;
 }
 
 // Program folder with the real cipher library, settings file in a fresh
