@@ -17,7 +17,7 @@ void JetDbEngine::SetDefaultPassword(const std::string& password) { password_ = 
 
 std::unique_ptr<catalog::Database> JetDbEngine::OpenDatabase(const std::string& name, bool, bool,
                                                              const std::string& connect) {
-    checkWorkgroupLogin(readerPath_, systemDb_, user_, password_);
+    checkWorkgroupLogin(readerPath_, limits_, systemDb_, user_, password_);
     DatabaseFileInfo info = checkDatabaseFile(name);
     checkDatabasePassword(name, info, passwordFromConnect(connect));
     return std::make_unique<JetDatabase>(readSnapshot(readerPath_, ReaderMode::Database, name, limits_));

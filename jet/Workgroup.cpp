@@ -2,7 +2,6 @@
 
 #include "app/AppError.h"
 #include "jet/DatabaseFileCheck.h"
-#include "jet/ReaderProcess.h"
 #include "jet/TextCase.h"
 
 namespace speclore::jet {
@@ -30,10 +29,11 @@ std::vector<std::string> userNames(const RowTable& accounts) {
     return names;
 }
 
-std::vector<std::string> workgroupUsers(const std::string& readerPath, const std::string& systemDb) {
+std::vector<std::string> workgroupUsers(const std::string& readerPath, const ReaderLimits& limits,
+                                        const std::string& systemDb) {
     try {
         checkDatabaseFile(systemDb);
-        Snapshot snapshot = readSnapshot(readerPath, ReaderMode::Accounts, systemDb);
+        Snapshot snapshot = readSnapshot(readerPath, ReaderMode::Accounts, systemDb, limits);
         const RowTable* accounts = snapshot.rowTable("MSysAccounts");
         if (!accounts) throw AppError(err::DbWorkgroupFileMissing);
         return userNames(*accounts);
@@ -45,13 +45,13 @@ std::vector<std::string> workgroupUsers(const std::string& readerPath, const std
 
 }  // namespace
 
-void checkWorkgroupLogin(const std::string& readerPath, const std::string& systemDb, const std::string& user,
-                         const std::string& password) {
+void checkWorkgroupLogin(const std::string& readerPath, const ReaderLimits& limits, const std::string& systemDb,
+                         const std::string& user, const std::string& password) {
     if (systemDb.empty()) {
         if (!equalsIgnoringCase(user, kDefaultUser) || !password.empty()) throw AppError(err::DbInvalidAccount);
         return;
     }
-    for (const std::string& name : workgroupUsers(readerPath, systemDb)) {
+    for (const std::string& name : workgroupUsers(readerPath, limits, systemDb)) {
         if (equalsIgnoringCase(name, user)) return;
     }
     throw AppError(err::DbInvalidAccount);

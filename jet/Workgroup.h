@@ -10,9 +10,11 @@
 
 #include <string>
 
+#include "jet/ReaderProcess.h"
+
 namespace speclore::jet {
 
-void checkWorkgroupLogin(const std::string& readerPath, const std::string& systemDb, const std::string& user,
-                         const std::string& password);
+void checkWorkgroupLogin(const std::string& readerPath, const ReaderLimits& limits, const std::string& systemDb,
+                         const std::string& user, const std::string& password);
 
 }  // namespace speclore::jet
