@@ -1,5 +1,8 @@
 #include "jet/Workgroup.h"
 
+#include <optional>
+#include <vector>
+
 #include "app/AppError.h"
 #include "jet/DatabaseFileCheck.h"
 #include "jet/TextCase.h"
