@@ -105,11 +105,30 @@ Worksheet::Worksheet(std::vector<BiffRecord> records) {
         }
     }
     if (dimensionsRecord_ == SIZE_MAX) {
-        records_.insert(records_.begin() + static_cast<long>(tableAt_), BiffRecord{rt::Dimensions, {}});
-        if (indexRecord_ != SIZE_MAX && indexRecord_ >= tableAt_) ++indexRecord_;
-        if (defColWidthRecord_ != SIZE_MAX && defColWidthRecord_ >= tableAt_) ++defColWidthRecord_;
-        dimensionsRecord_ = tableAt_++;
+        insertRecord(tableAt_, {rt::Dimensions, {}});
+        dimensionsRecord_ = tableAt_ - 1;
     }
+    // INDEX points at DEFCOLWIDTH; a sheet that keeps an INDEX but lacks
+    // the record gets one with Excel's default width of 8 characters.
+    if (indexRecord_ != SIZE_MAX && defColWidthRecord_ == SIZE_MAX) {
+        size_t at = dimensionsRecord_;
+        for (size_t i = indexRecord_; i < dimensionsRecord_; ++i)
+            if (records_[i].type == rt::ColInfo) {
+                at = i;
+                break;
+            }
+        std::string width;
+        putU16(width, 8);
+        insertRecord(at, {rt::DefColWidth, width});
+        defColWidthRecord_ = at;
+    }
+}
+
+// Inserts a record before position `at`, keeping the remembered positions.
+void Worksheet::insertRecord(size_t at, BiffRecord record) {
+    records_.insert(records_.begin() + static_cast<long>(at), std::move(record));
+    for (size_t* position : {&tableAt_, &indexRecord_, &dimensionsRecord_, &defColWidthRecord_})
+        if (*position != SIZE_MAX && *position >= at) ++*position;
 }
 
 void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {

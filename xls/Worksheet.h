@@ -70,6 +70,7 @@ private:
     bool defaultHeightCustom_ = false;
 
     void takeCellRecord(const BiffRecord& record, bool& lastWasRawCell);
+    void insertRecord(size_t at, BiffRecord record);
     void putCell(uint16_t row, Cell cell);
     Row& rowFor(uint16_t row);
     Cell* find(CellAddress cell);
