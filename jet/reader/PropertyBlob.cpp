@@ -25,10 +25,10 @@ uint32_t u32(const unsigned char* p) {
 std::vector<std::string> readNames(MdbHandle* mdb, const unsigned char* data, size_t size) {
     std::vector<std::string> names;
     for (size_t pos = 0; pos < size;) {
-        if (size - pos < 2) throw CorruptProperties("name list");
+        if (size - pos < 2) throw UnreadableDatabase("name list");
         size_t length = u16(data + pos);
         pos += 2;
-        if (length > size - pos) throw CorruptProperties("name length");
+        if (length > size - pos) throw UnreadableDatabase("name length");
         names.push_back(mdbText(mdb, data + pos, length));
         pos += length;
     }
@@ -37,19 +37,19 @@ std::vector<std::string> readNames(MdbHandle* mdb, const unsigned char* data, si
 
 void readSet(MdbHandle* mdb, const std::vector<std::string>& names, const unsigned char* data, size_t size,
              Descriptions& out) {
-    if (size < kSetHeader) throw CorruptProperties("set header");
+    if (size < kSetHeader) throw UnreadableDatabase("set header");
     size_t nameLength = u16(data + 4);
-    if (nameLength > size - kSetHeader) throw CorruptProperties("set name");
+    if (nameLength > size - kSetHeader) throw UnreadableDatabase("set name");
     std::string setName = mdbText(mdb, data + kSetHeader, nameLength);
     for (size_t pos = kSetHeader + nameLength; pos < size;) {
-        if (size - pos < kEntryHeader) throw CorruptProperties("entry header");
+        if (size - pos < kEntryHeader) throw UnreadableDatabase("entry header");
         size_t length = u16(data + pos);
         uint8_t type = data[pos + 3];
         size_t name = u16(data + pos + 4);
         size_t valueLength = u16(data + pos + 6);
         if (length < kEntryHeader || length > size - pos || valueLength > length - kEntryHeader ||
             name >= names.size()) {
-            throw CorruptProperties("entry");
+            throw UnreadableDatabase("entry");
         }
         if (names[name] == kDescription && (type == MDB_TEXT || type == MDB_MEMO)) {
             std::string text = mdbText(mdb, data + pos + kEntryHeader, valueLength);
@@ -67,15 +67,15 @@ void readSet(MdbHandle* mdb, const std::vector<std::string>& names, const unsign
 
 Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t size) {
     if (size < 4 || (std::memcmp(blob, "KKD", 4) != 0 && std::memcmp(blob, "MR2", 4) != 0)) {
-        throw CorruptProperties("signature");
+        throw UnreadableDatabase("signature");
     }
     Descriptions out;
     std::vector<std::string> names;
     for (size_t pos = 4; pos < size;) {
-        if (size - pos < kChunkHeader) throw CorruptProperties("chunk header");
+        if (size - pos < kChunkHeader) throw UnreadableDatabase("chunk header");
         size_t length = u32(blob + pos);
         uint16_t type = static_cast<uint16_t>(u16(blob + pos + 4));
-        if (length < kChunkHeader || length > size - pos) throw CorruptProperties("chunk length");
+        if (length < kChunkHeader || length > size - pos) throw UnreadableDatabase("chunk length");
         const unsigned char* data = blob + pos + kChunkHeader;
         if (type == kNamesChunk) {
             names = readNames(mdb, data, length - kChunkHeader);

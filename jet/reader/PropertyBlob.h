@@ -7,24 +7,19 @@
 
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "jet/reader/MdbHeader.h"
+#include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
-
-class CorruptProperties : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct Descriptions {
     std::optional<std::string> table;
     std::map<std::string, std::string> columns;
 };
 
-// Raises CorruptProperties for a blob whose lengths do not fit.
+// Raises UnreadableDatabase for a blob whose lengths do not fit.
 Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t size);
 
 }  // namespace speclore::jet::reader

@@ -47,7 +47,7 @@ OpenTable openTable(MdbHandle* mdb, const std::string& name, uint32_t definition
     open.entry->table_pg = definitionPage;
     std::snprintf(open.entry->object_name, sizeof open.entry->object_name, "%s", name.c_str());
     open.table.reset(mdb_read_table(open.entry.get()));
-    if (!open.table || !mdb_read_columns(open.table.get())) throw UnreadableTable(name);
+    if (!open.table || !mdb_read_columns(open.table.get())) throw UnreadableDatabase(name);
     return open;
 }
 
@@ -56,7 +56,7 @@ OpenTable openTable(MdbHandle* mdb, const std::string& name, uint32_t definition
 constexpr size_t kMaxSystemRows = 200000;
 
 void countRow(size_t& rows, const std::string& table) {
-    if (++rows > kMaxSystemRows) throw UnreadableTable(table + ": too many rows");
+    if (++rows > kMaxSystemRows) throw UnreadableDatabase(table + ": too many rows");
 }
 
 // Binds a column that must have the given type; a damaged definition can
@@ -64,9 +64,9 @@ void countRow(size_t& rows, const std::string& table) {
 BoundColumnPtr bind(MdbTableDef* table, const char* column, int type) {
     auto bound = std::make_unique<BoundColumn>();
     bound->index = mdb_bind_column_by_name(table, const_cast<gchar*>(column), bound->text, &bound->length);
-    if (bound->index < 1) throw UnreadableTable(column);
+    if (bound->index < 1) throw UnreadableDatabase(column);
     auto* definition = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, bound->index - 1));
-    if (definition->col_type != type) throw UnreadableTable(column);
+    if (definition->col_type != type) throw UnreadableDatabase(column);
     return bound;
 }
 
@@ -87,7 +87,7 @@ CellKind cellKind(int type) {
 void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
     size_t size = 0;
     std::unique_ptr<void, decltype(&std::free)> blob(mdb_ole_read_full(mdb, lvProp, &size), &std::free);
-    if (!blob) throw UnreadableTable("MSysObjects.LvProp");
+    if (!blob) throw UnreadableDatabase("MSysObjects.LvProp");
     Descriptions found = readDescriptions(mdb, static_cast<const unsigned char*>(blob.get()), size);
     row.object.description = std::move(found.table);
     row.columnDescriptions = std::move(found.columns);

@@ -6,19 +6,14 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
+#include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
-
-class UnreadableTable : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // One MSysObjects row: the object as the snapshot keeps it (without its
 // table definition), where its definition starts, and the descriptions of
@@ -29,11 +24,11 @@ struct CatalogRow {
     std::map<std::string, std::string> columnDescriptions;
 };
 
-// Every MSysObjects row in stored order. Raises UnreadableTable.
+// Every MSysObjects row in stored order. Raises UnreadableDatabase.
 std::vector<CatalogRow> readCatalog(MdbHandle* mdb);
 
 // All rows of the Type 1 table `name`, or nothing when the catalog has no
-// such table. Raises UnreadableTable.
+// such table. Raises UnreadableDatabase.
 std::optional<RowTable> readRowTable(MdbHandle* mdb, const std::vector<CatalogRow>& catalog,
                                      const std::string& name);
 

@@ -38,13 +38,13 @@ std::vector<uint8_t> definitionBytes(MdbHandle* mdb, uint32_t firstPage) {
     uint32_t page = firstPage;
     while (page != 0) {
         if (!seen.insert(page).second || seen.size() > kMaxDefinitionPages) {
-            throw CorruptTableDefinition("definition pages loop");
+            throw UnreadableDatabase("definition pages loop");
         }
         if (mdb_read_pg(mdb, page) != static_cast<ssize_t>(pageSize)) {
-            throw CorruptTableDefinition("definition page unreadable");
+            throw UnreadableDatabase("definition page unreadable");
         }
         const unsigned char* buffer = mdb->pg_buf;
-        if (buffer[0] != kTableDefinitionPage) throw CorruptTableDefinition("not a definition page");
+        if (buffer[0] != kTableDefinitionPage) throw UnreadableDatabase("not a definition page");
         size_t from = bytes.empty() ? 0 : 8;
         bytes.insert(bytes.end(), buffer + from, buffer + pageSize);
         page = static_cast<uint32_t>(buffer[4]) | static_cast<uint32_t>(buffer[5]) << 8 |
@@ -59,7 +59,7 @@ public:
 
     void need(size_t at, size_t size) const {
         if (at > bytes_.size() || size > bytes_.size() - at) {
-            throw CorruptTableDefinition("definition truncated");
+            throw UnreadableDatabase("definition truncated");
         }
     }
     uint8_t u8(size_t at) const {
@@ -86,7 +86,7 @@ public:
                                         converted, sizeof converted);
         pos += length;
         if (written < 0 || static_cast<size_t>(written) >= sizeof converted) {
-            throw CorruptTableDefinition("name does not convert");
+            throw UnreadableDatabase("name does not convert");
         }
         return std::string(converted, static_cast<size_t>(written));
     }
@@ -112,7 +112,7 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
     const uint32_t logicalCount = at.u32(layout.logicalIndexCount);
     const uint32_t physicalCount = at.u32(layout.physicalIndexCount);
     if (columnCount > kMaxColumns || logicalCount > kMaxIndexes || physicalCount > kMaxIndexes) {
-        throw CorruptTableDefinition("counts out of range");
+        throw UnreadableDatabase("counts out of range");
     }
 
     RawTable table;
@@ -154,7 +154,7 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
             if (number == kUnusedIndexColumn) continue;
             size_t position = 0;
             while (position < columnNumbers.size() && columnNumbers[position] != number) ++position;
-            if (position == columnNumbers.size()) throw CorruptTableDefinition("index names no column");
+            if (position == columnNumbers.size()) throw UnreadableDatabase("index names no column");
             index.columns.push_back({static_cast<uint16_t>(position), at.u8(slot + 2) == kAscendingColumn});
         }
         index.flags = at.u8(pos + layout.physicalFlags);
@@ -164,7 +164,7 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
     for (uint32_t i = 0; i < logicalCount; ++i, pos += layout.logicalEntry) {
         at.need(pos, layout.logicalEntry);
         uint32_t number = at.u32(pos + layout.logicalPhysicalNumber);
-        if (number >= physical.size()) throw CorruptTableDefinition("index names no physical index");
+        if (number >= physical.size()) throw UnreadableDatabase("index names no physical index");
         RawIndex index;
         index.indexType = at.u8(pos + layout.logicalType);
         index.flags = physical[number].flags;

@@ -6,19 +6,14 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 
 #include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
+#include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
 
-class CorruptTableDefinition : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Raises CorruptTableDefinition when the pages are not a well-formed
+// Raises UnreadableDatabase when the pages are not a well-formed
 // definition. Descriptions are left empty.
 RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage);
 

@@ -76,7 +76,7 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     if (rows) {
         snapshot.rowTables.push_back(std::move(*rows));
     } else if (accounts) {
-        throw UnreadableTable(systemTable);
+        throw UnreadableDatabase(systemTable);
     }
 
     for (CatalogRow& row : catalog) {

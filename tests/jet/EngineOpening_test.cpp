@@ -7,7 +7,6 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -69,16 +68,7 @@ TEST(EngineOpening, AWorkgroupFileMustBeAJetDatabaseWithAccounts) {
 // MSysObjects row (same length, so nothing moves): a Jet database whose
 // MSysAccounts has one row, Name "MSysDb", like a workgroup file's.
 std::string workgroupLikeCopy(const TempDir& dir) {
-    std::ifstream in(kJetFixtures / "testV1997.mdb", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    constexpr size_t kJet3PageSize = 2048;
-    constexpr char kDataPage = 0x01;
-    for (size_t at = bytes.find("MSysModules2"); at != std::string::npos; at = bytes.find("MSysModules2", at + 1)) {
-        if (bytes[at / kJet3PageSize * kJet3PageSize] == kDataPage) bytes.replace(at, 12, "MSysAccounts");
-    }
-    std::string path = (dir / "workgroup.mdw").string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    return patchedJet3Copy(dir.path(), "testV1997.mdb", "workgroup.mdw", "MSysModules2", "MSysAccounts");
 }
 
 TEST(EngineOpening, TheAccountMustBeAUserOfTheWorkgroupFile) {

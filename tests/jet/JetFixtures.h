@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,23 @@ inline std::unique_ptr<catalog::Database> openFixture(const std::string& file, c
     engine->SetDefaultUser("Admin");
     engine->SetDefaultPassword("");
     return engine->OpenDatabase(fixture(file), false, false, connect);
+}
+
+// A copy of the Jet 3 fixture `file` in `folder`, named `copyName`, with
+// every occurrence of `from` on its data pages replaced by `to` (of the
+// same length, so that nothing else moves; Jet 3 pages carry no checksum).
+inline std::string patchedJet3Copy(const std::filesystem::path& folder, const std::string& file,
+                                   const std::string& copyName, const std::string& from, const std::string& to) {
+    constexpr size_t kJet3PageSize = 2048;
+    constexpr char kDataPage = 0x01;
+    std::ifstream in(kJetFixtures / file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1)) {
+        if (bytes[at / kJet3PageSize * kJet3PageSize] == kDataPage) bytes.replace(at, from.size(), to);
+    }
+    std::string path = (folder / copyName).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
 }
 
 // The number of the AppError that `body` raises, 0 when it raises none.
