@@ -70,7 +70,7 @@ SHEETS = [
     {
         'name': 'テーブル仕様書',
         # NO, field name, type, size, index role, description
-        'widths': [6, 28, 16, 16, 16, 60],
+        'widths': [6, 28, 16, 20, 16, 56],
         'print_title_rows': 1,
         'note': '※ 番号が太字の項目は主キーです。',
         'frozen_rows': 0,
@@ -79,7 +79,7 @@ SHEETS = [
         'name': 'リレーション仕様書',
         # NO, table, column, referenced table, referenced column, kind,
         # integrity, cascading update, cascading delete, join
-        'widths': [6, 24, 22, 24, 22, 13, 11, 10, 10, 9],
+        'widths': [6, 24, 22, 24, 22, 13, 11, 10, 10, 12],
         'print_title_rows': 4,
         'note': None,
         'frozen_rows': 4,
