@@ -12,6 +12,7 @@ using namespace speclore::catalog;
 
 // Jet column type codes.
 constexpr uint8_t kJetBoolean = 0x01;
+constexpr uint8_t kJetLong = 0x04;
 constexpr uint8_t kJetText = 0x0A;
 constexpr uint8_t kJetOle = 0x0B;
 constexpr uint8_t kJetMemo = 0x0C;
@@ -63,7 +64,9 @@ int32_t daoSize(const RawColumn& column, SnapshotFormat format) {
 
 int32_t daoFieldAttributes(const RawColumn& column) {
     int32_t attributes = (column.flags & kFixedLength) ? dbFixedField : dbVariableField;
-    if (column.flags & kLongAutoNumber) attributes |= dbAutoIncrField;
+    // ACE's complex columns carry the flag too, for their hidden ids; only
+    // a Long is an AutoNumber field.
+    if (column.jetType == kJetLong && (column.flags & kLongAutoNumber)) attributes |= dbAutoIncrField;
     if (column.jetType == kJetMemo && (column.flags & kHyperlink)) attributes |= dbHyperlinkField;
     return attributes;
 }

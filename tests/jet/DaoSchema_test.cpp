@@ -24,6 +24,13 @@ TEST(DaoSchema, TableAttributesFromTypeAndFlags) {
     EXPECT_NE(daoTableAttributes(1, 0x40000), 0);
 }
 
+TEST(DaoSchema, OnlyALongIsAnAutoNumberField) {
+    RawColumn autoNumber{"ID", 0x04, 0x07, 4, 1033, std::nullopt};
+    RawColumn complex{"Attachments", 0x12, 0x07, 4, 1033, std::nullopt};  // ACE multi-value or attachment
+    EXPECT_EQ(daoField(autoNumber, SnapshotFormat::Jet4, 1033).attributes, dbFixedField | dbAutoIncrField);
+    EXPECT_EQ(daoField(complex, SnapshotFormat::Ace, 1033).attributes, dbFixedField);
+}
+
 TEST(DaoSchema, CollatingOrderMarksOnlyAGuidAutoNumberBelowNeutral) {
     RawColumn guidAuto{"ID", 0x0F, 0x43, 16, 1033, std::nullopt};
     RawColumn guid{"G", 0x0F, 0x03, 16, 0, std::nullopt};
