@@ -1,11 +1,11 @@
 #include "jet/reader/SystemTables.h"
 
-#include "jet/reader/PropertyBlob.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "jet/reader/PropertyBlob.h"
 
 namespace speclore::jet::reader {
 
