@@ -516,7 +516,7 @@ TEST(CatalogFormats, AreSharedAcrossBlocks) {
 }
 
 // Enough distinct Japanese texts that the shared string table runs over
-// several CONTINUE records, and enough rows for many row blocks.
+// many CONTINUE records, and enough rows for many row blocks.
 std::vector<TableBlock> manyTables() {
     std::vector<TableBlock> tables;
     char text[64];
@@ -535,6 +535,13 @@ std::vector<TableBlock> manyTables() {
         }
         tables.push_back(std::move(table));
     }
+    // One text longer than a whole record, 8-bit characters then 16-bit ones:
+    // it is split over CONTINUE records, changing width on the way.
+    std::string longText(5000, 'x');
+    for (int i = 0; i < 4000; ++i) {
+        longText += "長";
+    }
+    tables[1].description = longText;
     return tables;
 }
 
