@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/reader/MdbText.h"
+
 namespace speclore::jet::reader {
 
 namespace {
@@ -81,14 +83,9 @@ public:
         size_t length = lengthBytes == 1 ? u8(pos) : u16(pos);
         pos += lengthBytes;
         need(pos, length);
-        char converted[MDB_MAX_OBJ_NAME * 3 + 1];
-        int written = mdb_unicode2ascii(mdb_, reinterpret_cast<const char*>(bytes_.data() + pos), length,
-                                        converted, sizeof converted);
+        std::string text = mdbText(mdb_, bytes_.data() + pos, length);
         pos += length;
-        if (written < 0 || static_cast<size_t>(written) >= sizeof converted) {
-            throw UnreadableDatabase("name does not convert");
-        }
-        return std::string(converted, static_cast<size_t>(written));
+        return text;
     }
 
 private:
