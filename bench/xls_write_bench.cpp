@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/AppError.h"
+#include "catalog/SheetFormat.h"
 #include "catalog/Spreadsheet.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
@@ -45,19 +46,6 @@ struct Options {
     bool reference = true;
 };
 
-std::string cell(char column, int row) {
-    return column + std::to_string(row);
-}
-
-void setBorders(XlRange& range, std::initializer_list<int16_t> edges, int16_t colorIndex) {
-    for (int16_t edge : edges) {
-        XlBorder& border = range.Borders(edge);
-        border.LineStyle(xlContinuous);
-        border.Weight(xlThin);
-        border.ColorIndex(colorIndex);
-    }
-}
-
 // The texts of numbered row n, columns B to J: unique names and repeated captions.
 std::vector<std::string> rowTexts(int n) {
     char table[32];
@@ -69,40 +57,29 @@ std::vector<std::string> rowTexts(int n) {
     return {table, field, master, "ID", "一対多", "○", n % 3 ? "○" : "", n % 4 ? "" : "○", "INNER"};
 }
 
+// The relationship sheet's layout, with the catalog run's own formatting calls.
 void writeRows(XlWorksheet& sheet, int rows) {
     int row = kFirstRow;
     int number = 0;
     for (int start = 0; start < rows; start += kBlock) {
         const int size = std::min(kBlock, rows - start);
         for (int c = 0; c < 10; ++c) {
-            sheet.SetValue(cell(static_cast<char>('A' + c), row), kHeadings[c]);
+            sheet.SetValue(CellAddress(static_cast<char>('A' + c), row), kHeadings[c]);
         }
-        std::unique_ptr<XlRange> heading = sheet.Range(cell('A', row), cell('J', row));
-        heading->HorizontalAlignment(xlCenter);
-        setBorders(*heading, {xlEdgeLeft, xlEdgeTop, xlEdgeBottom, xlEdgeRight, xlInsideVertical},
-                   xlColorIndexAutomatic);
-        heading->Interior().ColorIndex(15);
-        heading->Interior().Pattern(xlSolid);
-        heading->Interior().PatternColorIndex(xlAutomatic);
+        FormatHeadingRow(sheet, row, 'J');
         for (int k = 1; k < size; ++k) {
             ++number;
             const int r = row + k;
-            sheet.SetValue(cell('A', r), number);
+            sheet.SetValue(CellAddress('A', r), number);
             if (number % 5 == 1) {
-                sheet.Range(cell('A', r), cell('A', r))->Font().Bold(true);
+                sheet.Range(CellAddress('A', r), CellAddress('A', r))->Font().Bold(true);
             }
             const std::vector<std::string> texts = rowTexts(number);
             for (int c = 0; c < 9; ++c) {
-                sheet.SetValue(cell(static_cast<char>('B' + c), r), texts[c]);
+                sheet.SetValue(CellAddress(static_cast<char>('B' + c), r), texts[c]);
             }
         }
-        if (size > 1) {
-            std::unique_ptr<XlRange> frame = sheet.Range(cell('A', row + 1), cell('J', row + size - 1));
-            setBorders(*frame, {xlEdgeLeft, xlEdgeBottom, xlEdgeRight, xlInsideVertical}, 15);
-            if (size > 2) {
-                setBorders(*frame, {xlInsideHorizontal}, 15);
-            }
-        }
+        FrameRows(sheet, row + 1, row + size - 1, 'J');
         row += size;
     }
 }
