@@ -1,6 +1,8 @@
 #include "ui/ProgressWindow.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -13,6 +15,8 @@
 namespace speclore::ui {
 
 namespace {
+
+constexpr int kLabelGap = 4;
 
 // Lets the window system's paint and exposure events through while the run
 // holds the thread; keyboard and mouse input stays queued until it returns.
@@ -35,6 +39,7 @@ FProcess::FProcess() : QWidget(nullptr) {
                              {180, 720, 3555, 180}, Qt::AlignLeft);
     lblテーブル数 =
         addLabel(this, "lblテーブル数", "( 999 / 999 )", {3825, 720, 1035, 180}, Qt::AlignRight);
+    counterDesignRect_ = lblテーブル数->geometry();
     PB = new QProgressBar(this);
     PB->setObjectName(QStringLiteral("PB"));
     PB->setRange(0, 100);
@@ -58,8 +63,24 @@ void FProcess::Load() {
 }
 
 void FProcess::SetPhaseText(const std::string& text) { lblProc->setText(qs(text)); }
-void FProcess::SetItemName(const std::string& text) { lblテーブル名->setText(qs(text)); }
-void FProcess::SetCounterText(const std::string& text) { lblテーブル数->setText(qs(text)); }
+void FProcess::SetItemName(const std::string& text) {
+    // A long name ends in an ellipsis short of the counter instead of
+    // running under it.
+    int room = std::min(lblテーブル名->width(), lblテーブル数->x() - lblテーブル名->x() - kLabelGap);
+    lblテーブル名->setText(
+        lblテーブル名->fontMetrics().elidedText(qs(text), Qt::ElideRight, room));
+}
+
+void FProcess::SetCounterText(const std::string& text) {
+    // The counter keeps its right edge and widens to the left when the
+    // font's digits need more room than the design gave "( 999 / 999 )".
+    QString counter = qs(text);
+    QRect design = counterDesignRect_;
+    int width = std::max(design.width(),
+                         lblテーブル数->fontMetrics().horizontalAdvance(counter) + kLabelGap);
+    lblテーブル数->setGeometry(design.right() + 1 - width, design.y(), width, design.height());
+    lblテーブル数->setText(counter);
+}
 
 void FProcess::SetMax(int32_t max) { PB->setMaximum(max); }
 

@@ -3,6 +3,7 @@
 // paints itself whenever the run asks it to.
 #pragma once
 
+#include <QRect>
 #include <QWidget>
 
 #include "catalog/ProgressView.h"
@@ -34,6 +35,7 @@ private:
     void Form_Load();
 
     bool unloading_ = false;
+    QRect counterDesignRect_;
     QLabel* lblProc = nullptr;
     QLabel* lblテーブル名 = nullptr;
     QLabel* lblテーブル数 = nullptr;

@@ -43,3 +43,23 @@ TEST(ProgressWindow, OnlyTheRunTakesItAway) {
     progress.Unload();
     EXPECT_FALSE(progress.isVisible());
 }
+
+TEST(ProgressWindow, CounterAndNameStayWhollyVisibleOrVisiblyShortened) {
+    WindowTestEnvironment env;
+    ui::FProcess progress;
+    progress.Load();
+    auto* counter = child<QLabel>(&progress, "lblテーブル数");
+    auto* name = child<QLabel>(&progress, "lblテーブル名");
+    const int rightEdge = counter->geometry().right();
+    progress.SetCounterText("( 99999 / 99999 )");
+    EXPECT_GE(counter->width(), counter->fontMetrics().horizontalAdvance(counter->text()));
+    EXPECT_EQ(counter->geometry().right(), rightEdge);
+
+    const std::string longName(200, 'W');
+    progress.SetItemName(longName);
+    EXPECT_LT(name->geometry().left() + name->fontMetrics().horizontalAdvance(name->text()),
+              counter->geometry().left());
+    EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));
+    progress.SetItemName("顧客");
+    EXPECT_EQ(name->text(), QStringLiteral("顧客"));
+}
