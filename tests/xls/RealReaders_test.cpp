@@ -586,6 +586,31 @@ TEST(LargeCatalog, EveryValueReadsBack) {
     EXPECT_EQ(read, tableSheetValues(tables));
 }
 
+// A template saved by another program: its Workbook stream starts in the
+// mini stream and outgrows it; the other streams stay as they were.
+TEST(OtherWritersTemplate, TakesTheCatalogAndKeepsItsStreams) {
+    TempDir dir("speclore-other-writer");
+    const std::string output = copyInto(dir, kLibreOfficeTemplate, "catalog.xls");
+    writeCatalog(output);
+
+    const json book = xlsdumpJson(output, {"--values-only", "--sheet", "1"});
+    std::map<std::string, json> read;
+    for (const json& cell : book["sheets"][0]["cells"]) {
+        read[cell["address"]] = cell["value"];
+    }
+    EXPECT_EQ(read, tableSheetValues(kTables));
+
+    const json before = xlsdumpJson(kLibreOfficeTemplate, {"--streams"});
+    const json after = xlsdumpJson(output, {"--streams"});
+    EXPECT_EQ(otherStreams(after), otherStreams(before));
+    for (const json& entry : after["entries"]) {
+        if (entry["name"] == "Workbook") {
+            EXPECT_GE(entry["size"].get<long>(), 4096);
+            EXPECT_FALSE(entry["in_mini_stream"]);
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // (c) LibreOffice opens what we wrote and reads the same text.
 
