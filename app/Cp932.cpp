@@ -11,7 +11,8 @@ namespace speclore {
 namespace {
 
 // One iconv conversion, replacing what cannot be converted and going on.
-// `invalidInputWidth` says how many input bytes one bad sequence drops.
+// A bad sequence drops one character: a whole UTF-8 sequence when `utf8Input`,
+// otherwise one byte.
 std::string convert(const char* to, const char* from, std::string_view input,
                     std::string_view replacement, bool utf8Input) {
     iconv_t cd = iconv_open(to, from);
