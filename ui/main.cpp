@@ -15,16 +15,16 @@ int main(int argc, char** argv) {
     std::unique_ptr<xls::XlsApplicationFactory> spreadsheets;
     std::unique_ptr<ui::QtFileDialogService> dialogs;
     std::unique_ptr<ui::FMain> mainWindow;
-    int status = runDesktopProgram(argc, argv, [&] {
+    return runDesktopProgram(argc, argv, [&] {
         databases = std::make_unique<jet::JetDbEngineFactory>(appGlobals().programFolder);
         spreadsheets = std::make_unique<xls::XlsApplicationFactory>();
         dialogs = std::make_unique<ui::QtFileDialogService>();
         installFileDialogService(dialogs.get());
         mainWindow = std::make_unique<ui::FMain>(ui::MainWindowEngines{*databases, *spreadsheets});
         mainWindow->Form_Load();
+    }, [&] {
+        // Widgets may not outlive the application that runDesktopProgram owns.
+        mainWindow.reset();
+        installFileDialogService(nullptr);
     });
-    // The window goes before the application object that runDesktopProgram
-    // owns has gone; release it in reverse order of creation.
-    installFileDialogService(nullptr);
-    return status;
 }
