@@ -119,12 +119,3 @@ TEST_F(ItemNameDialog, EnterAndEscapeNeitherConfirmNorCancel) {
     EXPECT_EQ(stored("ctNum"), "");
     EXPECT_FALSE(std::filesystem::exists(appGlobals().iniPath));
 }
-
-TEST_F(ItemNameDialog, WithoutSettingsOkWritesEveryKeyEmpty) {
-    ui::FItemName* dialog = open();
-    click(dialog, "cmdOK");
-    std::string file = env.iniText();
-    for (const catalog::ItemNameKey& item : catalog::kItemNameKeys) {
-        EXPECT_NE(file.find(std::string(item.key) + "=\r\n"), std::string::npos) << item.key;
-    }
-}

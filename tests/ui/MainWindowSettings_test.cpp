@@ -140,25 +140,6 @@ TEST_F(MainWindowSettings, SizesFollowTheTwipsPerPixelFigure) {
     EXPECT_EQ(list->geometry(), QRect(139, 120, 395, 200));
 }
 
-TEST_F(MainWindowSettings, ControlsCarryTheirLimitsMasksAndTags) {
-    auto window = loadWindow();
-    for (const char* box : {"txtDBパスワード", "txtパスワード"}) {
-        EXPECT_EQ(child<QLineEdit>(window.get(), box)->echoMode(), QLineEdit::Password) << box;
-    }
-    for (const char* box : {"txtDBパスワード", "txtアカウント名", "txtパスワード",
-                            "txtテーブルタイトル", "txtリレーションタイトル"}) {
-        EXPECT_EQ(child<QLineEdit>(window.get(), box)->maxLength(), 100) << box;
-    }
-    for (const char* box : {"txt処理ファイル", "txtMDWファイル"}) {
-        EXPECT_TRUE(child<QLineEdit>(window.get(), box)->isReadOnly()) << box;
-    }
-    EXPECT_EQ(child<QListWidget>(window.get(), "lst処理テーブル")->selectionMode(),
-              QAbstractItemView::MultiSelection);
-    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
-}
-
 TEST(MainWindowCaption, RunsMinorAndRevisionTogether) {
     EXPECT_EQ(ui::mainWindowCaption(1, 3, 1), QStringLiteral("Morvane Ver1.31"));
     EXPECT_EQ(ui::mainWindowCaption(2, 10, 0), QStringLiteral("Morvane Ver2.100"));
