@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "jet/HeaderPage.h"
@@ -79,7 +80,13 @@ AppError openFailure(int error, const std::string& path) {
 // and the page that defines MSysObjects.
 constexpr uint64_t kMinimumPages = 3;
 
-HeaderPage readHeader(const std::string& path, DatabaseFileInfo* info) {
+struct CheckedHeader {
+    HeaderPage page;
+    uint64_t fileSize = 0;
+};
+
+// Opens the file read-only and checks its header page and size.
+CheckedHeader readHeader(const std::string& path) {
     if (path.empty()) throw openError(err::DbFileNotFound, path);
     ReadOnlyFile file(path);
     if (file.fd() < 0) throw openFailure(errno, path);
@@ -100,8 +107,7 @@ HeaderPage readHeader(const std::string& path, DatabaseFileInfo* info) {
         throw AppError(err::DbUnrecognizedFormat,
                        "データベース '" + path +
                            "' は暗号化されているため開けません。暗号化を解除したデータベースを指定してください。");
-    if (info) *info = DatabaseFileInfo{header->format, size};
-    return *header;
+    return {std::move(*header), size};
 }
 
 std::string lowercaseAscii(std::string text) {
@@ -149,9 +155,8 @@ AppError openError(int32_t number, const std::string& path) {
 }
 
 DatabaseFileInfo checkDatabaseFile(const std::string& path) {
-    DatabaseFileInfo info;
-    readHeader(path, &info);
-    return info;
+    CheckedHeader checked = readHeader(path);
+    return {checked.page.format, checked.fileSize};
 }
 
 std::string passwordFromConnect(const std::string& connect) {
@@ -172,7 +177,7 @@ std::string passwordFromConnect(const std::string& connect) {
 void checkDatabasePassword(const std::string& path, const DatabaseFileInfo& info,
                            const std::string& password) {
     if (info.format == JetFormat::Ace) return;
-    HeaderPage header = readHeader(path, nullptr);
+    const HeaderPage header = readHeader(path).page;
     if (storedPassword(header).empty()) return;
     if (!passwordMatches(header, password)) throw openError(err::DbInvalidPassword, path);
 }
