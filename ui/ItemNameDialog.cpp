@@ -69,6 +69,7 @@ void FItemName::Form_Load() {
             boxes_[i]->setText(qs(GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection,
                                               catalog::kItemNameKeys[i].key)));
         }
+        centreOnScreen(this);
         show();
         boxes_.front()->setFocus();
     });
