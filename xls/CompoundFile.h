@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,24 @@ struct CfbEntry {
     std::vector<CfbEntry> children;  // storages and the root only
 };
 
+// A compound file laid out for writing: its bytes as pieces in file order,
+// views into buffers the image owns and into the streams' own data (which
+// must outlive the image), so that big streams are never copied.
+class CompoundFileImage {
+public:
+    const std::vector<std::string_view>& pieces() const { return pieces_; }
+    std::string joined() const;
+
+    std::string& newBuffer() { return buffers_.emplace_back(); }
+    void add(std::string_view piece) {
+        if (!piece.empty()) pieces_.push_back(piece);
+    }
+
+private:
+    std::deque<std::string> buffers_;
+    std::vector<std::string_view> pieces_;
+};
+
 class CompoundFile {
 public:
     // Raises error 1004 when the bytes are no intact compound file.
@@ -32,9 +51,8 @@ public:
 
     // The whole file in version 3 layout.
     std::string serialize() const;
-    // The same with the data of one stream below the root replaced, without
-    // copying the tree.
-    std::string serializeReplacing(std::u16string_view rootStream, std::string_view data) const;
+    // The file with the data of one stream below the root replaced.
+    CompoundFileImage imageReplacing(std::u16string_view rootStream, std::string_view data) const;
 
     CfbEntry& root() { return root_; }
     const CfbEntry& root() const { return root_; }

@@ -45,9 +45,11 @@ public:
         flatten(root);
     }
 
-    std::string write() {
+    CompoundFileImage write() {
         layOutStreams();
-        return assemble();
+        CompoundFileImage image;
+        assemble(image);
+        return image;
     }
 
 private:
@@ -132,7 +134,7 @@ private:
         }
     }
 
-    std::string assemble() {
+    void assemble(CompoundFileImage& image) {
         const uint32_t perSector = kSectorSize / 4;
         uint32_t dataSectors = 0;
         for (uint32_t id : bigStreams_) dataSectors += sectorsFor(entries_[id].size, kSectorSize);
@@ -146,7 +148,6 @@ private:
             difatSectors = fatSectors > 109 ? sectorsFor(fatSectors - 109, perSector - 1) : 0;
             if (static_cast<uint64_t>(perSector) * fatSectors >= contentSectors + fatSectors + difatSectors) break;
         }
-        uint32_t total = fatSectors + difatSectors + contentSectors;
         std::vector<uint32_t> fat(static_cast<size_t>(fatSectors) * perSector, kFreeSect);
         uint32_t next = 0;
         for (uint32_t i = 0; i < fatSectors; ++i) fat[next++] = kFatSect;
@@ -163,19 +164,26 @@ private:
         uint32_t firstMiniFat = chain(miniFatSectors);
         uint32_t firstDir = chain(dirSectors);
 
-        std::string out;
-        out.reserve((static_cast<size_t>(total) + 1) * kSectorSize);
-        writeHeader(out, fatSectors, firstDir, firstMiniFat, miniFatSectors, firstDifat, difatSectors);
-        for (uint32_t v : fat) putU32(out, v);
-        writeDifat(out, fatSectors, difatSectors, firstDifat);
-        for (uint32_t id : bigStreams_) appendPadded(out, dataOf(entries_[id].source));
+        std::string& head = image.newBuffer();
+        head.reserve((static_cast<size_t>(fatSectors) + difatSectors + 1) * kSectorSize);
+        writeHeader(head, fatSectors, firstDir, firstMiniFat, miniFatSectors, firstDifat, difatSectors);
+        for (uint32_t v : fat) putU32(head, v);
+        writeDifat(head, fatSectors, difatSectors, firstDifat);
+        image.add(head);
+        static const char zeros[kSectorSize] = {};
+        for (uint32_t id : bigStreams_) {
+            std::string_view data = dataOf(entries_[id].source);
+            image.add(data);
+            image.add(std::string_view(zeros, (kSectorSize - data.size() % kSectorSize) % kSectorSize));
+        }
+        std::string& out = image.newBuffer();
         appendPadded(out, miniStream_);
         std::string miniFatBytes;
         for (uint32_t v : miniFat_) putU32(miniFatBytes, v);
         miniFatBytes.append(static_cast<size_t>(miniFatSectors) * kSectorSize - miniFatBytes.size(), '\xFF');
         out.append(miniFatBytes);
         writeDirectory(out, dirSectors);
-        return out;
+        image.add(out);
     }
 
     static void appendPadded(std::string& out, std::string_view data) {
@@ -259,9 +267,18 @@ bool cfbNameLess(std::u16string_view a, std::u16string_view b) {
     return false;
 }
 
-std::string CompoundFile::serialize() const { return Writer(root_, nullptr, {}).write(); }
+std::string CompoundFileImage::joined() const {
+    size_t size = 0;
+    for (std::string_view piece : pieces_) size += piece.size();
+    std::string out;
+    out.reserve(size);
+    for (std::string_view piece : pieces_) out.append(piece);
+    return out;
+}
 
-std::string CompoundFile::serializeReplacing(std::u16string_view rootStream, std::string_view data) const {
+std::string CompoundFile::serialize() const { return Writer(root_, nullptr, {}).write().joined(); }
+
+CompoundFileImage CompoundFile::imageReplacing(std::u16string_view rootStream, std::string_view data) const {
     const CfbEntry* replaced = nullptr;
     for (const auto& child : root_.children)
         if (child.type == CfbEntry::kStream && child.name.size() == rootStream.size() &&

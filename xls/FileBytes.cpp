@@ -38,6 +38,13 @@ private:
     std::string path_;
 };
 
+// What a file created with open() would get: 0666 less the umask.
+mode_t newFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 std::string folderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -68,23 +75,24 @@ std::string readWholeFile(const std::string& path) {
     return bytes;
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
+void writeFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces) {
     std::string pattern = path + ".XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) throwFileError(errno, path, "一時ファイルを作れません");
     TemporaryFile temporary(fd, pattern);
     // The saved workbook keeps the permissions of the file it replaces.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) ::fchmod(fd, info.st_mode & 07777);
-    else ::fchmod(fd, 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throwFileError(errno, path, "保存できません");
-        p += n;
-        left -= static_cast<size_t>(n);
+    ::fchmod(fd, ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : newFileMode());
+    for (std::string_view piece : pieces) {
+        const char* p = piece.data();
+        size_t left = piece.size();
+        while (left > 0) {
+            ssize_t n = ::write(fd, p, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throwFileError(errno, path, "保存できません");
+            p += n;
+            left -= static_cast<size_t>(n);
+        }
     }
     if (::fsync(fd) != 0) throwFileError(errno, path, "保存できません");
     if (temporary.close() != 0) throwFileError(errno, path, "保存できません");

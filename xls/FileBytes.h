@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace speclore::xls {
 
@@ -13,6 +14,7 @@ std::string readWholeFile(const std::string& path);
 
 // Raises a numbered file error (61, 70, 75, 76 ...) and removes the
 // temporary file when anything fails; the target is then unchanged.
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+// The file's bytes are the pieces one after another.
+void writeFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces);
 
 }  // namespace speclore::xls

@@ -162,12 +162,12 @@ private:
     }
 };
 
-uint64_t hashText(std::u16string_view text) {
+uint32_t hashText(std::u16string_view text) {
     // FNV-1a over the code units.
-    uint64_t h = 1469598103934665603ull;
+    uint32_t h = 2166136261u;
     for (char16_t c : text) {
-        h ^= static_cast<uint64_t>(c);
-        h *= 1099511628211ull;
+        h ^= static_cast<uint32_t>(c);
+        h *= 16777619u;
     }
     return h;
 }
@@ -201,54 +201,53 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
             rich = static_cast<uint32_t>(rich_.size());
             rich_.push_back(std::move(parts));
         }
-        add(text, rich);
+        add(text, hashText(text), rich);
     }
 }
 
 uint32_t SharedStrings::intern(std::u16string_view text) {
-    uint64_t hash = hashText(text);
+    uint32_t hash = hashText(text);
     if (!slots_.empty()) {
         size_t mask = slots_.size() - 1;
-        for (size_t at = hash & mask; slots_[at] != 0; at = (at + 1) & mask) {
-            uint32_t entry = slots_[at] - 1;
-            if (hashes_[entry] == hash && this->text(entry) == text) return entry;
+        for (size_t at = hash & mask; slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
+            uint32_t entry = slots_[at].entryPlusOne - 1;
+            if (slots_[at].hash == hash && this->text(entry) == text) return entry;
         }
     }
-    return add(text, kPlain);
+    return add(text, hash, kPlain);
 }
 
-uint32_t SharedStrings::add(std::u16string_view text, uint32_t rich) {
+uint32_t SharedStrings::add(std::u16string_view text, uint32_t hash, uint32_t rich) {
     auto index = static_cast<uint32_t>(entries_.size());
     entries_.push_back({static_cast<uint32_t>(characters_.size()), static_cast<uint32_t>(text.size()), rich});
     characters_.append(text);
-    hashes_.push_back(hashText(text));
     // Only plain strings are shared: a new text never takes on another
     // string's formatting runs or phonetic guide.
     if (rich == kPlain) {
         if ((plainCount_ + 1) * 2 > slots_.size()) grow();
-        insertSlot(index);
+        insertSlot({hash, index + 1});
         ++plainCount_;
     }
     return index;
 }
 
-void SharedStrings::insertSlot(uint32_t entry) {
+void SharedStrings::insertSlot(Slot slot) {
     size_t mask = slots_.size() - 1;
-    size_t at = hashes_[entry] & mask;
-    while (slots_[at] != 0) {
+    size_t at = slot.hash & mask;
+    while (slots_[at].entryPlusOne != 0) {
         // The first of several equal texts in the template keeps the slot.
-        uint32_t other = slots_[at] - 1;
-        if (hashes_[other] == hashes_[entry] && text(other) == text(entry)) return;
+        const Slot& other = slots_[at];
+        if (other.hash == slot.hash && text(other.entryPlusOne - 1) == text(slot.entryPlusOne - 1)) return;
         at = (at + 1) & mask;
     }
-    slots_[at] = entry + 1;
+    slots_[at] = slot;
 }
 
 void SharedStrings::grow() {
-    std::vector<uint32_t> old = std::move(slots_);
-    slots_.assign(std::max<size_t>(1024, old.size() * 2), 0);
-    for (uint32_t slot : old)
-        if (slot != 0) insertSlot(slot - 1);
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(1024, old.size() * 2), Slot{0, 0});
+    for (const Slot& slot : old)
+        if (slot.entryPlusOne != 0) insertSlot(slot);
 }
 
 void SharedStrings::write(std::string& out, uint32_t totalReferences) const {

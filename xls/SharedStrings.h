@@ -46,13 +46,17 @@ private:
     std::u16string characters_;
     std::vector<Entry> entries_;
     std::vector<RichParts> rich_;
-    // Open addressing over the plain strings: slot = entry index + 1, 0 free.
-    std::vector<uint32_t> slots_;
-    std::vector<uint64_t> hashes_;  // per entry
+    // Open addressing over the plain strings; the hash kept in the slot
+    // spares a visit to the text for most mismatches.
+    struct Slot {
+        uint32_t hash;
+        uint32_t entryPlusOne;  // 0: free
+    };
+    std::vector<Slot> slots_;
     size_t plainCount_ = 0;
 
-    uint32_t add(std::u16string_view text, uint32_t rich);
-    void insertSlot(uint32_t entry);
+    uint32_t add(std::u16string_view text, uint32_t hash, uint32_t rich);
+    void insertSlot(Slot slot);
     void grow();
 };
 

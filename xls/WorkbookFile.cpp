@@ -186,9 +186,13 @@ std::string WorkbookFile::workbookStream() const {
 }
 
 std::string WorkbookFile::toBytes() const {
-    return file_.serializeReplacing(u"Workbook", workbookStream());
+    std::string stream = workbookStream();
+    return file_.imageReplacing(u"Workbook", stream).joined();
 }
 
-void WorkbookFile::save(const std::string& path) const { writeFileAtomically(path, toBytes()); }
+void WorkbookFile::save(const std::string& path) const {
+    std::string stream = workbookStream();
+    writeFileAtomically(path, file_.imageReplacing(u"Workbook", stream).pieces());
+}
 
 }  // namespace speclore::xls

@@ -42,7 +42,9 @@ void expectRefused(const std::string& bytes, const std::string& what, const std:
         ADD_FAILURE() << "opened";
     } catch (const AppError& e) {
         EXPECT_EQ(e.number(), err::ApplicationDefined);
-        if (!mention.empty()) EXPECT_NE(e.description().find(mention), std::string::npos) << e.description();
+        if (!mention.empty()) {
+            EXPECT_NE(e.description().find(mention), std::string::npos) << e.description();
+        }
     }
     EXPECT_EQ(test::readBytes(path), bytes);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no file was added";
