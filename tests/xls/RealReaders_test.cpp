@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -22,6 +21,7 @@
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
 #include "xls/XlsApplication.h"
+#include "XlsTestSupport.h"
 
 namespace speclore::test {
 namespace {
@@ -35,11 +35,6 @@ const std::string kTemplate = std::string(SPECLORE_SOURCE_DIR) + "/resources/Tem
 const std::string kLibreOfficeTemplate =
     std::string(SPECLORE_TEST_FIXTURES) + "/template_libreoffice.xls";
 const std::string kUiFont = "ＭＳ Ｐゴシック";
-
-std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string copyInto(const TempDir& dir, const std::string& source, const std::string& name) {
     const std::filesystem::path target = dir / name;
@@ -202,11 +197,6 @@ json formatOf(const json& book, const json& sheet, const std::string& address) {
     return format;
 }
 
-json withoutFileName(json dump) {
-    dump.erase("file");
-    return dump;
-}
-
 // (id, length) of every record from the first BOF to the last EOF, leaving out
 // the cell table (compared cell by cell instead) and the lookup records that a
 // writer may drop or rebuild (INDEX, DBCELL, EXTSST).
@@ -260,11 +250,11 @@ TEST_P(RoundTrip, ChangesNothing) {
     }
     ASSERT_EQ(runXlsdump(copy, {"--check"}).exitCode, 0) << runXlsdump(copy, {"--check"}).err;
 
-    EXPECT_EQ(withoutFileName(xlsdumpJson(copy, {"--all"})),
-              withoutFileName(xlsdumpJson(GetParam(), {"--all"})))
+    EXPECT_EQ(dumpWithoutName(copy, {"--all"}),
+              dumpWithoutName(GetParam(), {"--all"}))
         << "cells, formats, column widths, row heights or merged ranges changed";
-    EXPECT_EQ(withoutFileName(xlsdumpJson(copy, {"--xfs"})),
-              withoutFileName(xlsdumpJson(GetParam(), {"--xfs"})));
+    EXPECT_EQ(dumpWithoutName(copy, {"--xfs"}),
+              dumpWithoutName(GetParam(), {"--xfs"}));
     EXPECT_EQ(layoutRecords(copy), layoutRecords(GetParam()))
         << "page setup, print titles, names, window or drawing records changed";
 
@@ -289,7 +279,7 @@ TEST(Discard, LeavesTheFileAsItWas) {
     writeTableSheet(book->Sheets(1), kTables);
     book->Close(false);
     excel->Quit();
-    EXPECT_TRUE(fileBytes(copy) == fileBytes(kTemplate));
+    EXPECT_TRUE(readBytes(copy) == readBytes(kTemplate));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1)
@@ -678,7 +668,7 @@ TEST_F(LibreOfficeReads, EveryValueOfALargeCatalog) {
 
 TEST_F(LibreOfficeReads, PrintsOnA4Landscape) {
     const ProcessResult run = convertWithLibreOffice(output_, "pdf", dir_.path());
-    const std::string pdf = fileBytes(dir_ / "catalog.pdf");
+    const std::string pdf = readBytes(dir_ / "catalog.pdf");
     ASSERT_FALSE(pdf.empty()) << run.out << run.err;
     // Page dictionaries are plain text in LibreOffice's PDF: one MediaBox each.
     const std::regex mediaBox(R"(/MediaBox\s*\[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])");

@@ -2,8 +2,6 @@
 // what the catalog run relies on and what makes it print well.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -11,17 +9,13 @@
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
+#include "XlsTestSupport.h"
 
 namespace speclore::test {
 namespace {
 
 const std::string kTemplate = std::string(SPECLORE_SOURCE_DIR) + "/resources/Template.xls";
 const std::string kUiFont = "ＭＳ Ｐゴシック";
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(Template, IsWhatTheGeneratorMakes) {
     TempDir dir("speclore-template");
@@ -33,7 +27,7 @@ TEST(Template, IsWhatTheGeneratorMakes) {
         GTEST_SKIP() << "python3-xlwt is not installed: " << run.err;
     }
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(fileBytes(generated) == fileBytes(kTemplate))
+    EXPECT_TRUE(readBytes(generated) == readBytes(kTemplate))
         << "resources/Template.xls is stale: run tools/make_template.py and commit the result";
 }
 
