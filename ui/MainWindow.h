@@ -66,6 +66,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The file dialogs take their owner as an opaque pointer, which the Qt
+    // service turns back into the QWidget it must be.
+    void* dialogOwner() { return static_cast<QWidget*>(this); }
     void createControls();
     void connectCommands();
     catalog::DatabaseLogin currentLogin() const;

@@ -61,7 +61,7 @@ void FMain::cmd処理開始_Click() {
             return;
         }
         std::string outputPath =
-            SaveFileDlg(this, kWorkbookFilter, "テーブル仕様書を名前を付けて保存してください", "",
+            SaveFileDlg(dialogOwner(), kWorkbookFilter, "テーブル仕様書を名前を付けて保存してください", "",
                         defaultWorkbookName(pathBoxTag(txt処理ファイル)), ".xls");
         if (outputPath.empty()) return;
         if (CreateCatalog(outputPath)) {

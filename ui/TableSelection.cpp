@@ -50,7 +50,7 @@ catalog::DatabaseLogin FMain::currentLogin() const {
 
 void FMain::cmd処理ファイル参照_Click() {
     bool finished = trap(ProcTag::common("fMain-cmd処理ファイル参照_Click"), [this] {
-        std::string path = OpenFileDlg(this, kDatabaseFilter, ss(Label11->text()), "", "", "");
+        std::string path = OpenFileDlg(dialogOwner(), kDatabaseFilter, ss(Label11->text()), "", "", "");
         if (path.empty()) return;
         catalog::DatabaseLogin login = currentLogin();
         login.databasePath = path;
@@ -92,7 +92,7 @@ void FMain::cmd全て解除_Click() {
 
 void FMain::cmdMDWファイル参照_Click() {
     trap(ProcTag::common("fMain-cmdMDWファイル参照_Click"), [this] {
-        std::string path = OpenFileDlg(this, kWorkgroupFilter,
+        std::string path = OpenFileDlg(dialogOwner(), kWorkgroupFilter,
                                        "ワークグループ情報ファイルを選択してください", "", "", "");
         if (!path.empty()) setPathBox(txtMDWファイル, path);
     });
