@@ -488,23 +488,6 @@ TEST_F(CatalogEdit, BoldKeepsTheFontAndBothBoldMarksAreSet) {
     EXPECT_EQ(font["height_twips"], 220);
 }
 
-// Equal formats share one XF record: more blocks add no formats.
-TEST(CatalogFormats, AreSharedAcrossBlocks) {
-    TempDir dir("speclore-shared-formats");
-    const std::string few = copyInto(dir, kTemplate, "few.xls");
-    const std::string many = copyInto(dir, kTemplate, "many.xls");
-    std::vector<TableBlock> tables;
-    for (int n = 0; n < 60; ++n) {
-        tables.insert(tables.end(), kTables.begin(), kTables.end());
-    }
-    writeCatalog(few);
-    writeCatalog(many, tables);
-    const json fewFormats = xlsdumpJson(few, {"--xfs"});
-    const json manyFormats = xlsdumpJson(many, {"--xfs"});
-    EXPECT_EQ(manyFormats["xf_count"], fewFormats["xf_count"]);
-    EXPECT_EQ(manyFormats["font_count"], fewFormats["font_count"]);
-}
-
 // Enough distinct Japanese texts that the shared string table runs over
 // many CONTINUE records, and enough rows for many row blocks.
 std::vector<TableBlock> manyTables() {
