@@ -5,11 +5,16 @@
 //   nlohmann::json one = xlsdumpJson(path, {"--sheet", "1", "--range", "A3:F8"});
 //   const nlohmann::json* a1 = findCell(book["sheets"][0], "A1");
 //
-// What the JSON holds (see also xlsdump --help), in short: per sheet "name", "cells" (each with
-// "address", "type", "value" and "format": "horizontal", "vertical", "wrap",
-// "borders" {left, top, bottom, right}, "fill", "font"), "columns", "rows",
-// "merged". --xfs lists every XF and FONT record, --streams the compound
-// file's entries, --records the BIFF records of the Workbook stream.
+// What the JSON holds (see also xlsdump --help), in short: per sheet "name",
+// "cells" (each with "address", "type", "value" and "format": "horizontal",
+// "vertical", "wrap", "borders" {left, top, bottom, right}, "fill", "font"),
+// "columns", "rows", "merged". --xfs lists every XF and FONT record, --streams
+// the compound file's entries, --records the BIFF records of the Workbook
+// stream. A cell without a "value" key holds none: read it with
+// cell.value("value", nlohmann::json()), not cell["value"].
+//
+// Keep the result in a variable before looping over a part of it:
+// `for (auto& c : xlsdumpJson(p)["sheets"])` loops over a destroyed object.
 //
 // Header-only so that any test suite can use it; needs nlohmann-json3-dev.
 #pragma once
