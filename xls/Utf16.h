@@ -1,4 +1,4 @@
-// UTF-8 text of the program to the UTF-16 text that BIFF8 stores, and back.
+// UTF-8 text of the program to the UTF-16 text that BIFF8 stores.
 #pragma once
 
 #include <string>
@@ -8,6 +8,5 @@ namespace speclore::xls {
 
 // Malformed sequences become U+FFFD, so no input can fail the conversion.
 std::u16string utf8ToUtf16(std::string_view text);
-std::string utf16ToUtf8(std::u16string_view text);
 
 }  // namespace speclore::xls

@@ -1,0 +1,65 @@
+// A save killed at any moment leaves at the workbook's path either the old
+// file or the whole new one, never a part of it.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/AppError.h"
+#include "xls/WorkbookFile.h"
+#include "xls/XlsApplication.h"
+#include "XlsTestSupport.h"
+
+namespace speclore::xls {
+namespace {
+
+// In a child process: fills a workbook big enough that saving takes a
+// while, tells the parent through `ready`, then saves.
+[[noreturn]] void fillAndSave(const std::string& path, int ready) {
+    try {
+        XlsApplicationFactory factory;
+        auto app = factory.CreateApplication();
+        auto book = app->OpenWorkbook(path);
+        for (int r = 1; r <= 20000; ++r)
+            for (char c = 'A'; c <= 'F'; ++c) book->Sheets(1).SetValue(c + std::to_string(r), "値" + std::to_string(r * 6 + c));
+        if (::write(ready, "x", 1) != 1) _exit(3);
+        book->Close(true);
+    } catch (...) {
+        _exit(2);
+    }
+    _exit(0);
+}
+
+TEST(WorkbookSaveKill, AKilledSaveLeavesTheOldOrTheNewWorkbook) {
+    test::TempDir dir;
+    std::string path = test::copyFixture(dir, "two_sheets.xls", "book.xls");
+    const std::string original = test::readBytes(path);
+    for (int delayMicroseconds : {0, 200, 1000, 3000, 8000, 20000, 60000, 200000}) {
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeEnds[0]);
+            fillAndSave(path, pipeEnds[1]);
+        }
+        ::close(pipeEnds[1]);
+        char signal;
+        bool started = ::read(pipeEnds[0], &signal, 1) == 1;
+        ::close(pipeEnds[0]);
+        ::usleep(static_cast<useconds_t>(delayMicroseconds));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(started) << "the child failed before saving";
+
+        std::string now = test::readBytes(path);
+        if (now == original) continue;
+        EXPECT_NO_THROW(WorkbookFile::fromBytes(now)) << "after " << delayMicroseconds << " µs";
+        test::writeBytes(path, original);
+    }
+}
+
+}  // namespace
+}  // namespace speclore::xls
