@@ -18,6 +18,7 @@
 
 #include "catalog/Spreadsheet.h"
 #include "support/LibreOffice.h"
+#include "support/LibreOfficeCellLooks.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
 #include "xls/XlsApplication.h"
@@ -628,6 +629,61 @@ TEST_F(LibreOfficeReads, TheSameTextOnBothSheets) {
         want.insert(want.end(), kRelations[k].begin(), kRelations[k].end());
         EXPECT_EQ(relations[4 + k], want);
     }
+}
+
+// LibreOffice draws what we stored: grey centred headings with black lines,
+// grey frames without a top line, bold primary-key numbers.
+TEST_F(LibreOfficeReads, TheSameFormats) {
+    std::string log;
+    const SheetLooks looks = readCellLooksWithLibreOffice(output_, dir_.path(), &log);
+    ASSERT_EQ(looks.size(), 2u) << log;
+    auto lookOf = [&](const std::string& sheet, const std::string& address) {
+        const auto& cells = looks.at(sheet);
+        auto it = cells.find(address);
+        return it == cells.end() ? CellLook{} : it->second;
+    };
+    auto checkHeading = [&](const std::string& sheet, int row, char last) {
+        for (char c = 'A'; c <= last; ++c) {
+            const CellLook look = lookOf(sheet, at(c, row));
+            SCOPED_TRACE(sheet + " " + at(c, row));
+            EXPECT_EQ(look.background, "#c0c0c0");
+            EXPECT_EQ(look.textAlign, "center");
+            EXPECT_FALSE(look.bold);
+            for (const char* edge : {"top", "bottom", "left", "right"}) {
+                EXPECT_EQ(look.borderColour(edge), "#000000") << edge;
+            }
+        }
+    };
+    auto checkFrame = [&](const std::string& sheet, int first, int last, char lastColumn) {
+        for (int row = first; row <= last; ++row) {
+            for (char c = 'A'; c <= lastColumn; ++c) {
+                const CellLook look = lookOf(sheet, at(c, row));
+                SCOPED_TRACE(sheet + " " + at(c, row));
+                EXPECT_EQ(look.background, "");
+                EXPECT_EQ(look.hasBorder("top"), row > first);
+                for (const char* edge : {"bottom", "left", "right"}) {
+                    EXPECT_EQ(look.borderColour(edge), "#c0c0c0") << edge;
+                }
+            }
+        }
+    };
+    const std::vector<BlockRows> rows = blockRows(kTables);
+    for (size_t t = 0; t < kTables.size(); ++t) {
+        const CellLook title = lookOf("テーブル仕様書", at('A', rows[t].title));
+        EXPECT_FALSE(title.hasBorder("bottom") || title.hasBorder("top"));
+        EXPECT_EQ(title.background, "");
+        checkHeading("テーブル仕様書", rows[t].heading, 'F');
+        checkFrame("テーブル仕様書", rows[t].firstField, rows[t].lastField, 'F');
+        for (int row = rows[t].firstField; row <= rows[t].lastField; ++row) {
+            EXPECT_EQ(lookOf("テーブル仕様書", at('A', row)).bold,
+                      kTables[t].fields[row - rows[t].firstField].primaryKey)
+                << at('A', row);
+            EXPECT_FALSE(lookOf("テーブル仕様書", at('B', row)).bold) << at('B', row);
+        }
+    }
+    checkHeading("リレーション仕様書", 4, 'J');
+    checkFrame("リレーション仕様書", 5, 4 + static_cast<int>(kRelations.size()), 'J');
+    EXPECT_TRUE(lookOf("テーブル仕様書", "A1").bold) << "the template's title font";
 }
 
 // Strings split over CONTINUE records are where readers differ most.
