@@ -59,6 +59,7 @@ public:
 
     // A stream directly below the root, or nullptr.
     CfbEntry* findRootStream(std::u16string_view name);
+    const CfbEntry* findRootStream(std::u16string_view name) const;
 
 private:
     CfbEntry root_;

@@ -3,8 +3,10 @@
 // instead of reading out of bounds or looping.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "xls/ByteIo.h"
+#include "xls/CfbLayout.h"
 #include "xls/CompoundFile.h"
 #include "xls/XlsError.h"
 
@@ -12,11 +14,7 @@ namespace speclore::xls {
 
 namespace {
 
-constexpr uint32_t kFreeSect = 0xFFFFFFFF;
-constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr uint32_t kMaxRegularSect = 0xFFFFFFFA;
-constexpr uint32_t kNoStream = 0xFFFFFFFF;
-constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+using namespace cfb;
 
 class Reader {
 public:
@@ -34,7 +32,7 @@ private:
     std::string_view bytes_;
     uint32_t sectorSize_ = 512;
     uint64_t sectorCount_ = 0;
-    uint32_t miniCutoff_ = 4096;
+    uint32_t miniCutoff_ = kMiniCutoff;
     uint32_t firstDirSector_ = 0;
     uint32_t firstMiniFatSector_ = kEndOfChain;
     uint32_t fatSectorCount_ = 0;
@@ -81,7 +79,7 @@ private:
         firstMiniFatSector_ = getU32(h + 0x3C);
         firstDifatSector_ = getU32(h + 0x44);
         difatSectorCount_ = getU32(h + 0x48);
-        if (miniCutoff_ != 4096) throwUnreadable("未対応のミニストリームの境界値です");
+        if (miniCutoff_ != kMiniCutoff) throwUnreadable("未対応のミニストリームの境界値です");
     }
 
     void checkSector(uint32_t index) const {
@@ -178,13 +176,13 @@ private:
     std::string readMiniChain(uint32_t start, uint64_t size) const {
         std::string out;
         if (size > miniStream_.size()) throwUnreadable("ストリームの大きさがミニストリームを超えています");
-        out.reserve(size + 64);
+        out.reserve(size + kMiniSectorSize);
         walkChain(miniFat_, start, miniFat_.size(), [&](uint32_t s) {
-            uint64_t offset = static_cast<uint64_t>(s) * 64;
+            uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
             if (offset >= miniStream_.size())
                 throwUnreadable("ミニセクター番号がミニストリームの外を指しています");
             if (out.size() < size)
-                out.append(miniStream_.data() + offset, std::min<uint64_t>(64, miniStream_.size() - offset));
+                out.append(miniStream_.data() + offset, std::min<uint64_t>(kMiniSectorSize, miniStream_.size() - offset));
         });
         if (out.size() < size) throwUnreadable("ストリームが途中で切れています");
         out.resize(size);
@@ -265,12 +263,16 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
     return file;
 }
 
-CfbEntry* CompoundFile::findRootStream(std::u16string_view name) {
-    for (auto& child : root_.children)
-        if (child.type == CfbEntry::kStream && child.name.size() == name.size() &&
-            !cfbNameLess(child.name, name) && !cfbNameLess(name, child.name))
+const CfbEntry* CompoundFile::findRootStream(std::u16string_view name) const {
+    // Names compare without regard to case, as CFB orders them.
+    for (const auto& child : root_.children)
+        if (child.type == CfbEntry::kStream && !cfbNameLess(child.name, name) && !cfbNameLess(name, child.name))
             return &child;
     return nullptr;
+}
+
+CfbEntry* CompoundFile::findRootStream(std::u16string_view name) {
+    return const_cast<CfbEntry*>(std::as_const(*this).findRootStream(name));
 }
 
 }  // namespace speclore::xls

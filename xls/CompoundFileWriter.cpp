@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "xls/ByteIo.h"
+#include "xls/CfbLayout.h"
 #include "xls/CompoundFile.h"
 
 namespace speclore::xls {
@@ -12,13 +13,7 @@ namespace speclore::xls {
 namespace {
 
 constexpr uint32_t kSectorSize = 512;
-constexpr uint32_t kMiniSectorSize = 64;
-constexpr uint32_t kMiniCutoff = 4096;
-constexpr uint32_t kFreeSect = 0xFFFFFFFF;
-constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr uint32_t kFatSect = 0xFFFFFFFD;
-constexpr uint32_t kDifSect = 0xFFFFFFFC;
-constexpr uint32_t kNoStream = 0xFFFFFFFF;
+using namespace cfb;
 constexpr uint8_t kRed = 0;
 constexpr uint8_t kBlack = 1;
 
@@ -193,8 +188,7 @@ private:
 
     static void writeHeader(std::string& out, uint32_t fatSectors, uint32_t firstDir, uint32_t firstMiniFat,
                             uint32_t miniFatSectors, uint32_t firstDifat, uint32_t difatSectors) {
-        static const unsigned char signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-        out.append(reinterpret_cast<const char*>(signature), 8);
+        out.append(reinterpret_cast<const char*>(kSignature), 8);
         out.append(16, '\0');
         putU16(out, 0x003E);
         putU16(out, 3);
@@ -279,12 +273,7 @@ std::string CompoundFileImage::joined() const {
 std::string CompoundFile::serialize() const { return Writer(root_, nullptr, {}).write().joined(); }
 
 CompoundFileImage CompoundFile::imageReplacing(std::u16string_view rootStream, std::string_view data) const {
-    const CfbEntry* replaced = nullptr;
-    for (const auto& child : root_.children)
-        if (child.type == CfbEntry::kStream && child.name.size() == rootStream.size() &&
-            !cfbNameLess(child.name, rootStream) && !cfbNameLess(rootStream, child.name))
-            replaced = &child;
-    return Writer(root_, replaced, data).write();
+    return Writer(root_, findRootStream(rootStream), data).write();
 }
 
 }  // namespace speclore::xls

@@ -43,6 +43,12 @@ uint16_t checkedColumn(uint32_t column) {
     return static_cast<uint16_t>(column);
 }
 
+template <class Cells>
+auto columnPosition(Cells& cells, uint16_t column) {
+    return std::lower_bound(cells.begin(), cells.end(), column,
+                            [](const auto& c, uint16_t wanted) { return c.column < wanted; });
+}
+
 }  // namespace
 
 Worksheet::Worksheet(std::vector<BiffRecord> records) {
@@ -203,8 +209,7 @@ void Worksheet::putCell(uint16_t rowNumber, Cell cell) {
         cells.push_back(cell);
         return;
     }
-    auto at = std::lower_bound(cells.begin(), cells.end(), cell.column,
-                               [](const Cell& c, uint16_t column) { return c.column < column; });
+    auto at = columnPosition(cells, cell.column);
     if (at != cells.end() && at->column == cell.column) *at = cell;  // a later record wins
     else cells.insert(at, cell);
 }
@@ -212,8 +217,7 @@ void Worksheet::putCell(uint16_t rowNumber, Cell cell) {
 Worksheet::Cell* Worksheet::find(CellAddress address) {
     if (address.row >= rows_.size()) return nullptr;
     auto& cells = rows_[address.row].cells;
-    auto at = std::lower_bound(cells.begin(), cells.end(), address.column,
-                               [](const Cell& c, uint16_t column) { return c.column < column; });
+    auto at = columnPosition(cells, address.column);
     return at != cells.end() && at->column == address.column ? &*at : nullptr;
 }
 
@@ -226,8 +230,7 @@ Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
 uint16_t Worksheet::cellXf(CellAddress address) const {
     if (address.row < rows_.size()) {
         const Row& row = rows_[address.row];
-        auto at = std::lower_bound(row.cells.begin(), row.cells.end(), address.column,
-                                   [](const Cell& c, uint16_t column) { return c.column < column; });
+        auto at = columnPosition(row.cells, address.column);
         if (at != row.cells.end() && at->column == address.column) return at->xf;
         if (row.hasRecord) {
             uint32_t flags = getU32(row.record.data() + 12);

@@ -1,0 +1,19 @@
+// Fixed values of the compound file format that its reader and writer share.
+#pragma once
+
+#include <cstdint>
+
+namespace speclore::xls::cfb {
+
+inline constexpr uint32_t kFreeSect = 0xFFFFFFFF;
+inline constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
+inline constexpr uint32_t kFatSect = 0xFFFFFFFD;
+inline constexpr uint32_t kDifSect = 0xFFFFFFFC;
+inline constexpr uint32_t kMaxRegularSect = 0xFFFFFFFA;
+inline constexpr uint32_t kNoStream = 0xFFFFFFFF;
+inline constexpr uint32_t kMiniSectorSize = 64;
+// Streams below this size live in the mini stream.
+inline constexpr uint32_t kMiniCutoff = 4096;
+inline constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+}  // namespace speclore::xls::cfb
