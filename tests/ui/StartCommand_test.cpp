@@ -157,3 +157,14 @@ TEST_F(StartCommand, WrongDatabasePasswordKeepsTheOldListAndARunReportsTwice) {
     EXPECT_EQ(boxes.boxes[2].style, 48);
     EXPECT_FALSE(std::filesystem::exists(output));
 }
+
+TEST_F(StartCommand, AFileThatIsNoDatabaseIsAnOpeningFailureAndChangesNothing) {
+    browse(kFixtures + "/empty_rel.mdb");
+    const std::vector<std::string> tables = listEntries(window.get());
+    browse(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xls");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].style, 48);
+    EXPECT_EQ(boxes.boxes[0].text.rfind("データベースファイルのオープンに失敗しました。", 0), 0u);
+    EXPECT_EQ(listEntries(window.get()), tables);
+    EXPECT_TRUE(box("txt処理ファイル")->text().endsWith(QStringLiteral("empty_rel.mdb")));
+}
