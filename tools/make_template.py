@@ -277,6 +277,8 @@ def add_names(globals_):
 
 
 def excel_sheet_order(sheet):
+    # xlwt writes protection records even for an unprotected sheet (WINDOWPROTECT
+    # among them, which belongs to the globals); Excel writes none there.
     kept = [rec for rec in sheet
             if not (rec[0] in PROTECTION_RECORDS and rec[1] == b'\x00\x00')]
     unknown = {rid for rid, _ in kept if rid not in SHEET_RECORD_RANK}
