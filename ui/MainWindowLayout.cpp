@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include "ui/FormControls.h"
-#include "ui/ItemNameDialog.h"
 #include "ui/MainWindow.h"
 
 namespace speclore::ui {
