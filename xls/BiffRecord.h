@@ -45,6 +45,7 @@ inline constexpr uint16_t Index = 0x020B;
 inline constexpr uint16_t Array = 0x0221;
 inline constexpr uint16_t DefaultRowHeight = 0x0225;
 inline constexpr uint16_t Table = 0x0236;
+inline constexpr uint16_t Window2 = 0x023E;
 inline constexpr uint16_t Rk = 0x027E;
 inline constexpr uint16_t ShrFmla = 0x04BC;
 inline constexpr uint16_t Bof = 0x0809;

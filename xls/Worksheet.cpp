@@ -104,7 +104,7 @@ Worksheet::Worksheet(std::vector<BiffRecord> records) {
         } else {
             tableAt_ = records_.size() - 1;
             for (size_t i = 1; i < records_.size(); ++i)
-                if (records_[i].type == 0x023E || records_[i].type == rt::Eof) {
+                if (records_[i].type == rt::Window2 || records_[i].type == rt::Eof) {
                     tableAt_ = i;
                     break;
                 }
