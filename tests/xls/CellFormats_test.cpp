@@ -91,11 +91,11 @@ TEST_F(CellFormatsTest, BoldClonesTheFontOnceAndKeepsAlignment) {
 }
 
 TEST_F(CellFormatsTest, ManyDistinctFormatsStopAtTheLimitWithError1004) {
-    uint16_t xfIndex = 15;
     try {
-        for (int i = 0; i < 5000; ++i)
-            xfIndex = formats.apply(15, {XfOp::FillPatternColor, 0, static_cast<uint16_t>(i % 128)}),
-            xfIndex = formats.apply(xfIndex, {XfOp::BorderColor, EdgeLeft, static_cast<uint16_t>(i / 128)});
+        for (int i = 0; i < 5000; ++i) {
+            uint16_t fill = formats.apply(15, {XfOp::FillPatternColor, 0, static_cast<uint16_t>(i % 128)});
+            formats.apply(fill, {XfOp::BorderColor, EdgeLeft, static_cast<uint16_t>(i / 128)});
+        }
         FAIL() << "no limit";
     } catch (const AppError& e) {
         EXPECT_EQ(e.number(), err::ApplicationDefined);
