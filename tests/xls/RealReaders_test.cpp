@@ -37,6 +37,11 @@ const std::string kLibreOfficeTemplate =
     std::string(SPECLORE_TEST_FIXTURES) + "/template_libreoffice.xls";
 const std::string kUiFont = "ＭＳ Ｐゴシック";
 
+// Test names for the two templates that the round trip and edit tests use.
+std::string templateName(const testing::TestParamInfo<std::string>& info) {
+    return info.param == kTemplate ? "Ours" : "SavedByLibreOffice";
+}
+
 std::string copyInto(const TempDir& dir, const std::string& source, const std::string& name) {
     const std::filesystem::path target = dir / name;
     std::filesystem::copy_file(source, target);
@@ -266,10 +271,7 @@ TEST_P(RoundTrip, ChangesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, RoundTrip, testing::Values(kTemplate, kLibreOfficeTemplate),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             return info.param == kTemplate ? std::string("Ours")
-                                                            : std::string("SavedByLibreOffice");
-                         });
+                         templateName);
 
 TEST(Discard, LeavesTheFileAsItWas) {
     TempDir dir("speclore-discard");
@@ -324,29 +326,39 @@ json none() {
     return ::testing::AssertionSuccess();
 }
 
-class CatalogEdit : public testing::Test {
+// A template and the catalog written into a copy of it, both as xlsdump reads
+// them; made once per template for all the tests that look at it.
+struct EditedCatalog {
+    TempDir dir{"speclore-edit"};
+    std::string output;
+    json before;
+    json after;
+};
+
+const EditedCatalog& editedCatalog(const std::string& templatePath) {
+    static std::map<std::string, std::unique_ptr<EditedCatalog>> made;
+    std::unique_ptr<EditedCatalog>& edit = made[templatePath];
+    if (!edit) {
+        edit = std::make_unique<EditedCatalog>();
+        edit->output = copyInto(edit->dir, templatePath, "catalog.xls");
+        writeCatalog(edit->output);
+        edit->before = xlsdumpJson(templatePath);
+        edit->after = xlsdumpJson(edit->output);
+    }
+    return *edit;
+}
+
+class CatalogEdit : public testing::TestWithParam<std::string> {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new TempDir("speclore-edit");
-        output_ = copyInto(*dir_, kTemplate, "catalog.xls");
-        writeCatalog(output_);
-        before_ = new json(xlsdumpJson(kTemplate));
-        after_ = new json(xlsdumpJson(output_));
-    }
-    static void TearDownTestSuite() {
-        delete before_;
-        delete after_;
-        delete dir_;
+    const EditedCatalog& edit() const { return editedCatalog(GetParam()); }
+
+    json templateFormat(int sheet, const std::string& address) const {
+        return formatOf(edit().before, sheetNumber(edit().before, sheet), address);
     }
 
-    // Template format of a cell, with some groups replaced.
-    static json templateFormat(int sheet, const std::string& address) {
-        return formatOf(*before_, sheetNumber(*before_, sheet), address);
-    }
-
-    static void checkSheet(int number, const std::map<std::string, Expected>& expected) {
-        const json& before = sheetNumber(*before_, number);
-        const json& after = sheetNumber(*after_, number);
+    void checkSheet(int number, const std::map<std::string, Expected>& expected) const {
+        const json& before = sheetNumber(edit().before, number);
+        const json& after = sheetNumber(edit().after, number);
         for (const auto& [address, want] : expected) {
             SCOPED_TRACE(address);
             const json* cell = findCell(after, address);
@@ -357,7 +369,7 @@ protected:
             } else if (cell) {
                 EXPECT_EQ((*cell)["type"], "blank") << "no value was written here";
             }
-            EXPECT_TRUE(contains(formatOf(*after_, after, address), want.format, "format"));
+            EXPECT_TRUE(contains(formatOf(edit().after, after, address), want.format, "format"));
         }
         // Every other cell is as in the template: same value, same format.
         std::set<std::string> seen;
@@ -372,7 +384,8 @@ protected:
                 const json* is = findCell(after, address);
                 ASSERT_TRUE(was && is) << "cell appeared or vanished";
                 EXPECT_EQ(is->value("value", json()), was->value("value", json()));
-                EXPECT_EQ(formatOf(*after_, after, address), formatOf(*before_, before, address));
+                EXPECT_EQ(formatOf(edit().after, after, address),
+                          formatOf(edit().before, before, address));
             }
         }
         EXPECT_EQ(after["columns"], before["columns"]);
@@ -380,11 +393,6 @@ protected:
         EXPECT_EQ(after["default_row_height_twips"], before["default_row_height_twips"]);
         EXPECT_EQ(after["rows"][0], before["rows"][0]) << "the title row's height";
     }
-
-    static inline TempDir* dir_ = nullptr;
-    static inline std::string output_;
-    static inline json* before_ = nullptr;
-    static inline json* after_ = nullptr;
 };
 
 json headingCell(const json& base) {
@@ -413,11 +421,12 @@ json plainFont() {
     return {{"name", kUiFont}, {"height_twips", 220}, {"bold", false}};
 }
 
-TEST_F(CatalogEdit, OpensInAnIndependentReader) {
-    EXPECT_EQ(runXlsdump(output_, {"--check"}).exitCode, 0) << runXlsdump(output_, {"--check"}).err;
+TEST_P(CatalogEdit, OpensInAnIndependentReader) {
+    const ProcessResult check = runXlsdump(edit().output, {"--check"});
+    EXPECT_EQ(check.exitCode, 0) << check.err;
 }
 
-TEST_F(CatalogEdit, TableSheetHoldsExactlyTheWrittenCells) {
+TEST_P(CatalogEdit, TableSheetHoldsExactlyTheWrittenCells) {
     std::map<std::string, Expected> expected;
     // The title keeps the template's large bold font and its rule.
     expected["A1"] = {json(kTableTitle), templateFormat(1, "A1")};
@@ -459,7 +468,7 @@ TEST_F(CatalogEdit, TableSheetHoldsExactlyTheWrittenCells) {
     checkSheet(1, expected);
 }
 
-TEST_F(CatalogEdit, RelationSheetHoldsExactlyTheWrittenCells) {
+TEST_P(CatalogEdit, RelationSheetHoldsExactlyTheWrittenCells) {
     std::map<std::string, Expected> expected;
     expected["A1"] = {json(kRelationTitle), templateFormat(2, "A1")};
     const json plain = {{"font", plainFont()}, {"vertical", {{"excel", -4107}}}};
@@ -479,8 +488,8 @@ TEST_F(CatalogEdit, RelationSheetHoldsExactlyTheWrittenCells) {
     checkSheet(2, expected);
 }
 
-TEST_F(CatalogEdit, BoldKeepsTheFontAndBothBoldMarksAreSet) {
-    const json* number = findCell(sheetNumber(*after_, 1), "A5");
+TEST_P(CatalogEdit, BoldKeepsTheFontAndBothBoldMarksAreSet) {
+    const json* number = findCell(sheetNumber(edit().after, 1), "A5");
     ASSERT_NE(number, nullptr);
     const json& font = (*number)["format"]["font"];
     EXPECT_EQ(font["weight"], 700) << "LibreOffice and Excel read the weight";
@@ -488,6 +497,24 @@ TEST_F(CatalogEdit, BoldKeepsTheFontAndBothBoldMarksAreSet) {
     EXPECT_EQ(font["name"], kUiFont);
     EXPECT_EQ(font["height_twips"], 220);
 }
+
+// The template saved by LibreOffice has its Workbook stream in the mini
+// stream; the catalog outgrows it. Other streams stay as they were.
+TEST_P(CatalogEdit, KeepsTheOtherStreams) {
+    const json before = xlsdumpJson(GetParam(), {"--streams"});
+    const json after = xlsdumpJson(edit().output, {"--streams"});
+    EXPECT_EQ(after["root_clsid"], before["root_clsid"]);
+    EXPECT_EQ(otherStreams(after), otherStreams(before));
+    for (const json& entry : after["entries"]) {
+        if (entry["name"] == "Workbook") {
+            EXPECT_GE(entry["size"].get<long>(), 4096);
+            EXPECT_FALSE(entry["in_mini_stream"]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, CatalogEdit, testing::Values(kTemplate, kLibreOfficeTemplate),
+                         templateName);
 
 // Enough distinct Japanese texts that the shared string table runs over
 // many CONTINUE records, and enough rows for many row blocks.
@@ -558,31 +585,6 @@ TEST(LargeCatalog, EveryValueReadsBack) {
         read[cell["address"]] = cell["value"];
     }
     EXPECT_EQ(read, tableSheetValues(tables));
-}
-
-// A template saved by another program: its Workbook stream starts in the
-// mini stream and outgrows it; the other streams stay as they were.
-TEST(OtherWritersTemplate, TakesTheCatalogAndKeepsItsStreams) {
-    TempDir dir("speclore-other-writer");
-    const std::string output = copyInto(dir, kLibreOfficeTemplate, "catalog.xls");
-    writeCatalog(output);
-
-    const json book = xlsdumpJson(output, {"--values-only", "--sheet", "1"});
-    std::map<std::string, json> read;
-    for (const json& cell : book["sheets"][0]["cells"]) {
-        read[cell["address"]] = cell["value"];
-    }
-    EXPECT_EQ(read, tableSheetValues(kTables));
-
-    const json before = xlsdumpJson(kLibreOfficeTemplate, {"--streams"});
-    const json after = xlsdumpJson(output, {"--streams"});
-    EXPECT_EQ(otherStreams(after), otherStreams(before));
-    for (const json& entry : after["entries"]) {
-        if (entry["name"] == "Workbook") {
-            EXPECT_GE(entry["size"].get<long>(), 4096);
-            EXPECT_FALSE(entry["in_mini_stream"]);
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
