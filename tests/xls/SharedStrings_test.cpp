@@ -1,0 +1,124 @@
+// The shared string table read from records split as Excel splits them,
+// and written back so that it reads the same.
+#include <gtest/gtest.h>
+
+#include "xls/BiffRecord.h"
+#include "xls/ByteIo.h"
+#include "xls/SharedStrings.h"
+
+namespace speclore::xls {
+namespace {
+
+std::vector<BiffRecord> split(const std::string& data, const std::vector<size_t>& cuts) {
+    std::vector<BiffRecord> records;
+    size_t start = 0;
+    for (size_t cut : cuts) {
+        records.push_back({records.empty() ? rt::Sst : rt::Continue, data.substr(start, cut - start)});
+        start = cut;
+    }
+    records.push_back({records.empty() ? rt::Sst : rt::Continue, data.substr(start)});
+    return records;
+}
+
+std::vector<const BiffRecord*> pointers(const std::vector<BiffRecord>& records) {
+    std::vector<const BiffRecord*> out;
+    for (const auto& r : records) out.push_back(&r);
+    return out;
+}
+
+// Records of a written stream, from `out` (SST, CONTINUEs, EXTSST).
+std::vector<BiffRecord> recordsOf(const std::string& out) {
+    std::vector<BiffRecord> records;
+    for (size_t at = 0; at + 4 <= out.size(); at += 4 + getU16(out.data() + at + 2))
+        records.push_back({getU16(out.data() + at), out.substr(at + 4, getU16(out.data() + at + 2))});
+    return records;
+}
+
+TEST(SharedStrings, RichAndPhoneticStringsSplitAcrossContinueReadBackAndAreNotShared) {
+    std::string data;
+    putU32(data, 3);
+    putU32(data, 3);
+    // 1: "ab" + "漢" in 16-bit, characters split over a CONTINUE that switches width.
+    putU16(data, 3);
+    putU8(data, 0x00);
+    data += "ab";
+    size_t cut1 = data.size();
+    putU8(data, 0x01);
+    putU16(data, u'漢');
+    // 2: "rich" with 2 runs and 6 phonetic bytes, runs and ExtRst split.
+    putU16(data, 4);
+    putU8(data, 0x0C);
+    putU16(data, 2);
+    putU32(data, 6);
+    data += "rich";
+    putU32(data, 0x00010000);
+    size_t cut2 = data.size();
+    putU32(data, 0x00050002);
+    data += "PHO";
+    size_t cut3 = data.size();
+    data += "NET";
+    // 3: plain "ab漢".
+    putU16(data, 3);
+    putU8(data, 0x01);
+    for (char16_t c : std::u16string(u"ab漢")) putU16(data, c);
+
+    std::vector<BiffRecord> records = split(data, {cut1, cut2, cut3});
+    SharedStrings strings;
+    strings.read(pointers(records));
+    ASSERT_EQ(strings.size(), 3u);
+    EXPECT_TRUE(strings.text(0) == u"ab漢");
+    EXPECT_TRUE(strings.text(1) == u"rich");
+    EXPECT_EQ(strings.intern(u"ab漢"), 0u) << "the first of equal plain texts";
+    EXPECT_EQ(strings.intern(u"rich"), 3u) << "a rich string is not reused for plain text";
+
+    std::string out;
+    strings.write(out, 7);
+    std::vector<BiffRecord> written = recordsOf(out);
+    ASSERT_EQ(written.back().type, rt::ExtSst);
+    written.pop_back();
+    EXPECT_EQ(getU32(written.front().data.data()), 7u);
+    EXPECT_EQ(getU32(written.front().data.data() + 4), 4u);
+    SharedStrings again;
+    again.read(pointers(written));
+    ASSERT_EQ(again.size(), 4u);
+    for (uint32_t i = 0; i < 4; ++i) EXPECT_TRUE(again.text(i) == strings.text(i)) << i;
+    // The rich string keeps its runs and phonetic bytes: its header says so.
+    size_t rich = 8 + 3 + 6;
+    EXPECT_EQ(static_cast<uint8_t>(written.front().data[rich + 2]), 0x0C);
+    EXPECT_EQ(written.front().data.substr(rich + 9 + 4 + 8, 6), "PHONET");
+}
+
+TEST(SharedStrings, LongTablesSplitIntoRecordsWithinTheLimitAndIndexEveryBucket) {
+    SharedStrings strings;
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < 3000; ++i) {
+        std::u16string t = (i % 2 ? u"項目" : u"item") + std::u16string(static_cast<size_t>(i % 50), u'x');
+        t += static_cast<char16_t>(u'0' + i % 10);
+        t += std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + std::u16string(i / 26 + 1, u'y');
+        EXPECT_EQ(strings.intern(t), texts.size());
+        texts.push_back(t);
+    }
+    strings.intern(std::u16string(20000, u'長'));
+    texts.push_back(std::u16string(20000, u'長'));
+    std::string out(100, '\0');  // the SST does not start the stream
+    strings.write(out, 3001);
+    std::vector<BiffRecord> written = recordsOf(out.substr(100));
+    for (const BiffRecord& r : written) EXPECT_LE(r.data.size(), kMaxRecordData);
+    BiffRecord extSst = written.back();
+    written.pop_back();
+    SharedStrings again;
+    again.read(pointers(written));
+    ASSERT_EQ(again.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(again.text(static_cast<uint32_t>(i)) == texts[i]) << i;
+    // Each EXTSST bucket names the stream position of its first string.
+    uint16_t perBucket = getU16(extSst.data.data());
+    EXPECT_EQ(perBucket, 3001 / 128 + 1);
+    for (size_t b = 0; 2 + 8 * b < extSst.data.size(); ++b) {
+        uint32_t position = getU32(extSst.data.data() + 2 + 8 * b);
+        uint16_t count = getU16(out.data() + position);
+        EXPECT_EQ(count, texts[b * perBucket].size()) << "bucket " << b;
+    }
+}
+
+}  // namespace
+}  // namespace speclore::xls
