@@ -115,8 +115,6 @@ bool CellFormats::isCellXf(uint16_t index) const {
     return index < xfs_.size() && (getU16(xfs_[index].data() + 4) & 0x0004) == 0;
 }
 
-uint16_t CellFormats::fontIndexOf(uint16_t xf) const { return xf < xfs_.size() ? getU16(xfs_[xf].data()) : 0; }
-
 const std::string* CellFormats::font(uint16_t fontIndex) const {
     if (fontIndex == 4) return nullptr;
     size_t record = fontIndex < 4 ? fontIndex : fontIndex - 1u;

@@ -53,7 +53,6 @@ public:
     void addTemplateXf(std::string_view data);
 
     size_t xfCount() const { return xfs_.size(); }
-    bool isCellXf(uint16_t index) const;
 
     // The XF that `xf` becomes under the change; may append FONT and XF
     // records. Raises error 1004 at the format limits.
@@ -65,8 +64,7 @@ public:
     std::vector<XfBytes> newXfRecords() const;
     bool hasNewXfs() const { return xfs_.size() > templateXfCount_; }
 
-    // FONT index of an XF, and the FONT record behind such an index.
-    uint16_t fontIndexOf(uint16_t xf) const;
+    // The FONT record behind a FONT index, or nullptr.
     const std::string* font(uint16_t fontIndex) const;
 
 private:
@@ -78,6 +76,7 @@ private:
     std::unordered_map<std::string, uint16_t> cellXfLookup_;
     std::unordered_map<uint64_t, uint16_t> changeCache_;
 
+    bool isCellXf(uint16_t index) const;
     XfBytes changed(uint16_t xf, const XfChange& change);
     uint16_t boldFont(uint16_t fontIndex, bool bold);
     uint16_t internXf(const XfBytes& bytes);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "xls/ByteIo.h"
+#include "xls/CellFormats.h"
 #include "xls/XlsError.h"
 
 namespace speclore::xls {
@@ -16,7 +17,6 @@ constexpr uint32_t kRowAlwaysSet = 0x100;
 constexpr int32_t kRkMin = -536870912;
 constexpr int32_t kRkMax = 536870911;
 constexpr uint16_t kRowsPerBlock = 32;
-constexpr uint16_t kDefaultXf = 15;  // the default cell XF
 
 bool isCellRecord(uint16_t type) {
     switch (type) {
@@ -52,7 +52,7 @@ auto columnPosition(Cells& cells, uint16_t column) {
 }  // namespace
 
 Worksheet::Worksheet(std::vector<BiffRecord> records) {
-    columnXf_.fill(kDefaultXf);
+    columnXf_.fill(kDefaultCellXf);
     records_.reserve(records.size());
     int depth = 0;
     bool lastWasRawCell = false;
@@ -326,7 +326,7 @@ void Worksheet::writeRowRecord(std::string& out, uint16_t rowNumber, const Row& 
     } else {
         std::memset(data, 0, 16);
         setU16(data + 6, defaultRowHeight_);
-        setU32(data + 12, (static_cast<uint32_t>(kDefaultXf) << 16) | kRowAlwaysSet |
+        setU32(data + 12, (static_cast<uint32_t>(kDefaultCellXf) << 16) | kRowAlwaysSet |
                               (defaultHeightCustom_ ? kRowCustomHeight : 0));
     }
     setU16(data, rowNumber);
