@@ -75,7 +75,11 @@ Worksheet::Worksheet(std::vector<BiffRecord> records) {
         lastWasRawCell = false;
         if (top) {
             switch (record.type) {
-            case rt::Index: indexRecord_ = records_.size(); break;
+            case rt::Index:
+                // One INDEX is rebuilt; a second one could only be stale.
+                if (indexRecord_ != SIZE_MAX) continue;
+                indexRecord_ = records_.size();
+                break;
             case rt::Dimensions: dimensionsRecord_ = records_.size(); break;
             case rt::DefColWidth: defColWidthRecord_ = records_.size(); break;
             case rt::ColInfo:
