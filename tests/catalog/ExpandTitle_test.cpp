@@ -8,7 +8,7 @@ namespace {
 const CalendarDate k5March2026{2026, 3, 5};
 
 TEST(ExpandTitle, ReplacesEveryPlaceholderWhateverItsCase) {
-    const std::string db = "/work/顧客.mdb";
+    const std::string db = "/home/user/data/顧客.mdb";
     EXPECT_EQ(ExpandTitle("<FileTitle>_<YYYY><MM><DD>", db, k5March2026), "顧客_20260305");
     EXPECT_EQ(ExpandTitle("<filetitle>_<yyyy><mm><dd>", db, k5March2026), "顧客_20260305");
     EXPECT_EQ(ExpandTitle("<M>/<D>", db, k5March2026), "3/5");
