@@ -80,38 +80,58 @@ FileRead readRegularFile(const std::string& path, size_t maxBytes) {
     return {FileReadStatus::Read, std::move(bytes)};
 }
 
-bool replaceFileContents(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return false;
+int replaceFileWith(const std::string& path, const std::vector<std::string_view>& pieces,
+                    FolderSync folderSync) {
+    if (path.empty()) return ENOENT;
     std::string target = path;
     struct stat linkInfo {};
     if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
         std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-        if (!resolved) return false;
+        if (!resolved) return errno;
         target = resolved.get();
     }
 
     struct stat existing {};
     bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
+    if (exists && !S_ISREG(existing.st_mode)) return EISDIR;
+    if (exists && ::access(target.c_str(), W_OK) != 0) return EACCES;
 
     std::string temporary = target + ".XXXXXX";
     FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) return false;
+    if (fd.get() < 0) return errno;
 
-    bool ok = writeAll(fd.get(), bytes) &&
-              ::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : newFileMode()) == 0;
-    if (ok && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
-        // Only root can hand the file back to its owner; others keep theirs.
-        if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0 && ::geteuid() == 0) ok = false;
+    int failure = 0;
+    for (std::string_view piece : pieces) {
+        if (!writeAll(fd.get(), piece)) {
+            failure = errno;
+            break;
+        }
     }
-    ok = ok && ::fsync(fd.get()) == 0;
-    ok = fd.close() && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    // The folder itself is not synced: a crash may lose the new value, but
-    // the file is always either the old or the new one, whole. Syncing the
-    // folder too would double the cost of each of the many single writes.
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    if (!failure && ::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : newFileMode()) != 0) {
+        failure = errno;
+    }
+    if (!failure && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
+        // Only root can hand the file back to its owner; others keep theirs.
+        if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0 && ::geteuid() == 0) failure = errno;
+    }
+    if (!failure && ::fsync(fd.get()) != 0) failure = errno;
+    if (!fd.close() && !failure) failure = errno;
+    if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0) failure = errno;
+    if (failure) {
+        ::unlink(temporary.c_str());
+        return failure;
+    }
+    if (folderSync == FolderSync::Sync) {
+        std::string::size_type slash = target.find_last_of('/');
+        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+        FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0) ::fsync(dir.get());
+    }
+    return 0;
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes) {
+    return replaceFileWith(path, {bytes}, FolderSync::Skip) == 0;
 }
 
 }  // namespace speclore

@@ -12,8 +12,9 @@ namespace speclore::xls {
 // Raises error 1004 naming the reason when the file cannot be read.
 std::string readWholeFile(const std::string& path);
 
-// Raises a numbered file error (61, 70, 75, 76 ...) and removes the
-// temporary file when anything fails; the target is then unchanged.
+// Raises a numbered file error (61, 70, 75, 76 ...) when anything fails;
+// the target is then unchanged and no temporary file is left. A symbolic
+// link at the path is followed, so the link stays.
 // The file's bytes are the pieces one after another.
 void writeFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces);
 
