@@ -8,7 +8,6 @@ PACKAGES="
   qt6-base-dev libgl-dev
   libgtest-dev nlohmann-json3-dev
   mdbtools mdbtools-dev libglib2.0-dev
-  libsqlite3-dev
   clang libclang-rt-14-dev
   python3 python3-xlrd python3-xlwt
   libreoffice-calc-nogui
