@@ -35,7 +35,12 @@ std::string environmentValue(const std::optional<std::string>& variable) {
 
 catalog::DatabaseLogin loginFor(const CliOptions& options) {
     catalog::DatabaseLogin login;
-    login.databasePath = options.databasePath;
+    // The main window keeps the database's full path, and the titles take
+    // "<FileName>" from its folder separator: a bare name from the command
+    // line would give an empty name.
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(options.databasePath, error);
+    login.databasePath = error ? options.databasePath : full.string();
     login.databasePassword = environmentValue(options.databasePasswordVariable);
     if (options.workgroupPath) {
         login.workgroupShownText = *options.workgroupPath;

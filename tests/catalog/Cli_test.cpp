@@ -29,6 +29,14 @@ TEST(Cli, WritesTheWorkbookAndSaysSo) {
     // relationship title.
     EXPECT_EQ(cellText(tables, "B4"), "項目名称");
     EXPECT_EQ(cellText(sheetNumber(book, 2), "A1"), "catalog_ja リレーション仕様書");
+
+    // A database named without its folder still gives its name to the title.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::path(fixturePath("empty_rel.mdb")).parent_path());
+    const ProcessResult bare = cli({"empty_rel.mdb", "-o", output, "--table-title", "<FileName>"});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(bare.exitCode, 0) << bare.err;
+    EXPECT_EQ(cellText(sheetNumber(xlsdumpJson(output), 1), "A1"), "empty_rel.mdb");
 }
 
 TEST(Cli, UsageErrorsExitWithTwoAndWriteNothing) {
