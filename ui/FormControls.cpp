@@ -44,7 +44,11 @@ QLineEdit* addTextBox(QWidget* parent, const QString& name, const TwipsRect& rec
                       const TextBoxOptions& options) {
     auto* box = make<QLineEdit>(parent, name, rect, gothicFont());
     if (options.maxLength > 0) box->setMaxLength(options.maxLength);
-    if (options.masked) box->setEchoMode(QLineEdit::Password);
+    if (options.masked) {
+        box->setEchoMode(QLineEdit::Password);
+        // Masked with "*"; the styles' own mask character is a bullet.
+        box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    }
     box->setReadOnly(options.readOnly);
     box->setTextMargins(0, 0, 0, 0);
     return box;

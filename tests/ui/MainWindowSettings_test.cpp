@@ -1,6 +1,8 @@
 // fMain's load and unload of section "INITIAL", its caption and its fold.
 #include <gtest/gtest.h>
 
+#include <QStyle>
+
 #include "app/PasswordCipher.h"
 #include "app/SettingsFile.h"
 #include "support/RecordingMessageBox.h"
@@ -42,6 +44,12 @@ TEST_F(MainWindowSettings, WithoutSettingsTheWindowOpensFoldedAndEmptyAndCloseWr
         EXPECT_TRUE(text(*window, box).isEmpty()) << box;
     }
     EXPECT_TRUE(listEntries(window.get()).empty());
+    for (const char* masked : {"txtDBパスワード", "txtパスワード"}) {
+        QLineEdit* box = child<QLineEdit>(window.get(), masked);
+        EXPECT_EQ(box->echoMode(), QLineEdit::Password) << masked;
+        EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*')
+            << masked;
+    }
 
     window->close();
     EXPECT_TRUE(boxes.boxes.empty());
