@@ -39,10 +39,14 @@ FileDialogRequest buildRequest(FileDialogKind kind, void* owner, const std::stri
     request.filters = parseFilterText(filter);
     if (request.filters.empty()) request.filters = {{"すべてのファイル", "*.*"}};
     request.initialFolder = initialFolder;
-    if (countCharacters(defaultName) > kFileBufferChars) {
-        throw AppError(err::InvalidProcedureCall);
+    if (isAcceptedDefaultName(defaultName)) {
+        // Only a name that goes into the name field can overflow it; a
+        // refused one is passed over silently, however long.
+        if (countCharacters(defaultName) > kFileBufferChars) {
+            throw AppError(err::InvalidProcedureCall);
+        }
+        request.defaultName = defaultName;
     }
-    if (isAcceptedDefaultName(defaultName)) request.defaultName = defaultName;
     request.defaultExtension = defaultExtension;
     request.pathMustExist = true;
     // Only the open dialog insists on an existing file: the save dialog is

@@ -83,6 +83,12 @@ TEST(FileDialogs, DefaultNameOver512CharactersIsReportedOnceAndGivesEmpty) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].style, 16);
     EXPECT_EQ(boxes.boxes[0].text.rfind("ｴﾗｰNo. 5  【mGetFileNameDlg-OpenFileDlg】", 0), 0u);
+
+    // A refused name is ignored before its length matters.
+    dialogs.answers = {"/z.xls"};
+    EXPECT_EQ(SaveFileDlg(nullptr, "", "", "", fits + ",", ""), "/z.xls");
+    EXPECT_EQ(dialogs.requests.back().defaultName, "");
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 TEST(FileDialogs, WithoutAServiceTheDialogFailsWithItsOwnBox) {
