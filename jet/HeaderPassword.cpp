@@ -52,7 +52,11 @@ std::optional<std::string> convertExactly(const std::string& text, const char* t
 
 std::optional<std::string> encodeForHeader(const HeaderPage& header, const std::string& utf8) {
     if (header.format != JetFormat::Jet3) return convertExactly(utf8, "UTF-16LE", "UTF-8");
-    std::string codePage = "CP" + std::to_string(header.codePage());
+    // A header without a code page is read as the reader reads the
+    // database's text then: in code page 932, the system code page of the
+    // machines the program is made for.
+    const uint16_t number = header.codePage() == 0 ? 932 : header.codePage();
+    std::string codePage = "CP" + std::to_string(number);
     if (auto encoded = convertExactly(utf8, codePage.c_str(), "UTF-8")) return encoded;
     // A code page that iconv does not know: plain ASCII still compares.
     return utf8;

@@ -225,4 +225,8 @@ TEST_F(DatabaseFileCheckTest, Jet3PasswordsAreInTheDatabaseCodePage) {
     fs::path japaneseFile = file("japanese.mdb", japanese);
     EXPECT_EQ(passwordError(japaneseFile, "秘密"), 0);
     EXPECT_EQ(passwordError(japaneseFile, "秘"), 3031);
+
+    // No code page in the header: code page 932, as the reader takes it.
+    putMasked(japanese, 0x3C, {0x00, 0x00});
+    EXPECT_EQ(passwordError(file("no_code_page.mdb", japanese), "秘密"), 0);
 }
