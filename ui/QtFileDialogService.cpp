@@ -1,11 +1,45 @@
 #include "ui/QtFileDialogService.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QStringList>
 
 #include "ui/QtText.h"
 
 namespace speclore::ui {
+
+namespace {
+
+// Qt's save dialog takes a name in a folder that does not exist; with the
+// path-must-exist rule the dialog says so and stays open instead, as its
+// open dialog does for a missing file.
+class FolderCheckingFileDialog : public QFileDialog {
+public:
+    FolderCheckingFileDialog(QWidget* owner, bool pathMustExist)
+        : QFileDialog(owner), pathMustExist_(pathMustExist) {}
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (pathMustExist_ && !chosen.isEmpty()) {
+            const QFileInfo info(chosen.front());
+            if (!info.isDir() && !info.absoluteDir().exists()) {
+                QMessageBox::warning(this, windowTitle(),
+                                     tr("%1\nDirectory not found.\nPlease verify the "
+                                        "correct directory name was given.")
+                                         .arg(info.absolutePath()));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool pathMustExist_;
+};
+
+}  // namespace
 
 QString qtNameFilter(const FileFilter& filter) {
     QStringList patterns;
@@ -40,7 +74,7 @@ void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
 }
 
 std::string QtFileDialogService::show(const FileDialogRequest& request) {
-    QFileDialog dialog(static_cast<QWidget*>(request.owner));
+    FolderCheckingFileDialog dialog(static_cast<QWidget*>(request.owner), request.pathMustExist);
     configureFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();

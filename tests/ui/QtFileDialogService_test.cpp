@@ -138,3 +138,25 @@ TEST(QtFileDialogService, OpenRefusesAFileThatDoesNotExist) {
     EXPECT_EQ(service.show(request), (env.folder / "real.mdb").string());
     EXPECT_TRUE(warned);
 }
+
+TEST(QtFileDialogService, SaveRefusesAFolderThatDoesNotExist) {
+    WindowTestEnvironment env;
+    ui::QtFileDialogService service;
+    bool warned = false;
+    whenDialogShows([&warned](QFileDialog* dialog) {
+        QTimer::singleShot(0, [&warned] {
+            auto* warning = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(warning, nullptr);
+            warned = true;
+            warning->accept();
+        });
+        typeName(dialog, QStringLiteral("missing/sales"));
+        pressAccept(dialog);
+        EXPECT_TRUE(dialog->isVisible());
+        typeName(dialog, QStringLiteral("sales"));
+        pressAccept(dialog);
+    });
+    EXPECT_EQ(service.show(saveRequest(env.folder.path().string())),
+              (env.folder / "sales.xls").string());
+    EXPECT_TRUE(warned);
+}
