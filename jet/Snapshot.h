@@ -50,7 +50,8 @@ struct RawIndex {
 };
 
 struct RawTable {
-    // In stored entry order.
+    // In column-number order, the table's field order (the entries
+    // themselves are stored in no useful order).
     std::vector<RawColumn> columns;
     std::vector<RawIndex> indexes;
 };
