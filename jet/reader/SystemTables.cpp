@@ -83,6 +83,11 @@ CellKind cellKind(int type) {
     }
 }
 
+// Descriptions are asked of tables only (local and linked); the property
+// blob of any other object (the database itself, a query, a form) is left
+// unread, so that a damaged one cannot make the whole database unreadable.
+bool isTableDefinition(int32_t type) { return type == 1 || type == 4 || type == 6; }
+
 // The descriptions in the LvProp blob of the current row.
 void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
     size_t size = 0;
@@ -116,7 +121,9 @@ std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
         row.object.flags = static_cast<int32_t>(std::strtoll(flags->text, nullptr, 10));
         row.definitionPage = static_cast<uint32_t>(std::strtoll(id->text, nullptr, 10)) & 0x00FFFFFF;
         // An empty LvProp must not reuse the previous row's blob.
-        if (lvProp->length > 0) readDescriptionsOf(mdb, lvPropColumn, row);
+        if (lvProp->length > 0 && isTableDefinition(row.object.type)) {
+            readDescriptionsOf(mdb, lvPropColumn, row);
+        }
         rows.push_back(std::move(row));
     }
     return rows;

@@ -138,3 +138,31 @@ TEST(MutatedFiles, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
     EXPECT_GT(opened, 0);
     EXPECT_GT(refused, 0);
 }
+
+TEST(MutatedFiles, ADamagedPropertyBlobOfAnObjectThatIsNoTableIsLeftUnread) {
+    // Break the signature of the database object's own properties (the blob
+    // naming AccessVersion); the tables' descriptions stay readable.
+    Bytes file = readBytes(kFixtures / "catalog_ja.mdb");
+    const std::string signature("MR2\0", 4);
+    const std::string accessVersion("A\0c\0c\0e\0s\0s\0V\0e\0r\0s\0i\0o\0n\0", 26);
+    std::string text(file.begin(), file.end());
+    int broken = 0;
+    for (size_t at = text.find(signature); at != std::string::npos; at = text.find(signature, at + 1)) {
+        if (text.substr(at, 300).find(accessVersion) != std::string::npos) {
+            file[at + 2] = 'X';
+            ++broken;
+        }
+    }
+    ASSERT_GT(broken, 0);
+    speclore::test::TempDir dir("speclore-mutated");
+    const fs::path path = dir / "catalog_ja.mdb";
+    speclore::test::writeBytes(path, file);
+
+    speclore::jet::JetDbEngineFactory engines(SPECLORE_PROGRAM_DIR);
+    auto engine = engines.NewEngine();
+    engine->SetSystemDB("");
+    engine->SetDefaultUser("Admin");
+    engine->SetDefaultPassword("");
+    auto database = engine->OpenDatabase(path.string(), false, false, "");
+    EXPECT_EQ(database->TableDefs("顧客").Description(), "顧客マスタ");
+}
