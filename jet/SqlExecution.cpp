@@ -174,6 +174,18 @@ const RowTable& findTable(const std::vector<RowTable>& tables, const std::string
                    "そしてその名前のスペルが正しいことを確認してください。");
 }
 
+// No real catalog joins to anything near this many rows: a damaged or
+// crafted one could otherwise make the join exhaust the program's memory.
+constexpr size_t kMostJoinedRows = 1'000'000;
+
+void addJoinedRow(std::vector<JoinedRow>& joined, JoinedRow row) {
+    if (joined.size() >= kMostJoinedRows) {
+        throw AppError(err::DbCannotOpen,
+                       "システム テーブルの結合結果が大きすぎます。データベースが破損している可能性があります。");
+    }
+    joined.push_back(std::move(row));
+}
+
 // Adds `table` to the joined rows, keeping the order of the rows so far
 // and, within each, the stored order of the new table's rows.
 std::vector<JoinedRow> join(const std::vector<JoinedRow>& rows, const Scope& scope, size_t newTable,
@@ -196,7 +208,7 @@ std::vector<JoinedRow> join(const std::vector<JoinedRow>& rows, const Scope& sco
             for (uint32_t r : found->second) {
                 JoinedRow next = row;
                 next[newTable] = r;
-                joined.push_back(std::move(next));
+                addJoinedRow(joined, std::move(next));
             }
         }
         return joined;
@@ -205,7 +217,7 @@ std::vector<JoinedRow> join(const std::vector<JoinedRow>& rows, const Scope& sco
         for (uint32_t r = 0; r < table.rows.size(); ++r) {
             JoinedRow next = row;
             next[newTable] = r;
-            if (on.test(scope, next) == Condition::Truth::True) joined.push_back(std::move(next));
+            if (on.test(scope, next) == Condition::Truth::True) addJoinedRow(joined, std::move(next));
         }
     }
     return joined;

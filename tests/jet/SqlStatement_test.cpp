@@ -95,6 +95,23 @@ TEST(SqlStatement, MistakesRaiseTheEnginesErrors) {
     EXPECT_EQ(errorOf("SELECT Name FROM MSysObjects WHERE Name = 1"), err::TypeMismatch);
 }
 
+TEST(SqlStatement, AJoinThatWouldExhaustMemoryIsRefusedAsADamagedDatabase) {
+    RowTable objects{"MSysObjects", {"Name", "Type", "Flags"}, {}};
+    RowTable relations{"MSysRelationships", {"szObject", "icolumn"}, {}};
+    for (int i = 0; i < 1001; ++i) {
+        objects.rows.push_back({text("Same"), number(1), number(0)});
+        relations.rows.push_back({text("same"), number(i)});
+    }
+    try {
+        sql::execute(sql::parseSelect("SELECT Count(*) AS 件数 FROM MSysRelationships INNER JOIN MSysObjects "
+                                      "ON MSysRelationships.szObject = MSysObjects.Name"),
+                     {objects, relations});
+        FAIL() << "the join was not refused";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), err::DbCannotOpen);
+    }
+}
+
 TEST(TextCase, FoldsAsciiLatinGreekCyrillicAndFullWidthLetters) {
     EXPECT_TRUE(equalsIgnoringCase("MSysObjects", "msysOBJECTS"));
     EXPECT_TRUE(equalsIgnoringCase("ＡＢＣ取引先", "ａｂｃ取引先"));
