@@ -12,6 +12,8 @@ constexpr uint16_t kBiff8Version = 0x0600;
 constexpr uint16_t kBiff5Version = 0x0500;
 constexpr uint16_t kGlobalsSubstream = 0x0005;
 constexpr uint16_t kWorksheetSubstream = 0x0010;
+// fHasXFExt in the second border word (offset 14) of an XF.
+constexpr uint32_t kXfHasExtension = 1u << 25;
 // BOF record types of BIFF2 to BIFF4.
 constexpr uint16_t kOldBofTypes[] = {0x0009, 0x0209, 0x0409};
 
@@ -168,7 +170,14 @@ std::string WorkbookFile::workbookStream() const {
         // template's XF list; both may be left out.
         if (dropXfExtensions && (r.type == rt::XfCrc || r.type == rt::XfExt)) continue;
         if (r.type == rt::BoundSheet) boundSheetAt[i] = out.size();
-        appendRecord(out, r.type, r.data);
+        if (dropXfExtensions && r.type == rt::Xf) {
+            // Nor may the template's XFs announce extensions that are gone.
+            std::string xf = r.data;
+            setU32(xf.data() + 14, getU32(xf.data() + 14) & ~kXfHasExtension);
+            appendRecord(out, r.type, xf);
+        } else {
+            appendRecord(out, r.type, r.data);
+        }
         if (i == lastFontAt_)
             for (const std::string& font : formats_.newFontRecords()) appendRecord(out, rt::Font, font);
         if (i == lastXfAt_)

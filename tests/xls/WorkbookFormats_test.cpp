@@ -4,6 +4,9 @@
 
 #include "app/AppError.h"
 #include "catalog/Spreadsheet.h"
+#include "xls/BiffRecord.h"
+#include "xls/ByteIo.h"
+#include "xls/CompoundFile.h"
 #include "xls/XlsApplication.h"
 #include "XlsTestSupport.h"
 
@@ -222,6 +225,57 @@ TEST(WorkbookFormatSharing, ACatalogSizedRunStaysFarBelowTheFormatLimits) {
     EXPECT_LT(dump["font_count"].get<int>(), 16);
     json cells = test::xlsdumpJson(path, {"--sheet", "1", "--range", "A9000:B9010", "--values-only"});
     EXPECT_FALSE(cells["sheets"][0]["cells"].empty());
+}
+
+// A template saved by a newer Excel: every XF marked as extended, with the
+// checksum and extension records after the XF list.
+std::string withXfExtensions() {
+    CompoundFile file = CompoundFile::parse(test::readBytes(test::xlsFixture("two_sheets.xls")));
+    std::string& stream = file.findRootStream(u"Workbook")->data;
+    std::vector<BiffRecord> records;
+    for (size_t at = 0; at + 4 <= stream.size(); at += 4 + getU16(stream.data() + at + 2))
+        records.push_back({getU16(stream.data() + at), stream.substr(at + 4, getU16(stream.data() + at + 2))});
+    size_t lastXf = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i].type != rt::Xf) continue;
+        lastXf = i;
+        setU32(records[i].data.data() + 14, getU32(records[i].data.data() + 14) | (1u << 25));
+    }
+    std::string extension(20, '\0');  // future record header, then the XF it extends
+    setU16(extension.data() + 14, kDefaultCellXf);
+    records.insert(records.begin() + static_cast<long>(lastXf) + 1, {{rt::XfCrc, std::string(20, '\0')}, {rt::XfExt, extension}});
+    std::string rebuilt;
+    for (BiffRecord& r : records) {
+        if (r.type == rt::BoundSheet) setU32(r.data.data(), getU32(r.data.data()) + 48);
+        appendRecord(rebuilt, r.type, r.data);
+    }
+    stream = rebuilt;
+    return file.serialize();
+}
+
+TEST(WorkbookFormatExtensions, NewFormatsDropTheExtensionsAndEveryXfsMarkOfThem) {
+    TempDir dir;
+    std::string path = (dir / "extended.xls").string();
+    test::writeBytes(path, withXfExtensions());
+    {
+        XlsApplicationFactory factory;
+        auto app = factory.CreateApplication();
+        auto book = app->OpenWorkbook(path);
+        book->Sheets(1).Range("A3", "B4")->Font().Bold(true);
+        book->Close(true);
+    }
+    EXPECT_EQ(test::runXlsdump(path, {"--check"}).exitCode, 0);
+    std::string stream = CompoundFile::parse(test::readBytes(path)).findRootStream(u"Workbook")->data;
+    int xfs = 0;
+    for (size_t at = 0; at + 4 <= stream.size(); at += 4 + getU16(stream.data() + at + 2)) {
+        uint16_t type = getU16(stream.data() + at);
+        EXPECT_NE(type, rt::XfCrc);
+        EXPECT_NE(type, rt::XfExt);
+        if (type != rt::Xf) continue;
+        ++xfs;
+        EXPECT_EQ(getU32(stream.data() + at + 4 + 14) & (1u << 25), 0u) << "XF " << xfs - 1;
+    }
+    EXPECT_GT(xfs, 16);
 }
 
 }  // namespace
