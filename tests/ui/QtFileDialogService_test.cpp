@@ -44,6 +44,22 @@ void typeName(QFileDialog* dialog, const QString& name) {
 // The dialog's own check of the name, as its Save or Open button runs it.
 void pressAccept(QFileDialog* dialog) { static_cast<QDialog*>(dialog)->accept(); }
 
+// Types `refused` and accepts: a warning box must come and the dialog stay
+// open; then types `accepted` and accepts.
+void refuseThenAccept(QFileDialog* dialog, bool& warned, const QString& refused, const QString& accepted) {
+    QTimer::singleShot(0, [&warned] {
+        auto* warning = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(warning, nullptr);
+        warned = true;
+        warning->accept();
+    });
+    typeName(dialog, refused);
+    pressAccept(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    typeName(dialog, accepted);
+    pressAccept(dialog);
+}
+
 }  // namespace
 
 TEST(QtFileDialogService, NameFiltersKeepTheDescriptionAndMatchLikeWindows) {
@@ -123,17 +139,7 @@ TEST(QtFileDialogService, OpenRefusesAFileThatDoesNotExist) {
     ui::QtFileDialogService service;
     bool warned = false;
     whenDialogShows([&warned](QFileDialog* dialog) {
-        QTimer::singleShot(0, [&warned] {
-            auto* warning = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(warning, nullptr);
-            warned = true;
-            warning->accept();
-        });
-        typeName(dialog, QStringLiteral("missing.mdb"));
-        pressAccept(dialog);
-        EXPECT_TRUE(dialog->isVisible());
-        typeName(dialog, QStringLiteral("real.mdb"));
-        pressAccept(dialog);
+        refuseThenAccept(dialog, warned, QStringLiteral("missing.mdb"), QStringLiteral("real.mdb"));
     });
     EXPECT_EQ(service.show(request), (env.folder / "real.mdb").string());
     EXPECT_TRUE(warned);
@@ -144,17 +150,7 @@ TEST(QtFileDialogService, SaveRefusesAFolderThatDoesNotExist) {
     ui::QtFileDialogService service;
     bool warned = false;
     whenDialogShows([&warned](QFileDialog* dialog) {
-        QTimer::singleShot(0, [&warned] {
-            auto* warning = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(warning, nullptr);
-            warned = true;
-            warning->accept();
-        });
-        typeName(dialog, QStringLiteral("missing/sales"));
-        pressAccept(dialog);
-        EXPECT_TRUE(dialog->isVisible());
-        typeName(dialog, QStringLiteral("sales"));
-        pressAccept(dialog);
+        refuseThenAccept(dialog, warned, QStringLiteral("missing/sales"), QStringLiteral("sales"));
     });
     EXPECT_EQ(service.show(saveRequest(env.folder.path().string())),
               (env.folder / "sales.xls").string());
