@@ -94,11 +94,21 @@ TEST_P(TableDefsOfFixture, MatchTheManifest) {
         const TableDef& table = database->TableDefs(want["name"]);
         SCOPED_TRACE(table.name);
         const int32_t a = table.attributes;
-        if (want["type1_flags0"]) EXPECT_EQ(a, 0);
-        if (want["system"]) EXPECT_EQ(a & dbSystemObject, dbSystemObject);
-        if (want["hidden"]) EXPECT_NE(a & dbHiddenObject, 0);
-        if (want["type"] == 6) EXPECT_NE(a & dbAttachedTable, 0);
-        if (want["type"] == 4) EXPECT_NE(a & dbAttachedODBC, 0);
+        if (want["type1_flags0"]) {
+            EXPECT_EQ(a, 0);
+        }
+        if (want["system"]) {
+            EXPECT_EQ(a & dbSystemObject, dbSystemObject);
+        }
+        if (want["hidden"]) {
+            EXPECT_NE(a & dbHiddenObject, 0);
+        }
+        if (want["type"] == 6) {
+            EXPECT_NE(a & dbAttachedTable, 0);
+        }
+        if (want["type"] == 4) {
+            EXPECT_NE(a & dbAttachedODBC, 0);
+        }
         if (!want.contains("fields") || want["system"]) continue;
         expectDescription(table.description, want["description"], [&]() -> const std::string& {
             return table.Description();
