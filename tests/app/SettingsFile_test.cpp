@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "TempFolder.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 #include "app/Cp932.h"
 #include "app/SettingsFile.h"
 #include "support/RecordingMessageBox.h"
@@ -17,7 +18,7 @@
 using namespace speclore;
 using namespace std::string_literals;
 using speclore::testing::RecordingMessageBox;
-using speclore::testing::TempFolder;
+using speclore::test::TempDir;
 
 namespace {
 
@@ -33,9 +34,9 @@ size_t filesIn(const std::string& folder) {
 // spaces around "=", quotes, comments, lines without "=", other letter case,
 // double-byte names and values in code page 932, duplicates.
 TEST(SettingsFile, ReadsAFileWrittenOnWindows) {
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
-    TempFolder::write(ini, utf8ToCp932(
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
+    speclore::test::writeText(ini, utf8ToCp932(
         "; saved by hand\r\n"
         "[Initial]\r\n"
         "  MdbFile  =  C:\\data\\販売.mdb  \r\n"
@@ -66,24 +67,24 @@ TEST(SettingsFile, ReadsAFileWrittenOnWindows) {
 }
 
 TEST(SettingsFile, LfOnlyFileAndUtf8ByteOrderMark) {
-    TempFolder folder;
-    const std::string lf = folder.file("lf.ini");
-    TempFolder::write(lf, utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\n"));
+    TempDir folder;
+    const std::string lf = (folder / "lf.ini").string();
+    speclore::test::writeText(lf, utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\n"));
     EXPECT_EQ(GetIniValue(lf, "INITIAL", "ACCOUNT"), "管理者");
     ASSERT_TRUE(SetIniValue(lf, "INITIAL", "PASSWORD", "X"));
-    EXPECT_EQ(TempFolder::read(lf), utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\nPASSWORD=X\n"));
+    EXPECT_EQ(speclore::test::readText(lf), utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\nPASSWORD=X\n"));
 
     // An editor that saved the file as UTF-8 marks it so; it stays UTF-8.
-    const std::string bom = folder.file("bom.ini");
-    TempFolder::write(bom, "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=管理者\r\n");
+    const std::string bom = (folder / "bom.ini").string();
+    speclore::test::writeText(bom, "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=管理者\r\n");
     EXPECT_EQ(GetIniValue(bom, "INITIAL", "ACCOUNT"), "管理者");
     ASSERT_TRUE(SetIniValue(bom, "INITIAL", "ACCOUNT", "利用者"));
-    EXPECT_EQ(TempFolder::read(bom), "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=利用者\r\n");
+    EXPECT_EQ(speclore::test::readText(bom), "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=利用者\r\n");
 }
 
 TEST(SettingsFile, NamesMatchIgnoringAsciiCaseButNotInsideDoubleByteCharacters) {
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     // "ア" is 83 41 and "ヂ" 83 61: their second bytes differ only as "A" and "a".
     ASSERT_TRUE(SetIniValue(ini, "表", "アKey", "katakana a"));
     EXPECT_EQ(GetIniValue(ini, "表", "アkey"), "katakana a");
@@ -95,15 +96,15 @@ TEST(SettingsFile, NamesMatchIgnoringAsciiCaseButNotInsideDoubleByteCharacters) 
 
 TEST(SettingsFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
     RecordingMessageBox boxes;
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "MDBFILE"), "");
     EXPECT_FALSE(std::filesystem::exists(ini));
 
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "MDBFILE", "  /data/販売.mdb  "));
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", ""));
     ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctText", "テキスト"));
-    EXPECT_EQ(TempFolder::read(ini), utf8ToCp932("[INITIAL]\r\nMDBFILE=  /data/販売.mdb  \r\nACCOUNT=\r\n"
+    EXPECT_EQ(speclore::test::readText(ini), utf8ToCp932("[INITIAL]\r\nMDBFILE=  /data/販売.mdb  \r\nACCOUNT=\r\n"
                                                  "[CATALOG]\r\nctText=テキスト\r\n"));
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "MDBFILE"), "/data/販売.mdb");
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "ACCOUNT"), "");
@@ -119,8 +120,8 @@ TEST(SettingsFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
 }
 
 TEST(SettingsFile, WritingOneValueKeepsEveryOtherLine) {
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     const std::string before = utf8ToCp932(
         "; comment\r\n"
         "[INITIAL]\r\n"
@@ -133,13 +134,13 @@ TEST(SettingsFile, WritingOneValueKeepsEveryOtherLine) {
         "[INITIAL]\r\n"
         "MDBFILE=duplicate section\r\n"
         "last line without line end");
-    TempFolder::write(ini, before);
+    speclore::test::writeText(ini, before);
 
     ASSERT_TRUE(SetIniValue(ini, "initial", "mdbfile", "new"));
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", "admin"));
     ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctTitleB", "名前"));
     ASSERT_TRUE(SetIniValue(ini, "NEW", "KEY", "v"));
-    EXPECT_EQ(TempFolder::read(ini), utf8ToCp932(
+    EXPECT_EQ(speclore::test::readText(ini), utf8ToCp932(
         "; comment\r\n"
         "[INITIAL]\r\n"
         "MDBFILE=new\r\n"
@@ -158,8 +159,8 @@ TEST(SettingsFile, WritingOneValueKeepsEveryOtherLine) {
 }
 
 TEST(SettingsFile, LongValuesAreCutTo1023BytesWithoutSplittingACharacter) {
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     ASSERT_TRUE(SetIniValue(ini, "S", "ascii", std::string(1100, 'a')));
     EXPECT_EQ(GetIniValue(ini, "S", "ascii"), std::string(1023, 'a'));
 
@@ -170,24 +171,24 @@ TEST(SettingsFile, LongValuesAreCutTo1023BytesWithoutSplittingACharacter) {
     EXPECT_EQ(GetIniValue(ini, "S", "fits"), std::string(1021, 'c') + "漢");
 
     // A 1 MB line in a hand-made file is cut the same way.
-    TempFolder::write(ini, "[S]\r\nhuge=" + std::string(1 << 20, 'h') + "\r\nafter=ok\r\n");
+    speclore::test::writeText(ini, "[S]\r\nhuge=" + std::string(1 << 20, 'h') + "\r\nafter=ok\r\n");
     EXPECT_EQ(GetIniValue(ini, "S", "huge"), std::string(1023, 'h'));
     EXPECT_EQ(GetIniValue(ini, "S", "after"), "ok");
 }
 
 TEST(SettingsFile, BinaryAndInvalidBytesNeitherCrashNorBox) {
     RecordingMessageBox boxes;
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     std::string binary = "[S]\r\nnul=before\0after\r\nbad=\xA0\xFF\x81\r\n\x00\x01[\xFE]\r\n"s;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
-    TempFolder::write(ini, binary);
+    speclore::test::writeText(ini, binary);
 
     EXPECT_EQ(GetIniValue(ini, "S", "nul"), "before");
     EXPECT_FALSE(GetIniValue(ini, "S", "bad").empty());
     ASSERT_TRUE(SetIniValue(ini, "S", "nul", "x"));
     // Every byte outside the changed line survives.
-    std::string after = TempFolder::read(ini);
+    std::string after = speclore::test::readText(ini);
     EXPECT_EQ(after.substr(after.find("\r\nbad=")), binary.substr(binary.find("\r\nbad=")));
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -198,46 +199,46 @@ TEST(SettingsFile, BinaryAndInvalidBytesNeitherCrashNorBox) {
 // temporary file beside it.
 TEST(SettingsFile, RefusedWritesGiveFalseAndKeepTheOldFile) {
     RecordingMessageBox boxes;
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", "a"));
-    const std::string before = TempFolder::read(ini);
+    const std::string before = speclore::test::readText(ini);
     EXPECT_FALSE(SetIniValue(ini, "INITIAL", "ACCOUNT", "a\r\n[INJECTED]\r\nX=1"));
     EXPECT_FALSE(SetIniValue(ini, "INITIAL", "A=B", "v"));
     EXPECT_FALSE(SetIniValue(ini, "INITIAL", "KEY", "a\0b"s));
-    EXPECT_EQ(TempFolder::read(ini), before);
+    EXPECT_EQ(speclore::test::readText(ini), before);
 
-    EXPECT_EQ(GetIniValue(folder.path(), "S", "K"), "");
-    EXPECT_FALSE(SetIniValue(folder.path(), "S", "K", "v"));
-    EXPECT_FALSE(SetIniValue(folder.file("no-such-folder/Speclore.ini"), "S", "K", "v"));
-    const std::string pipe = folder.file("pipe.ini");
+    EXPECT_EQ(GetIniValue(folder.path().string(), "S", "K"), "");
+    EXPECT_FALSE(SetIniValue(folder.path().string(), "S", "K", "v"));
+    EXPECT_FALSE(SetIniValue((folder / "no-such-folder/Speclore.ini").string(), "S", "K", "v"));
+    const std::string pipe = (folder / "pipe.ini").string();
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(GetIniValue(pipe, "S", "K"), "");
     EXPECT_FALSE(SetIniValue(pipe, "S", "K", "v"));
     ::unlink(pipe.c_str());
 
-    const std::string longName = folder.file(std::string(250, 'n'));
-    TempFolder::write(longName, before);
+    const std::string longName = (folder / std::string(250, 'n')).string();
+    speclore::test::writeText(longName, before);
     EXPECT_FALSE(SetIniValue(longName, "INITIAL", "ACCOUNT", "new"));
-    EXPECT_EQ(TempFolder::read(longName), before);
+    EXPECT_EQ(speclore::test::readText(longName), before);
 
     if (::geteuid() != 0) {  // root writes anywhere
-        ::chmod(folder.path().c_str(), 0555);
+        ::chmod(folder.path().string().c_str(), 0555);
         EXPECT_FALSE(SetIniValue(ini, "INITIAL", "ACCOUNT", "new"));
-        ::chmod(folder.path().c_str(), 0755);
-        EXPECT_EQ(TempFolder::read(ini), before);
+        ::chmod(folder.path().string().c_str(), 0755);
+        EXPECT_EQ(speclore::test::readText(ini), before);
     }
-    EXPECT_EQ(filesIn(folder.path()), 2u);
+    EXPECT_EQ(filesIn(folder.path().string()), 2u);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
 // The disk filling up in the middle of the write (a file size limit here):
 // the old file survives whole and no temporary file is left behind.
 TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
-    TempFolder folder;
-    const std::string ini = folder.file("Speclore.ini");
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
     const std::string before = "[S]\r\nK=old\r\n";
-    TempFolder::write(ini, before);
+    speclore::test::writeText(ini, before);
     ::chmod(ini.c_str(), 0640);
 
     pid_t child = ::fork();
@@ -253,8 +254,8 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the write reported success";
-    EXPECT_EQ(TempFolder::read(ini), before);
-    EXPECT_EQ(filesIn(folder.path()), 1u);
+    EXPECT_EQ(speclore::test::readText(ini), before);
+    EXPECT_EQ(filesIn(folder.path().string()), 1u);
 
     ASSERT_TRUE(SetIniValue(ini, "S", "K", "new"));
     struct stat info {};
@@ -263,12 +264,12 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
 }
 
 TEST(SettingsFile, SymbolicLinkStaysALink) {
-    TempFolder folder;
-    const std::string real = folder.file("real.ini");
-    const std::string link = folder.file("Speclore.ini");
-    TempFolder::write(real, "[S]\r\nK=old\r\n");
+    TempDir folder;
+    const std::string real = (folder / "real.ini").string();
+    const std::string link = (folder / "Speclore.ini").string();
+    speclore::test::writeText(real, "[S]\r\nK=old\r\n");
     std::filesystem::create_symlink(real, link);
     ASSERT_TRUE(SetIniValue(link, "S", "K", "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(TempFolder::read(real), "[S]\r\nK=new\r\n");
+    EXPECT_EQ(speclore::test::readText(real), "[S]\r\nK=new\r\n");
 }

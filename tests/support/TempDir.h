@@ -21,6 +21,9 @@ public:
     }
     ~TempDir() {
         std::error_code ignored;
+        // A test may have taken the folder's write permission away.
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;

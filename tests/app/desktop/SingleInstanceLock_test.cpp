@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/TempFolder.h"
+#include "support/TempDir.h"
 #include "app/qt/SingleInstanceLock.h"
 
 using namespace speclore;
-using speclore::testing::TempFolder;
+using speclore::test::TempDir;
 
 namespace {
 
@@ -30,8 +30,8 @@ bool anotherProcessAcquires(const std::string& path) {
 }  // namespace
 
 TEST(SingleInstanceLock, SecondProcessIsRefusedWhileTheFirstHoldsIt) {
-    TempFolder folder;
-    const std::string path = folder.file("speclore.lock");
+    TempDir folder;
+    const std::string path = (folder / "speclore.lock").string();
     {
         SingleInstanceLock first(path);
         ASSERT_TRUE(first.tryAcquire());
@@ -42,8 +42,8 @@ TEST(SingleInstanceLock, SecondProcessIsRefusedWhileTheFirstHoldsIt) {
 }
 
 TEST(SingleInstanceLock, KilledHolderDoesNotLeaveItStuck) {
-    TempFolder folder;
-    const std::string path = folder.file("speclore.lock");
+    TempDir folder;
+    const std::string path = (folder / "speclore.lock").string();
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     pid_t holder = ::fork();
