@@ -13,8 +13,8 @@ namespace {
 // One iconv conversion, replacing what cannot be converted and going on.
 // A bad sequence drops one character: a whole UTF-8 sequence when `utf8Input`,
 // otherwise one byte.
-std::string convert(const char* to, const char* from, std::string_view input,
-                    std::string_view replacement, bool utf8Input) {
+std::string convert(const char* to, const char* from, std::string_view input, std::string_view replacement,
+                    bool utf8Input) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) throw AppError(err::InvalidProcedureCall);
     std::string out;
@@ -47,9 +47,7 @@ std::string convert(const char* to, const char* from, std::string_view input,
 
 }  // namespace
 
-std::string utf8ToCp932(std::string_view utf8) {
-    return convert("CP932", "UTF-8", utf8, "?", true);
-}
+std::string utf8ToCp932(std::string_view utf8) { return convert("CP932", "UTF-8", utf8, "?", true); }
 
 std::string cp932ToUtf8(std::string_view cp932) {
     return convert("UTF-8", "CP932", cp932, "\xE3\x83\xBB", false);

@@ -26,8 +26,7 @@ std::size_t countCharacters(std::string_view utf8) {
 
 FileDialogRequest buildRequest(FileDialogKind kind, void* owner, const std::string& filter,
                                const std::string& title, const std::string& initialFolder,
-                               const std::string& defaultName,
-                               const std::string& defaultExtension) {
+                               const std::string& defaultName, const std::string& defaultExtension) {
     FileDialogRequest request;
     request.kind = kind;
     request.owner = owner;
@@ -56,13 +55,12 @@ FileDialogRequest buildRequest(FileDialogKind kind, void* owner, const std::stri
     return request;
 }
 
-std::string showDialog(FileDialogKind kind, const char* procedure, void* owner,
-                       const std::string& filter, const std::string& title,
-                       const std::string& initialFolder, const std::string& defaultName,
-                       const std::string& defaultExtension) {
+std::string showDialog(FileDialogKind kind, const char* procedure, void* owner, const std::string& filter,
+                       const std::string& title, const std::string& initialFolder,
+                       const std::string& defaultName, const std::string& defaultExtension) {
     return trap(ProcTag::moduleCopy("mGetFileNameDlg", procedure), std::string(), [&] {
-        FileDialogRequest request = buildRequest(kind, owner, filter, title, initialFolder,
-                                                 defaultName, defaultExtension);
+        FileDialogRequest request =
+            buildRequest(kind, owner, filter, title, initialFolder, defaultName, defaultExtension);
         if (!installedService) throw AppError(err::CannotCreateObject);
         return installedService->show(request);
     });
@@ -107,15 +105,15 @@ bool isAcceptedDefaultName(std::string_view name) {
 std::string OpenFileDlg(void* owner, const std::string& filter, const std::string& title,
                         const std::string& initialFolder, const std::string& defaultName,
                         const std::string& defaultExtension) {
-    return showDialog(FileDialogKind::Open, "OpenFileDlg", owner, filter, title, initialFolder,
-                      defaultName, defaultExtension);
+    return showDialog(FileDialogKind::Open, "OpenFileDlg", owner, filter, title, initialFolder, defaultName,
+                      defaultExtension);
 }
 
 std::string SaveFileDlg(void* owner, const std::string& filter, const std::string& title,
                         const std::string& initialFolder, const std::string& defaultName,
                         const std::string& defaultExtension) {
-    return showDialog(FileDialogKind::Save, "SaveFileDlg", owner, filter, title, initialFolder,
-                      defaultName, defaultExtension);
+    return showDialog(FileDialogKind::Save, "SaveFileDlg", owner, filter, title, initialFolder, defaultName,
+                      defaultExtension);
 }
 
 }  // namespace speclore

@@ -10,10 +10,10 @@ namespace speclore {
 
 // Message box styles, with the values the windows have always used.
 enum MsgBoxStyle : int {
-    vbCritical = 16,          // stop icon, OK
-    vbYesNoQuestion = 36,     // question icon, Yes and No, Yes preselected
-    vbExclamation = 48,       // exclamation icon, OK
-    vbInformation = 64,       // information icon, OK
+    vbCritical = 16,       // stop icon, OK
+    vbYesNoQuestion = 36,  // question icon, Yes and No, Yes preselected
+    vbExclamation = 48,    // exclamation icon, OK
+    vbInformation = 64,    // information icon, OK
 };
 
 enum class MsgBoxAnswer { Ok, Yes, No };

@@ -76,15 +76,13 @@ std::string callCipher(CipherFunction function, const std::string& key, const st
 }  // namespace
 
 std::string BFEncode(const std::string& key, const std::string& text) {
-    return trap(ProcTag::moduleCopy("mBlowfish", "BFEncode"), std::string(), [&] {
-        return callCipher(cipherLibrary().encode(), key, text);
-    });
+    return trap(ProcTag::moduleCopy("mBlowfish", "BFEncode"), std::string(),
+                [&] { return callCipher(cipherLibrary().encode(), key, text); });
 }
 
 std::string BFDecode(const std::string& key, const std::string& text) {
-    return trap(ProcTag::moduleCopy("mBlowfish", "BFDecode"), std::string(), [&] {
-        return callCipher(cipherLibrary().decode(), key, text);
-    });
+    return trap(ProcTag::moduleCopy("mBlowfish", "BFDecode"), std::string(),
+                [&] { return callCipher(cipherLibrary().decode(), key, text); });
 }
 
 }  // namespace speclore

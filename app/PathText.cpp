@@ -36,8 +36,8 @@ std::vector<Character> charactersOf(std::string_view text) {
 }
 
 // The leading characters of [first, last) that fit in `limit` positions.
-std::string leadingWithin(std::string_view text, const std::vector<Character>& characters,
-                          size_t first, size_t last, int limit) {
+std::string leadingWithin(std::string_view text, const std::vector<Character>& characters, size_t first,
+                          size_t last, int limit) {
     size_t end = first;
     int used = 0;
     while (end < last && used + characters[end].width <= limit) used += characters[end++].width;
@@ -74,7 +74,8 @@ std::string compactPath(std::string_view path, int width) {
     for (size_t i = separator; i < characters.size(); ++i) tailWidth += characters[i].width;
     std::string_view tail = path.substr(characters[separator].begin);
     if (tailWidth + 3 <= width) {
-        return leadingWithin(path, characters, 0, separator, width - 3 - tailWidth) + "..." + std::string(tail);
+        return leadingWithin(path, characters, 0, separator, width - 3 - tailWidth) + "..." +
+               std::string(tail);
     }
     std::string shortened = "..." + std::string(1, path[characters[separator].begin]);
     int room = width - 4;

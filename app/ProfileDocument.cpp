@@ -14,9 +14,7 @@ bool isUtf16(std::string_view bytes) {
     return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -68,10 +66,10 @@ std::string_view cp932Prefix(std::string_view text, size_t limit) {
 }
 
 struct Line {
-    size_t begin;    // first byte of the line
-    size_t end;      // end of its text, before CR LF or LF
-    size_t next;     // first byte of the next line
-    bool terminated; // whether a line end follows
+    size_t begin;     // first byte of the line
+    size_t end;       // end of its text, before CR LF or LF
+    size_t next;      // first byte of the next line
+    bool terminated;  // whether a line end follows
 };
 
 enum class LineKind { Blank, Section, Entry, Other };
@@ -135,8 +133,7 @@ bool breaksLine(std::string_view text) {
 ProfileDocument::ProfileDocument(std::string bytes)
     : bytes_(std::move(bytes)), utf8_(bytes_.starts_with(kUtf8Bom)) {}
 
-std::optional<std::string> ProfileDocument::value(std::string_view section,
-                                                  std::string_view key) const {
+std::optional<std::string> ProfileDocument::value(std::string_view section, std::string_view key) const {
     const std::string wantedSection = utf8_ ? std::string(trimmed(section)) : utf8ToCp932(trimmed(section));
     const std::string wantedKey = utf8_ ? std::string(trimmed(key)) : utf8ToCp932(trimmed(key));
     if (wantedSection.empty() || wantedKey.empty() || isUtf16(bytes_)) return std::nullopt;
@@ -166,8 +163,7 @@ std::optional<std::string> ProfileDocument::value(std::string_view section,
     return cp932ToUtf8(cp932Prefix(stored, kLongestValue));
 }
 
-bool ProfileDocument::setValue(std::string_view section, std::string_view key,
-                               std::string_view value) {
+bool ProfileDocument::setValue(std::string_view section, std::string_view key, std::string_view value) {
     section = trimmed(section);
     key = trimmed(key);
     if (section.empty() || key.empty() || isUtf16(bytes_)) return false;

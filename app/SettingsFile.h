@@ -8,8 +8,7 @@ namespace speclore {
 
 // The stored value, or "" when the file, section or key is missing or the
 // read fails (a failure is reported under "mPrivateProfile-GetIniValue").
-std::string GetIniValue(const std::string& file, const std::string& section,
-                        const std::string& key);
+std::string GetIniValue(const std::string& file, const std::string& section, const std::string& key);
 
 // true when the value was written; false when the write was refused or
 // failed (an unexpected failure is reported under

@@ -40,7 +40,9 @@ std::string iniPathFor(const std::string& executablePath) {
 }
 
 std::string refusalMessage() {
-    return std::string("このアプリケーションを使用するには、 「Microsoft Excel」 をインストールする必要があります。") +
+    return std::string(
+               "このアプリケーションを使用するには、 「Microsoft Excel」 "
+               "をインストールする必要があります。") +
            "\r\n\r\n" + "「" + kApplicationTitle + "」 の起動を中止します。";
 }
 
@@ -56,7 +58,8 @@ StartupOutcome Main(const StartupHooks& hooks) {
         AppGlobals& globals = appGlobals();
         globals.twipsPerPixel = twipsPerPixelFor(hooks.screenDpiY());
         globals.captionHeight = checkedProduct(globals.twipsPerPixel, hooks.titleBarPixels());
-        globals.frameHeight = checkedProduct(checkedProduct(2, hooks.dialogFramePixels()), globals.twipsPerPixel);
+        globals.frameHeight =
+            checkedProduct(checkedProduct(2, hooks.dialogFramePixels()), globals.twipsPerPixel);
         hooks.setApplicationTitle(kApplicationTitle);
         const std::string executable = hooks.executablePath();
         globals.programFolder = folderOf(executable);

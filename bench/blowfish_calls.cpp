@@ -71,9 +71,9 @@ void report(const char* what, Rate rate, bool againstTarget) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path = argc > 1
-        ? argv[1]
-        : (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "_blowfish.so").string();
+    const std::string path =
+        argc > 1 ? argv[1]
+                 : (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "_blowfish.so").string();
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), dlerror());
@@ -95,18 +95,21 @@ int main(int argc, char** argv) {
     report("BlowFishEncode, 20-byte password, \"vemtal\"", callsPerSecond([&] {
                encode(kKey, kPassword, form);
                sink = form[0];
-           }), true);
+           }),
+           true);
     report("BlowFishDecode, 20-byte password, \"vemtal\"", callsPerSecond([&] {
                decode(kKey, form, plain);
                sink = plain[0];
-           }), true);
+           }),
+           true);
     report("reference: key schedule alone", callsPerSecond([&] {
                speclore::blowfish::BlowFishContext context;
                context.SetKey(reinterpret_cast<const uint8_t*>(kKey), 6);
                uint32_t l = 0, r = 0;
                context.EncryptBlock(l, r);
                sink = static_cast<char>(l);
-           }), false);
+           }),
+           false);
     (void)sink;
     return std::string(plain) == kPassword ? 0 : 1;
 }

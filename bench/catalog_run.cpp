@@ -121,15 +121,15 @@ int main(int argc, char** argv) {
     const double ratio = cliSeconds / schemaSeconds;
     std::printf("database               %s\n", database.c_str());
     std::printf("runs                   %d each, median\n", runs);
-    std::printf("speclore-cli           %.3f s  (whole catalog, %ju bytes written; cpu %.3f s)\n",
-                cliSeconds, static_cast<std::uintmax_t>(workbookBytes), median(cliCpu));
-    std::printf("mdb-schema postgres    %.3f s  (reference; cpu %.3f s)\n", schemaSeconds,
-                median(schemaCpu));
+    std::printf("speclore-cli           %.3f s  (whole catalog, %ju bytes written; cpu %.3f s)\n", cliSeconds,
+                static_cast<std::uintmax_t>(workbookBytes), median(cliCpu));
+    std::printf("mdb-schema postgres    %.3f s  (reference; cpu %.3f s)\n", schemaSeconds, median(schemaCpu));
     std::printf("ratio                  %.2f x  (target <= 5.00)\n", ratio);
     std::printf("time target            %s (< 1 s)\n", cliSeconds < 1.0 ? "met" : "MISSED");
-    std::printf("peak memory            %.1f MB largest process, %.1f MB companion + reader at most"
-                " (target < 200 MB)\n",
-                runPeakKb / 1024.0, (cliOwnPeakKb + runPeakKb) / 1024.0);
+    std::printf(
+        "peak memory            %.1f MB largest process, %.1f MB companion + reader at most"
+        " (target < 200 MB)\n",
+        runPeakKb / 1024.0, (cliOwnPeakKb + runPeakKb) / 1024.0);
     const bool met = cliSeconds < 1.0 && ratio <= 5.0 && (cliOwnPeakKb + runPeakKb) < 200 * 1024;
     std::printf("result                 %s\n", met ? "all targets met" : "TARGET MISSED");
     return 0;

@@ -44,9 +44,7 @@ double millisecondsSince(Clock::time_point start) {
 
 double megabytes(long kilobytes) { return static_cast<double>(kilobytes) / 1024.0; }
 
-std::string programFolder() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
+std::string programFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path().string(); }
 
 speclore::testing::SchemaSummary readThroughEngine(speclore::jet::JetDbEngineFactory& engines,
                                                    const std::string& database) {
@@ -83,8 +81,7 @@ ChildRun runQuietly(std::vector<std::string> arguments) {
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return run;
     rusage usage{};
-    while (wait4(pid, &run.status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    while (wait4(pid, &run.status, 0, &usage) < 0 && errno == EINTR) {}
     run.milliseconds = millisecondsSince(start);
     run.peakKilobytes = usage.ru_maxrss;
     return run;
@@ -146,12 +143,14 @@ int main(int argc, char** argv) {
     const double ours = median(engineTimes);
     const double reference = median(schemaTimes);
     std::printf("database: %s\n", database.c_str());
-    std::printf("read: %zu tables, %zu fields, %zu descriptions, %zu index fields, %d/%zu relationship rows\n",
-                summary.tables, summary.fields, summary.descriptions, summary.indexFields,
-                summary.relationCount, summary.relationRows);
+    std::printf(
+        "read: %zu tables, %zu fields, %zu descriptions, %zu index fields, %d/%zu relationship rows\n",
+        summary.tables, summary.fields, summary.descriptions, summary.indexFields, summary.relationCount,
+        summary.relationRows);
     std::printf("engine schema read (median of %d): %.1f ms\n", repetitions, ours);
     std::printf("mdb-schema postgres (median of %d): %.1f ms\n", repetitions, reference);
-    std::printf("ratio: %.2f (target <= 1.5) %s\n", ours / reference, ours / reference <= 1.5 ? "ok" : "MISSED");
+    std::printf("ratio: %.2f (target <= 1.5) %s\n", ours / reference,
+                ours / reference <= 1.5 ? "ok" : "MISSED");
     std::printf("peak memory: program %.1f MB, reader %.1f MB, mdb-schema %.1f MB (target < 100 MB) %s\n",
                 megabytes(self.ru_maxrss), megabytes(reader.peakKilobytes), megabytes(schemaPeak),
                 std::max(self.ru_maxrss, reader.peakKilobytes) < 100 * 1024 ? "ok" : "MISSED");

@@ -37,8 +37,10 @@ std::vector<std::string> catalogKeys(const std::string& bytes) {
         if (end == std::string::npos) end = bytes.size();
         std::string line = bytes.substr(begin, end - begin);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '[') inCatalog = line == "[CATALOG]";
-        else if (inCatalog && line.find('=') != std::string::npos) keys.push_back(line.substr(0, line.find('=')));
+        if (!line.empty() && line[0] == '[')
+            inCatalog = line == "[CATALOG]";
+        else if (inCatalog && line.find('=') != std::string::npos)
+            keys.push_back(line.substr(0, line.find('=')));
         begin = end + 1;
     }
     return keys;
@@ -58,7 +60,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no keys in section CATALOG of %s\n", source.c_str());
         return 1;
     }
-    const auto folder = std::filesystem::temp_directory_path() / ("speclore-bench-" + std::to_string(::getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("speclore-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string ini = (folder / "Speclore.ini").string();
     std::ofstream(ini, std::ios::binary) << original;
@@ -102,7 +105,8 @@ int main(int argc, char** argv) {
                 original.size(), keys.size(), characters, plainBytes);
     std::printf("read all keys one call each:  %8.3f ms   reference, %zu plain whole-file reads: %8.3f ms\n",
                 readMs, keys.size(), plainReadMs);
-    std::printf("write all keys one call each: %8.3f ms   reference, %zu synced whole-file writes: %8.3f ms\n",
-                writeMs, keys.size(), plainWriteMs);
+    std::printf(
+        "write all keys one call each: %8.3f ms   reference, %zu synced whole-file writes: %8.3f ms\n",
+        writeMs, keys.size(), plainWriteMs);
     return 0;
 }

@@ -30,14 +30,14 @@ namespace {
 
 using namespace speclore::catalog;
 
-constexpr int kBlock = 20;       // rows per frame: a heading row and 19 numbered rows
-constexpr int kFirstRow = 5;     // below the relationship sheet's title and headings
+constexpr int kBlock = 20;    // rows per frame: a heading row and 19 numbered rows
+constexpr int kFirstRow = 5;  // below the relationship sheet's title and headings
 constexpr double kTargetMs = 150;
 constexpr double kTargetMb = 150;
 
-const char* const kHeadings[10] = {"NO", "外部参照テーブル名", "外部参照項目名", "参照先テーブル名",
-                                   "参照先項目名", "リレーション", "参照整合性", "連鎖更新",
-                                   "連鎖削除", "結合"};
+const char* const kHeadings[10] = {
+    "NO",           "外部参照テーブル名", "外部参照項目名", "参照先テーブル名", "参照先項目名",
+    "リレーション", "参照整合性",         "連鎖更新",       "連鎖削除",         "結合"};
 
 struct Options {
     int rows = 20000;
@@ -151,16 +151,16 @@ bool parseOptions(int argc, char** argv, Options& options) {
 }
 
 // The xlwt reference; returns false when python3-xlwt could not run.
-bool runReference(const Options& options, const std::filesystem::path& output, double& ms,
-                  double& cpuMs, double& mb) {
+bool runReference(const Options& options, const std::filesystem::path& output, double& ms, double& cpuMs,
+                  double& mb) {
     const speclore::test::ProcessResult run = speclore::test::runProcess(
         {"python3", SPECLORE_BENCH_XLWT_REFERENCE, std::to_string(options.rows), output.string()},
         std::chrono::minutes(5));
     double seconds = 0;
     double cpuSeconds = 0;
     long peakKb = 0;
-    if (run.exitCode != 0 || std::sscanf(run.out.c_str(), "seconds %lf cpu_seconds %lf peak_kb %ld",
-                                         &seconds, &cpuSeconds, &peakKb) != 3) {
+    if (run.exitCode != 0 || std::sscanf(run.out.c_str(), "seconds %lf cpu_seconds %lf peak_kb %ld", &seconds,
+                                         &cpuSeconds, &peakKb) != 3) {
         std::fprintf(stderr, "reference failed (exit %d): %s%s\n", run.exitCode, run.out.c_str(),
                      run.err.c_str());
         return false;
@@ -209,8 +209,8 @@ int main(int argc, char** argv) {
                 std::filesystem::path(options.templatePath).filename().c_str());
     std::printf("  engine   open+write+save: median %.1f ms (processor %.1f ms), best %.1f ms over %d runs\n",
                 median.totalMs(), median.cpuMs, best.totalMs(), options.repeats);
-    std::printf("           median run by phase: open %.1f ms, write %.1f ms, save %.1f ms\n",
-                median.openMs, median.writeMs, median.saveMs);
+    std::printf("           median run by phase: open %.1f ms, write %.1f ms, save %.1f ms\n", median.openMs,
+                median.writeMs, median.saveMs);
     std::printf("           peak memory %.1f MB; file %.1f KB\n", ourMb, written / 1024.0);
     std::printf("  targets  %.0f ms, %.0f MB: time %s, memory %s\n", kTargetMs, kTargetMb,
                 median.totalMs() < kTargetMs ? "met" : "MISSED", ourMb < kTargetMb ? "met" : "MISSED");
@@ -219,12 +219,14 @@ int main(int argc, char** argv) {
         double refCpuMs = 0;
         double refMb = 0;
         if (runReference(options, dir / "xlwt.xls", refMs, refCpuMs, refMb)) {
-            std::printf("  xlwt     write+save: %.1f ms (processor %.1f ms); peak memory %.1f MB "
-                        "(python3-xlwt, same cells)\n",
-                        refMs, refCpuMs, refMb);
-            std::printf("  ratio    xlwt / engine (medians): %.1fx time, %.1fx processor time, "
-                        "%.2fx memory\n",
-                        refMs / median.totalMs(), refCpuMs / median.cpuMs, refMb / ourMb);
+            std::printf(
+                "  xlwt     write+save: %.1f ms (processor %.1f ms); peak memory %.1f MB "
+                "(python3-xlwt, same cells)\n",
+                refMs, refCpuMs, refMb);
+            std::printf(
+                "  ratio    xlwt / engine (medians): %.1fx time, %.1fx processor time, "
+                "%.2fx memory\n",
+                refMs / median.totalMs(), refCpuMs / median.cpuMs, refMb / ourMb);
         }
     }
     return 0;

@@ -10,8 +10,7 @@ namespace speclore::blowfish {
 namespace {
 
 uint32_t loadLittleEndian(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-           uint32_t{bytes[3]} << 24;
+    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
 }
 
 void storeLittleEndian(uint32_t word, uint8_t* bytes) {
@@ -28,8 +27,7 @@ BlowFishContext::BlowFishContext() noexcept
 
 inline uint32_t BlowFishContext::F(uint32_t x) const noexcept {
     const uint32_t* s = s_.get();
-    return ((s[x >> 24] + s[256 + ((x >> 16) & 0xFF)]) ^ s[512 + ((x >> 8) & 0xFF)]) +
-           s[768 + (x & 0xFF)];
+    return ((s[x >> 24] + s[256 + ((x >> 16) & 0xFF)]) ^ s[512 + ((x >> 8) & 0xFF)]) + s[768 + (x & 0xFF)];
 }
 
 // The 16 rounds are written out and the halves never exchanged: successive
@@ -127,8 +125,7 @@ std::size_t BlowFishContext::EncryptBuffer(const uint8_t* input, uint8_t* output
     return padded;
 }
 
-void BlowFishContext::DecryptBuffer(const uint8_t* input, uint8_t* output,
-                                    std::size_t n) const noexcept {
+void BlowFishContext::DecryptBuffer(const uint8_t* input, uint8_t* output, std::size_t n) const noexcept {
     for (std::size_t k = 0; k + 8 <= n; k += 8) {
         uint32_t l = loadLittleEndian(input + k);
         uint32_t r = loadLittleEndian(input + k + 4);

@@ -4,9 +4,7 @@ namespace speclore::blowfish {
 
 namespace {
 
-char symbolChar(unsigned value) {
-    return static_cast<char>(value < 10 ? '0' + value : 'A' + (value - 10));
-}
+char symbolChar(unsigned value) { return static_cast<char>(value < 10 ? '0' + value : 'A' + (value - 10)); }
 
 uint8_t symbolValue(char c) {
     const auto byte = static_cast<uint8_t>(c);

@@ -9,12 +9,12 @@ namespace speclore::catalog {
 
 // What OpenMdbFile needs to open a database.
 struct DatabaseLogin {
-    std::string databasePath;       // full path (tag of txt処理ファイル)
-    std::string databasePassword;   // txtDBパスワード
-    std::string workgroupShownText; // shown text of txtMDWファイル; empty: none chosen
-    std::string workgroupPath;      // tag of txtMDWファイル, the full path
-    std::string accountName;        // txtアカウント名
-    std::string accountPassword;    // txtパスワード
+    std::string databasePath;        // full path (tag of txt処理ファイル)
+    std::string databasePassword;    // txtDBパスワード
+    std::string workgroupShownText;  // shown text of txtMDWファイル; empty: none chosen
+    std::string workgroupPath;       // tag of txtMDWファイル, the full path
+    std::string accountName;         // txtアカウント名
+    std::string accountPassword;     // txtパスワード
 };
 
 struct TableListItem {

@@ -23,8 +23,7 @@ template <class Body>
 void ignoringFailures(Body&& body) noexcept {
     try {
         body();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // Everything a run holds. A run that does not reach its end leaves through
@@ -100,14 +99,13 @@ void refuseProtectedOutput(const std::string& outputPath, const std::string& tem
     }
     for (const std::string& file : protectedFiles) {
         if (SameExistingFile(outputPath, file)) {
-            throw AppError(err::PathFileAccessError,
-                           "出力ファイルに " + file + " は指定できません。");
+            throw AppError(err::PathFileAccessError, "出力ファイルに " + file + " は指定できません。");
         }
     }
 }
 
-bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs,
-                CatalogServices& services, RunHoldings& run) {
+bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, CatalogServices& services,
+                RunHoldings& run) {
     const ItemNames names = ReadItemNames(services.iniPath);
     run.LoadProgress();
     RunProgress progress(services.progress);
@@ -125,14 +123,13 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs,
     run.application = services.spreadsheets.CreateApplication();
     run.workbook = run.application->OpenWorkbook(outputPath);
     XlWorksheet& tableSheet = run.workbook->Sheets(1);
-    tableSheet.SetValue("A1", ExpandTitle(inputs.tableTitle, inputs.login.databasePath,
-                                          services.today));
+    tableSheet.SetValue("A1", ExpandTitle(inputs.tableTitle, inputs.login.databasePath, services.today));
     WriteTableSheet(tableSheet, database, inputs.tables, names, progress);
 
     progress.StartPhase(kRelationPhaseText, CountRelationRows(database));
     XlWorksheet& relationSheet = run.workbook->Sheets(2);
-    relationSheet.SetValue("A1", ExpandTitle(inputs.relationTitle, inputs.login.databasePath,
-                                             services.today));
+    relationSheet.SetValue("A1",
+                           ExpandTitle(inputs.relationTitle, inputs.login.databasePath, services.today));
     run.relationRows = WriteRelationSheet(relationSheet, database, names, progress);
 
     run.Finish();
@@ -141,8 +138,7 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs,
 
 }  // namespace
 
-bool CreateCatalog(const std::string& outputPath, const CatalogInputs& inputs,
-                   CatalogServices& services) {
+bool CreateCatalog(const std::string& outputPath, const CatalogInputs& inputs, CatalogServices& services) {
     RunHoldings run(services.progress);
     return trap(ProcTag::common(kRunTag), false,
                 [&] { return runCatalog(outputPath, inputs, services, run); });

@@ -28,12 +28,10 @@ struct CatalogServices {
 
 // Writes the workbook to outputPath; true when it was written and saved,
 // false after any failure (already reported to the user).
-bool CreateCatalog(const std::string& outputPath, const CatalogInputs& inputs,
-                   CatalogServices& services);
+bool CreateCatalog(const std::string& outputPath, const CatalogInputs& inputs, CatalogServices& services);
 
 // The title with "<FileName>", "<FileTitle>", "<YYYY>", "<YY>", "<MM>",
 // "<M>", "<DD>", "<D>" replaced, compared without regard to case.
-std::string ExpandTitle(const std::string& title, const std::string& databasePath,
-                        const CalendarDate& today);
+std::string ExpandTitle(const std::string& title, const std::string& databasePath, const CalendarDate& today);
 
 }  // namespace speclore::catalog

@@ -19,8 +19,7 @@ const std::string& descriptionOrRaise(const std::optional<std::string>& descript
 int32_t checkedLong(double value) {
     // VB rounds half to even when it turns a number into a Long.
     double rounded = std::nearbyint(value);
-    if (!(rounded >= std::numeric_limits<int32_t>::min() &&
-          rounded <= std::numeric_limits<int32_t>::max())) {
+    if (!(rounded >= std::numeric_limits<int32_t>::min() && rounded <= std::numeric_limits<int32_t>::max())) {
         throw AppError(err::Overflow);
     }
     return static_cast<int32_t>(rounded);

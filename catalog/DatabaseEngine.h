@@ -142,8 +142,8 @@ public:
     virtual void SetDefaultPassword(const std::string& password) = 0;
     // connect is "" or ";pwd=" followed by the database password. Raises an
     // AppError whose description is the text the open-failure message shows.
-    virtual std::unique_ptr<Database> OpenDatabase(const std::string& name, bool exclusive,
-                                                   bool readOnly, const std::string& connect) = 0;
+    virtual std::unique_ptr<Database> OpenDatabase(const std::string& name, bool exclusive, bool readOnly,
+                                                   const std::string& connect) = 0;
 };
 
 // Makes a fresh engine for each opening.

@@ -20,8 +20,7 @@ bool matchesAt(const std::string& text, std::size_t pos, std::string_view patter
 
 // Replaces every occurrence, left to right, letter case ignored; the text
 // put in is not searched again.
-std::string replaceAll(const std::string& text, std::string_view pattern,
-                       const std::string& replacement) {
+std::string replaceAll(const std::string& text, std::string_view pattern, const std::string& replacement) {
     std::string result;
     result.reserve(text.size());
     std::size_t pos = 0;

@@ -6,9 +6,7 @@ namespace speclore::catalog {
 
 namespace {
 
-TypeTexts texts(const ItemNames& names, Item caption, Item size) {
-    return {names[caption], names[size]};
-}
+TypeTexts texts(const ItemNames& names, Item caption, Item size) { return {names[caption], names[size]}; }
 
 TypeTexts textsWithSize(const ItemNames& names, Item caption, const Field& field) {
     return {names[caption], std::to_string(field.size)};
@@ -36,8 +34,8 @@ TypeTexts FieldTypeTexts(const Field& field, const ItemNames& names) {
     case dbLongBinary:
     case dbVarBinary: return textsWithSize(names, Item::ctObject, field);
     case dbMemo:
-        return textsWithSize(
-            names, (field.attributes & dbHyperlinkField) ? Item::ctHyperLink : Item::ctMemo, field);
+        return textsWithSize(names, (field.attributes & dbHyperlinkField) ? Item::ctHyperLink : Item::ctMemo,
+                             field);
     case dbGUID:
         return texts(names, field.collatingOrder < dbSortNeutral ? Item::ctAutoNum : Item::ctNum,
                      Item::ctReplication);

@@ -11,13 +11,47 @@ namespace speclore::catalog {
 
 // Positions in the key table; the enumerators carry the keys' own names.
 enum class Item : std::size_t {
-    ctTitleA, ctTitleB, ctTitleC, ctTitleD, ctTitleE, ctTitleF,
-    ctText, ctMemo, ctNum, ctDate, ctCurrency, ctAutoNum, ctBoolean, ctObject, ctHyperLink,
-    ctByte, ctInteger, ctLong, ctSingle, ctDouble, ctReplication, ctDecimal,
-    ctPrimary, ctRepeatN, ctRepeatY,
-    crTitleA, crTitleB, crTitleC, crTitleD, crTitleE, crTitleF, crTitleG, crTitleH, crTitleI,
+    ctTitleA,
+    ctTitleB,
+    ctTitleC,
+    ctTitleD,
+    ctTitleE,
+    ctTitleF,
+    ctText,
+    ctMemo,
+    ctNum,
+    ctDate,
+    ctCurrency,
+    ctAutoNum,
+    ctBoolean,
+    ctObject,
+    ctHyperLink,
+    ctByte,
+    ctInteger,
+    ctLong,
+    ctSingle,
+    ctDouble,
+    ctReplication,
+    ctDecimal,
+    ctPrimary,
+    ctRepeatN,
+    ctRepeatY,
+    crTitleA,
+    crTitleB,
+    crTitleC,
+    crTitleD,
+    crTitleE,
+    crTitleF,
+    crTitleG,
+    crTitleH,
+    crTitleI,
     crTitleJ,
-    crToOne, crToMany, crInner, crLeft, crRight, crYes,
+    crToOne,
+    crToMany,
+    crInner,
+    crLeft,
+    crRight,
+    crYes,
 };
 
 struct ItemNameKey {
@@ -79,12 +113,8 @@ inline constexpr std::array<ItemNameKey, kItemCount> kItemNameKeys = {{
 // The values of one run, read once at its start.
 class ItemNames {
 public:
-    const std::string& operator[](Item item) const {
-        return values_[static_cast<std::size_t>(item)];
-    }
-    void set(Item item, std::string value) {
-        values_[static_cast<std::size_t>(item)] = std::move(value);
-    }
+    const std::string& operator[](Item item) const { return values_[static_cast<std::size_t>(item)]; }
+    void set(Item item, std::string value) { values_[static_cast<std::size_t>(item)] = std::move(value); }
 
 private:
     std::array<std::string, kItemCount> values_;

@@ -22,8 +22,7 @@ struct OpenedDatabase {
 // description and gives nothing back. A failure before the open call
 // (creating the engine, setting the workgroup) is raised to the caller's
 // trap. `programFolder` locates the default workgroup file "system.mdw".
-std::optional<OpenedDatabase> OpenMdbFile(DbEngineFactory& engines,
-                                          const std::string& programFolder,
+std::optional<OpenedDatabase> OpenMdbFile(DbEngineFactory& engines, const std::string& programFolder,
                                           const DatabaseLogin& login);
 
 }  // namespace speclore::catalog

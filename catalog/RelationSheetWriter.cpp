@@ -10,9 +10,8 @@ namespace {
 constexpr char kLastColumn = 'J';
 
 void writeHeadingRow(XlWorksheet& sheet, const ItemNames& names) {
-    const Item headings[] = {Item::crTitleA, Item::crTitleB, Item::crTitleC, Item::crTitleD,
-                             Item::crTitleE, Item::crTitleF, Item::crTitleG, Item::crTitleH,
-                             Item::crTitleI, Item::crTitleJ};
+    const Item headings[] = {Item::crTitleA, Item::crTitleB, Item::crTitleC, Item::crTitleD, Item::crTitleE,
+                             Item::crTitleF, Item::crTitleG, Item::crTitleH, Item::crTitleI, Item::crTitleJ};
     char column = 'A';
     for (Item heading : headings) {
         sheet.SetValue(CellAddress(column++, kRelationHeadingRow), names[heading]);
@@ -30,8 +29,8 @@ int32_t CountRelationRows(Database& database) {
     return count;
 }
 
-std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& database,
-                                              const ItemNames& names, RunProgress& progress) {
+std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& database, const ItemNames& names,
+                                              RunProgress& progress) {
     writeHeadingRow(sheet, names);
     int32_t row = kRelationHeadingRow + 1;
 

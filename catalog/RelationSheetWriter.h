@@ -32,7 +32,7 @@ int32_t CountRelationRows(Database& database);
 // Writes the heading row and one row per result row of the row statement,
 // with one progress step each. Gives back the row result set, still open:
 // the run closes it when it closes the database.
-std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& database,
-                                              const ItemNames& names, RunProgress& progress);
+std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& database, const ItemNames& names,
+                                              RunProgress& progress);
 
 }  // namespace speclore::catalog

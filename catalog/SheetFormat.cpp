@@ -20,9 +20,7 @@ void setBorders(XlRange& range, std::initializer_list<int16_t> indexes, int16_t 
 
 }  // namespace
 
-std::string CellAddress(char column, int32_t row) {
-    return std::string(1, column) + std::to_string(row);
-}
+std::string CellAddress(char column, int32_t row) { return std::string(1, column) + std::to_string(row); }
 
 void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
     auto range = sheet.Range(CellAddress('A', row), CellAddress(lastColumn, row));

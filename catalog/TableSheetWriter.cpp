@@ -19,8 +19,7 @@ std::string descriptionOf(const Described& object) {
     }
 }
 
-void writeTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
-                   const std::string& description) {
+void writeTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name, const std::string& description) {
     auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
     range->HorizontalAlignment(xlGeneral);
     range->VerticalAlignment(xlBottom);
@@ -37,8 +36,8 @@ void writeHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names) {
     FormatHeadingRow(sheet, row, kLastColumn);
 }
 
-void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field& field,
-                   const TableDef& table, const ItemNames& names) {
+void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field& field, const TableDef& table,
+                   const ItemNames& names) {
     const std::string description = descriptionOf(field);
     const TypeTexts type = FieldTypeTexts(field, names);
     const IndexRole role = FieldIndexRole(field.name, table.indexes);
@@ -55,9 +54,8 @@ void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field&
 
 }  // namespace
 
-void WriteTableSheet(XlWorksheet& sheet, const Database& database,
-                     const std::vector<TableListItem>& tables, const ItemNames& names,
-                     RunProgress& progress) {
+void WriteTableSheet(XlWorksheet& sheet, const Database& database, const std::vector<TableListItem>& tables,
+                     const ItemNames& names, RunProgress& progress) {
     int32_t row = kFirstTableBlockRow;
     for (const TableListItem& item : tables) {
         if (!item.selected) continue;

@@ -41,24 +41,24 @@ constexpr uint16_t kLowestSortOrder = dbSortNeutral;
 
 int16_t daoType(uint8_t jetType) {
     switch (jetType) {
-        case kJetNumeric: return dbDecimal;
-        case kJetBigInt: return dbBigInt;
-        case kJetDateTimeExtended: return dbDateTimeExtended;
-        // 1 to 12 and 15 (GUID) have DAO's numbers already.
-        default: return jetType;
+    case kJetNumeric: return dbDecimal;
+    case kJetBigInt: return dbBigInt;
+    case kJetDateTimeExtended: return dbDateTimeExtended;
+    // 1 to 12 and 15 (GUID) have DAO's numbers already.
+    default: return jetType;
     }
 }
 
 int32_t daoSize(const RawColumn& column, SnapshotFormat format) {
     switch (column.jetType) {
-        case kJetBoolean: return 1;
-        // Jet 4 and ACE store text as UCS-2; DAO counts characters.
-        case kJetText: return format == SnapshotFormat::Jet3 ? column.length : column.length / 2;
-        case kJetMemo:
-        case kJetOle: return 0;
-        // DAO gives a Decimal's value size, not the 17 bytes stored.
-        case kJetNumeric: return 16;
-        default: return column.length;
+    case kJetBoolean: return 1;
+    // Jet 4 and ACE store text as UCS-2; DAO counts characters.
+    case kJetText: return format == SnapshotFormat::Jet3 ? column.length : column.length / 2;
+    case kJetMemo:
+    case kJetOle: return 0;
+    // DAO gives a Decimal's value size, not the 17 bytes stored.
+    case kJetNumeric: return 16;
+    default: return column.length;
     }
 }
 

@@ -65,14 +65,11 @@ bool isFolder(const std::string& path) {
 // The error for a file that could not be opened, from the system's reason.
 AppError openFailure(int error, const std::string& path) {
     switch (error) {
-    case ENOENT:
-        return openError(isFolder(folderOf(path)) ? err::DbFileNotFound : err::DbInvalidPath, path);
+    case ENOENT: return openError(isFolder(folderOf(path)) ? err::DbFileNotFound : err::DbInvalidPath, path);
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP:
-        return openError(err::DbInvalidPath, path);
-    default:
-        return openError(err::DbLockedOrNoPermission, path);
+    case ELOOP: return openError(err::DbInvalidPath, path);
+    default: return openError(err::DbLockedOrNoPermission, path);
     }
 }
 
@@ -104,9 +101,10 @@ CheckedHeader readHeader(const std::string& path) {
     if (start.size() < kHeaderBytesNeeded || size < kMinimumPages * pageSizeOf(header->format))
         throw openError(err::DbCannotOpen, path);
     if (header->format == JetFormat::Ace && header->pageEncryptionKey() != 0)
-        throw AppError(err::DbUnrecognizedFormat,
-                       "データベース '" + path +
-                           "' は暗号化されているため開けません。暗号化を解除したデータベースを指定してください。");
+        throw AppError(
+            err::DbUnrecognizedFormat,
+            "データベース '" + path +
+                "' は暗号化されているため開けません。暗号化を解除したデータベースを指定してください。");
     return {std::move(*header), size};
 }
 
@@ -126,15 +124,12 @@ std::string trimSpaces(const std::string& text) {
 AppError openError(int32_t number, const std::string& path) {
     const std::string quoted = "'" + path + "'";
     switch (number) {
-    case err::DbFileNotFound:
-        return AppError(number, "ファイル " + quoted + " が見つかりません。");
+    case err::DbFileNotFound: return AppError(number, "ファイル " + quoted + " が見つかりません。");
     case err::DbWorkgroupFileMissing:
         return AppError(number, "アプリケーションを起動できません。ワークグループ情報ファイル " + quoted +
                                     " が見つからないか、他のユーザーが排他的に使用しています。");
-    case err::DbInvalidAccount:
-        return AppError(number, "アカウント名またはパスワードが正しくありません。");
-    case err::DbInvalidPassword:
-        return AppError(number, "パスワードが正しくありません。");
+    case err::DbInvalidAccount: return AppError(number, "アカウント名またはパスワードが正しくありません。");
+    case err::DbInvalidPassword: return AppError(number, "パスワードが正しくありません。");
     case err::DbInvalidPath:
         return AppError(number, quoted +
                                     " は正しいパスではありません。パス名が正しいかどうか、"
@@ -149,8 +144,7 @@ AppError openError(int32_t number, const std::string& path) {
                                     "データを表示する権限がありません。");
     case err::DbUnrecognizedFormat:
         return AppError(number, "データベースの形式 " + quoted + " を認識できません。");
-    default:
-        return AppError(number);
+    default: return AppError(number);
     }
 }
 

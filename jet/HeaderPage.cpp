@@ -11,10 +11,10 @@ namespace speclore::jet {
 namespace {
 
 constexpr size_t kSignatureOffset = 4;
-constexpr std::array<char, 16> kJetSignature = {'S', 't', 'a', 'n', 'd', 'a', 'r', 'd', ' ',
-                                                'J', 'e', 't', ' ', 'D', 'B', '\0'};
-constexpr std::array<char, 16> kAceSignature = {'S', 't', 'a', 'n', 'd', 'a', 'r', 'd', ' ',
-                                                'A', 'C', 'E', ' ', 'D', 'B', '\0'};
+constexpr std::array<char, 16> kJetSignature = {'S', 't', 'a', 'n', 'd', 'a', 'r', 'd',
+                                                ' ', 'J', 'e', 't', ' ', 'D', 'B', '\0'};
+constexpr std::array<char, 16> kAceSignature = {'S', 't', 'a', 'n', 'd', 'a', 'r', 'd',
+                                                ' ', 'A', 'C', 'E', ' ', 'D', 'B', '\0'};
 constexpr size_t kVersionOffset = 0x14;
 constexpr size_t kMaskOffset = 0x18;
 constexpr size_t kCodePageOffset = 0x3C;
@@ -59,9 +59,7 @@ uint32_t readUint(const std::vector<uint8_t>& bytes, size_t offset, size_t width
 
 uint32_t pageSizeOf(JetFormat format) { return format == JetFormat::Jet3 ? 2048 : 4096; }
 
-uint16_t HeaderPage::codePage() const {
-    return static_cast<uint16_t>(readUint(bytes, kCodePageOffset, 2));
-}
+uint16_t HeaderPage::codePage() const { return static_cast<uint16_t>(readUint(bytes, kCodePageOffset, 2)); }
 
 uint32_t HeaderPage::pageEncryptionKey() const { return readUint(bytes, kEncryptionKeyOffset, 4); }
 

@@ -73,8 +73,7 @@ public:
 
 private:
     void reap(int options) {
-        while (::waitpid(pid_, &status_, options) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid_, &status_, options) < 0 && errno == EINTR) {}
         pid_ = -1;
     }
     pid_t pid_;
@@ -109,9 +108,7 @@ AppError readerCannotStart(const std::string& readerPath) {
 
 }  // namespace
 
-std::string readerPathIn(const std::string& programFolder) {
-    return programFolder + "/" + kReaderExecutable;
-}
+std::string readerPathIn(const std::string& programFolder) { return programFolder + "/" + kReaderExecutable; }
 
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
                       const ReaderLimits& limits) {

@@ -145,10 +145,10 @@ RowTable readRowTable(Reader& r) {
         row.reserve(columns);
         for (uint32_t k = 0; k < columns; ++k) {
             switch (r.u8()) {
-                case snapshot_encoding::kNullCell: row.emplace_back(); break;
-                case snapshot_encoding::kIntegerCell: row.emplace_back(r.i64()); break;
-                case snapshot_encoding::kTextCell: row.emplace_back(r.text()); break;
-                default: Reader::fail("bad cell tag");
+            case snapshot_encoding::kNullCell: row.emplace_back(); break;
+            case snapshot_encoding::kIntegerCell: row.emplace_back(r.i64()); break;
+            case snapshot_encoding::kTextCell: row.emplace_back(r.text()); break;
+            default: Reader::fail("bad cell tag");
             }
         }
         table.rows.push_back(std::move(row));

@@ -78,35 +78,35 @@ public:
 
     Truth test(const Scope& scope, const JoinedRow& row) const {
         switch (expr_.kind) {
-            case Expr::Kind::And: {
-                Truth l = left_->test(scope, row);
-                if (l == Truth::False) return l;
-                Truth r = right_->test(scope, row);
-                return r == Truth::True ? l : r;
-            }
-            case Expr::Kind::Or: {
-                Truth l = left_->test(scope, row);
-                if (l == Truth::True) return l;
-                Truth r = right_->test(scope, row);
-                return r == Truth::False ? l : r;
-            }
-            case Expr::Kind::Not: {
-                Truth t = left_->test(scope, row);
-                return t == Truth::Unknown ? t : t == Truth::True ? Truth::False : Truth::True;
-            }
-            case Expr::Kind::IsNull: {
-                bool isNull = left_->value(scope, row).index() == 0;
-                return isNull != (expr_.op == "NOT") ? Truth::True : Truth::False;
-            }
-            case Expr::Kind::Compare: return compare(left_->value(scope, row), right_->value(scope, row));
-            default: {
-                // A bare value as a condition: Jet takes non-zero as true.
-                const CellValue& v = value(scope, row);
-                if (v.index() == 0) return Truth::Unknown;
-                auto* i = std::get_if<int64_t>(&v);
-                if (!i) throw AppError(err::TypeMismatch);
-                return *i != 0 ? Truth::True : Truth::False;
-            }
+        case Expr::Kind::And: {
+            Truth l = left_->test(scope, row);
+            if (l == Truth::False) return l;
+            Truth r = right_->test(scope, row);
+            return r == Truth::True ? l : r;
+        }
+        case Expr::Kind::Or: {
+            Truth l = left_->test(scope, row);
+            if (l == Truth::True) return l;
+            Truth r = right_->test(scope, row);
+            return r == Truth::False ? l : r;
+        }
+        case Expr::Kind::Not: {
+            Truth t = left_->test(scope, row);
+            return t == Truth::Unknown ? t : t == Truth::True ? Truth::False : Truth::True;
+        }
+        case Expr::Kind::IsNull: {
+            bool isNull = left_->value(scope, row).index() == 0;
+            return isNull != (expr_.op == "NOT") ? Truth::True : Truth::False;
+        }
+        case Expr::Kind::Compare: return compare(left_->value(scope, row), right_->value(scope, row));
+        default: {
+            // A bare value as a condition: Jet takes non-zero as true.
+            const CellValue& v = value(scope, row);
+            if (v.index() == 0) return Truth::Unknown;
+            auto* i = std::get_if<int64_t>(&v);
+            if (!i) throw AppError(err::TypeMismatch);
+            return *i != 0 ? Truth::True : Truth::False;
+        }
         }
     }
 
@@ -169,9 +169,9 @@ const RowTable& findTable(const std::vector<RowTable>& tables, const std::string
     for (const RowTable& table : tables) {
         if (equalsIgnoringCase(table.name, name)) return table;
     }
-    throw AppError(err::DbInputTableNotFound,
-                   "入力テーブルまたはクエリ '" + name + "' が見つかりません。存在していること、"
-                   "そしてその名前のスペルが正しいことを確認してください。");
+    throw AppError(err::DbInputTableNotFound, "入力テーブルまたはクエリ '" + name +
+                                                  "' が見つかりません。存在していること、"
+                                                  "そしてその名前のスペルが正しいことを確認してください。");
 }
 
 // No real catalog joins to anything near this many rows: a damaged or
@@ -180,8 +180,9 @@ constexpr size_t kMostJoinedRows = 1'000'000;
 
 void addJoinedRow(std::vector<JoinedRow>& joined, JoinedRow row) {
     if (joined.size() >= kMostJoinedRows) {
-        throw AppError(err::DbCannotOpen,
-                       "システム テーブルの結合結果が大きすぎます。データベースが破損している可能性があります。");
+        throw AppError(
+            err::DbCannotOpen,
+            "システム テーブルの結合結果が大きすぎます。データベースが破損している可能性があります。");
     }
     joined.push_back(std::move(row));
 }
@@ -256,11 +257,13 @@ ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>&
     }
     if (statement.where) {
         Condition where(*statement.where, scope, width);
-        std::erase_if(rows, [&](const JoinedRow& row) { return where.test(scope, row) != Condition::Truth::True; });
+        std::erase_if(rows,
+                      [&](const JoinedRow& row) { return where.test(scope, row) != Condition::Truth::True; });
     }
 
     std::vector<std::pair<Slot, bool>> keys;
-    for (const OrderKey& key : statement.orderBy) keys.emplace_back(scope.resolve(key.column, width), key.descending);
+    for (const OrderKey& key : statement.orderBy)
+        keys.emplace_back(scope.resolve(key.column, width), key.descending);
     std::stable_sort(rows.begin(), rows.end(), [&](const JoinedRow& a, const JoinedRow& b) {
         for (const auto& [slot, descending] : keys) {
             int c = compareValues(scope.value(a, slot), scope.value(b, slot));
@@ -270,15 +273,16 @@ ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>&
     });
 
     ResultSet result;
-    const bool counting = std::any_of(statement.items.begin(), statement.items.end(),
-                                      [](const SelectItem& i) { return i.kind == SelectItem::Kind::CountAll; });
+    const bool counting =
+        std::any_of(statement.items.begin(), statement.items.end(),
+                    [](const SelectItem& i) { return i.kind == SelectItem::Kind::CountAll; });
     if (counting) {
         std::vector<CellValue> row;
         for (const SelectItem& item : statement.items) {
             if (item.kind != SelectItem::Kind::CountAll) throw AppError(err::DbSyntaxError);
             // Jet names an unnamed expression Expr1000, Expr1001, ...
-            result.columns.push_back(item.alias.empty() ? "Expr" + std::to_string(1000 + result.columns.size())
-                                                        : item.alias);
+            result.columns.push_back(
+                item.alias.empty() ? "Expr" + std::to_string(1000 + result.columns.size()) : item.alias);
             row.emplace_back(static_cast<int64_t>(rows.size()));
         }
         result.rows.push_back(std::move(row));

@@ -65,8 +65,8 @@ std::vector<Token> tokenize(const std::string& sql) {
             for (const char* two : twoCharacterSymbols) {
                 if (sql.compare(i, 2, two) == 0) symbol = two;
             }
-            if (symbol.size() == 1 && std::string_view("(),.*;=<>-").find(static_cast<char>(c)) ==
-                                          std::string_view::npos) {
+            if (symbol.size() == 1 &&
+                std::string_view("(),.*;=<>-").find(static_cast<char>(c)) == std::string_view::npos) {
                 syntaxError();
             }
             tokens.push_back({Token::Kind::Symbol, symbol});
@@ -136,9 +136,9 @@ private:
     }
 
     static bool isReserved(const std::string& word) {
-        static const char* const reserved[] = {"SELECT", "FROM", "INNER", "JOIN", "ON",  "WHERE", "AND",
-                                               "OR",     "NOT",  "ORDER", "BY",  "ASC", "DESC",  "AS",
-                                               "IS",     "NULL"};
+        static const char* const reserved[] = {"SELECT", "FROM", "INNER", "JOIN",  "ON", "WHERE",
+                                               "AND",    "OR",   "NOT",   "ORDER", "BY", "ASC",
+                                               "DESC",   "AS",   "IS",    "NULL"};
         for (const char* r : reserved) {
             if (equalsIgnoringCase(word, r)) return true;
         }

@@ -48,10 +48,11 @@ std::vector<std::string> workgroupUsers(const std::string& readerPath, const Rea
 
 }  // namespace
 
-void checkWorkgroupLogin(const std::string& readerPath, const ReaderLimits& limits, const std::string& systemDb,
-                         const std::string& user, const std::string& password) {
+void checkWorkgroupLogin(const std::string& readerPath, const ReaderLimits& limits,
+                         const std::string& systemDb, const std::string& user, const std::string& password) {
     if (systemDb.empty()) {
-        if (!equalsIgnoringCase(user, kDefaultUser) || !password.empty()) throw AppError(err::DbInvalidAccount);
+        if (!equalsIgnoringCase(user, kDefaultUser) || !password.empty())
+            throw AppError(err::DbInvalidAccount);
         return;
     }
     for (const std::string& name : workgroupUsers(readerPath, limits, systemDb)) {

@@ -14,7 +14,7 @@
 
 namespace speclore::jet {
 
-void checkWorkgroupLogin(const std::string& readerPath, const ReaderLimits& limits, const std::string& systemDb,
-                         const std::string& user, const std::string& password);
+void checkWorkgroupLogin(const std::string& readerPath, const ReaderLimits& limits,
+                         const std::string& systemDb, const std::string& user, const std::string& password);
 
 }  // namespace speclore::jet

@@ -1,9 +1,9 @@
 #include "ui/BooleanText.h"
 
+#include <strings.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <strings.h>
 
 #include "app/AppError.h"
 
@@ -19,8 +19,8 @@ bool textToBoolean(const std::string& text) {
     // Only plain decimal numbers: strtod alone would also take "inf", "nan"
     // and hexadecimal forms.
     for (char c : trimmed) {
-        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '+' &&
-            c != 'e' && c != 'E') {
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '+' && c != 'e' &&
+            c != 'E') {
             throw AppError(err::TypeMismatch);
         }
     }

@@ -12,12 +12,12 @@ constexpr double kDesignPointSize = 9.75;
 
 void installSubstitutesOnce() {
     static const bool installed = [] {
+        QFont::insertSubstitutions(kGothic,
+                                   {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                                    QStringLiteral("Noto Sans CJK JP")});
         QFont::insertSubstitutions(
-            kGothic, {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("Noto Sans CJK JP")});
-        QFont::insertSubstitutions(
-            kPGothic, {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                       QStringLiteral("IPAGothic")});
+            kPGothic,
+            {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
         return true;
     }();
     (void)installed;

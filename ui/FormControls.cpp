@@ -32,8 +32,8 @@ W* make(QWidget* parent, const QString& name, const TwipsRect& rect, const QFont
 
 }  // namespace
 
-QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption,
-                 const TwipsRect& rect, Qt::Alignment horizontal) {
+QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect,
+                 Qt::Alignment horizontal) {
     auto* label = make<QLabel>(parent, name, rect, pGothicFont());
     label->setText(caption);
     label->setAlignment(horizontal | Qt::AlignTop);
@@ -54,8 +54,7 @@ QLineEdit* addTextBox(QWidget* parent, const QString& name, const TwipsRect& rec
     return box;
 }
 
-QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption,
-                       const TwipsRect& rect) {
+QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect) {
     auto* button = make<QPushButton>(parent, name, rect, pGothicFont());
     button->setText(caption);
     button->setAutoDefault(false);
@@ -69,15 +68,13 @@ QListWidget* addMultiSelectList(QWidget* parent, const QString& name, const Twip
     return list;
 }
 
-QGroupBox* addFrame(QWidget* parent, const QString& name, const QString& caption,
-                    const TwipsRect& rect) {
+QGroupBox* addFrame(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect) {
     auto* frame = make<QGroupBox>(parent, name, rect, pGothicFont());
     frame->setTitle(caption);
     return frame;
 }
 
-QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, int32_t top,
-                          int32_t right) {
+QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, int32_t top, int32_t right) {
     auto* line = new QFrame(parent);
     line->setObjectName(name);
     line->setFrameShape(QFrame::NoFrame);
@@ -86,8 +83,7 @@ QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, in
     palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
     line->setPalette(palette);
     line->setProperty(kLineTopProperty, top);
-    line->setGeometry(twipsToPixels(left), twipsToPixels(top),
-                      twipsToPixels(right) - twipsToPixels(left), 1);
+    line->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(right) - twipsToPixels(left), 1);
     return line;
 }
 

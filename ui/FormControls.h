@@ -20,8 +20,8 @@ class QWidget;
 namespace speclore::ui {
 
 // A label with its text at the top, aligned as given.
-QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption,
-                 const TwipsRect& rect, Qt::Alignment horizontal);
+QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect,
+                 Qt::Alignment horizontal);
 
 struct TextBoxOptions {
     int maxLength = 0;  // 0: no limit beyond Qt's own
@@ -31,17 +31,14 @@ struct TextBoxOptions {
 QLineEdit* addTextBox(QWidget* parent, const QString& name, const TwipsRect& rect,
                       const TextBoxOptions& options = {});
 
-QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption,
-                       const TwipsRect& rect);
+QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect);
 
 QListWidget* addMultiSelectList(QWidget* parent, const QString& name, const TwipsRect& rect);
 
-QGroupBox* addFrame(QWidget* parent, const QString& name, const QString& caption,
-                    const TwipsRect& rect);
+QGroupBox* addFrame(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect);
 
 // A horizontal line, one pixel high, in the button-shadow colour.
-QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, int32_t top,
-                          int32_t right);
+QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, int32_t top, int32_t right);
 // The line's vertical position in twips, as it was designed.
 int32_t lineTopInTwips(const QFrame* line);
 

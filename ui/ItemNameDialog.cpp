@@ -21,13 +21,12 @@ constexpr int32_t kFirstRowTop = 240;
 constexpr int32_t kRowPitch = 360;
 
 // Adds the label and box of each key in [first, last) to the frame.
-void addItemRows(QGroupBox* frame, std::size_t first, std::size_t last,
-                 std::vector<QLineEdit*>& boxes) {
+void addItemRows(QGroupBox* frame, std::size_t first, std::size_t last, std::vector<QLineEdit*>& boxes) {
     for (std::size_t i = first; i < last; ++i) {
         const catalog::ItemNameKey& item = catalog::kItemNameKeys[i];
         int32_t rowTop = kFirstRowTop + static_cast<int32_t>(i - first) * kRowPitch;
-        addLabel(frame, QStringLiteral("lbl") + item.key, qs(item.label),
-                 {120, rowTop + 45, 1695, 255}, Qt::AlignRight);
+        addLabel(frame, QStringLiteral("lbl") + item.key, qs(item.label), {120, rowTop + 45, 1695, 255},
+                 Qt::AlignRight);
         boxes.push_back(addTextBox(frame, item.key, {1920, rowTop, 2055, 300}, {kTextLimit}));
     }
 }
@@ -42,10 +41,8 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
     setWindowTitle(QStringLiteral("Morvane　出力項目名称設定"));
     fixClientSizeInTwips(this, 9135, 10065);
 
-    QGroupBox* tables =
-        addFrame(this, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
-    QGroupBox* relations =
-        addFrame(this, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
+    QGroupBox* tables = addFrame(this, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
+    QGroupBox* relations = addFrame(this, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
     addItemRows(tables, 0, catalog::kTableItemCount, boxes_);
     addItemRows(relations, catalog::kTableItemCount, catalog::kItemCount, boxes_);
     cmdOK = addButton(this, "cmdOK", "OK", {5880, 9600, 1410, 340});
@@ -78,8 +75,8 @@ void FItemName::Form_Load() {
 void FItemName::cmdOK_Click() {
     trap(ProcTag::common("fItemName-cmdOK_Click"), [this] {
         for (std::size_t i = 0; i < catalog::kItemCount; ++i) {
-            SetIniValue(appGlobals().iniPath, catalog::kItemNamesSection,
-                        catalog::kItemNameKeys[i].key, ss(boxes_[i]->text()));
+            SetIniValue(appGlobals().iniPath, catalog::kItemNamesSection, catalog::kItemNameKeys[i].key,
+                        ss(boxes_[i]->text()));
         }
         close();
     });

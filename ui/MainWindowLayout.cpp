@@ -25,8 +25,8 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft;
 FMain::FMain(MainWindowEngines engines) : QWidget(nullptr), engines_(engines) {
     setObjectName(QStringLiteral("fMain"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Morvane Ver"));
     fixClientSizeInTwips(this, kClientWidth, kBasicAreaBottom);
     createControls();
@@ -41,13 +41,12 @@ void FMain::createControls() {
     const TextBoxOptions masked{kTextLimit, true, false};
     const TextBoxOptions pathBox{0, false, true};
 
-    Label11 = addLabel(f, "Label11", "処理の対象となるMDBファイルを選択してください",
-                       {225, 225, 5370, 300}, kLeft);
+    Label11 =
+        addLabel(f, "Label11", "処理の対象となるMDBファイルを選択してください", {225, 225, 5370, 300}, kLeft);
     addLabel(f, "Label12", "処理ファイル", {240, 585, 1305, 300}, kRight);
     txt処理ファイル = addTextBox(f, "txt処理ファイル", {1665, 540, 4740, 300}, pathBox);
     cmd処理ファイル参照 = addButton(f, "cmd処理ファイル参照", "参照", {6480, 540, 960, 300});
-    addLabel(f, "Label21", "処理の対象となるテーブルを選択してください",
-             {225, 1125, 5370, 300}, kLeft);
+    addLabel(f, "Label21", "処理の対象となるテーブルを選択してください", {225, 1125, 5370, 300}, kLeft);
     addLabel(f, "Label22", "対象テーブル", {240, 1485, 1305, 300}, kRight);
     lst処理テーブル = addMultiSelectList(f, "lst処理テーブル", {1665, 1440, 4740, 2400});
     cmd全て選択 = addButton(f, "cmd全て選択", "全て選択", {6480, 1440, 960, 300});
@@ -65,27 +64,24 @@ void FMain::createControls() {
     txtアカウント名 = addTextBox(f, "txtアカウント名", {1665, 6240, 2580, 300}, limited);
     addLabel(f, "Label34", "パスワード", {240, 6645, 1305, 300}, kRight);
     txtパスワード = addTextBox(f, "txtパスワード", {1665, 6600, 2580, 300}, masked);
-    cmdMDW情報クリア = addButton(f, "cmdMDW情報クリア", "ワークグループ情報をクリア",
-                                 {4920, 6600, 2520, 300});
+    cmdMDW情報クリア =
+        addButton(f, "cmdMDW情報クリア", "ワークグループ情報をクリア", {4920, 6600, 2520, 300});
     addLabel(f, "Label1", "出力ファイルタイトル", {240, 7005, 5370, 300}, kLeft);
     addLabel(f, "Label51", "テーブル", {240, 7365, 1305, 300}, kRight);
-    txtテーブルタイトル =
-        addTextBox(f, "txtテーブルタイトル", {1665, 7320, 4740, 300}, limited);
+    txtテーブルタイトル = addTextBox(f, "txtテーブルタイトル", {1665, 7320, 4740, 300}, limited);
     addLabel(f, "Label2", "リレーション", {240, 7725, 1305, 300}, kRight);
-    txtリレーションタイトル =
-        addTextBox(f, "txtリレーションタイトル", {1665, 7680, 4740, 300}, limited);
+    txtリレーションタイトル = addTextBox(f, "txtリレーションタイトル", {1665, 7680, 4740, 300}, limited);
     addLabel(f, "Label3", "出力項目名称", {240, 8250, 1305, 300}, kRight);
     cmd項目名称設定 = addButton(f, "cmd項目名称設定", "設定画面を開く", {1680, 8190, 1800, 345});
 
     Line01 = addHorizontalLine(f, "Line01", 0, kBasicAreaBottom, kClientWidth);
     Line02 = addHorizontalLine(f, "Line02", 0, kAdvancedAreaBottom, kClientWidth);
 
-    QWidget* tabOrder[] = {txt処理ファイル,    cmd処理ファイル参照, lst処理テーブル,
-                           cmd全て選択,        cmd全て解除,         cmd処理開始,
-                           cmd詳細設定,        txtDBパスワード,     txtMDWファイル,
-                           cmdMDWファイル参照, txtアカウント名,     txtパスワード,
-                           cmdMDW情報クリア,   txtテーブルタイトル, txtリレーションタイトル,
-                           cmd項目名称設定};
+    QWidget* tabOrder[] = {
+        txt処理ファイル, cmd処理ファイル参照, lst処理テーブル,  cmd全て選択,         cmd全て解除,
+        cmd処理開始,     cmd詳細設定,         txtDBパスワード,  txtMDWファイル,      cmdMDWファイル参照,
+        txtアカウント名, txtパスワード,       cmdMDW情報クリア, txtテーブルタイトル, txtリレーションタイトル,
+        cmd項目名称設定};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }

@@ -25,9 +25,7 @@ namespace {
 
 constexpr const char* kSection = "INITIAL";
 
-std::string readInitial(const char* key) {
-    return GetIniValue(appGlobals().iniPath, kSection, key);
-}
+std::string readInitial(const char* key) { return GetIniValue(appGlobals().iniPath, kSection, key); }
 
 void writeInitial(const char* key, const std::string& value) {
     SetIniValue(appGlobals().iniPath, kSection, key, value);
@@ -47,8 +45,8 @@ QString mainWindowCaption(int major, int minor, int revision) {
 
 void FMain::Form_Load() {
     bool loaded = trap(ProcTag::common("fMain-Form_Load"), [this] {
-        setWindowTitle(mainWindowCaption(SPECLORE_VERSION_MAJOR, SPECLORE_VERSION_MINOR,
-                                         SPECLORE_VERSION_REVISION));
+        setWindowTitle(
+            mainWindowCaption(SPECLORE_VERSION_MAJOR, SPECLORE_VERSION_MINOR, SPECLORE_VERSION_REVISION));
         std::string option = readInitial("OPTION");
         AdvancedOpen = textToBoolean(option.empty() ? "False" : option);
         txtDBパスワード->setText(qs(BFDecode(kPasswordKey, readInitial("DBPASSWORD"))));
@@ -93,8 +91,8 @@ void FMain::SetEnabled() {
             line = Line01;
         }
         const AppGlobals& globals = appGlobals();
-        int32_t outerHeight = addTwips(addTwips(lineTopInTwips(line), globals.captionHeight),
-                                       globals.frameHeight);
+        int32_t outerHeight =
+            addTwips(addTwips(lineTopInTwips(line), globals.captionHeight), globals.frameHeight);
         // Qt sizes the client area and leaves title bar and frame to the
         // window manager: what remains of the outer height once they are
         // taken off. setFixedHeight keeps the width and the top edge.

@@ -1,12 +1,12 @@
 #include "ui/ProgressWindow.h"
 
 #include <QCloseEvent>
-#include <QFontMetrics>
-#include <algorithm>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/ErrorBox.h"
 #include "ui/FormControls.h"
@@ -20,9 +20,7 @@ constexpr int kLabelGap = 4;
 
 // Lets the window system's paint and exposure events through while the run
 // holds the thread; keyboard and mouse input stays queued until it returns.
-void deliverPaintEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+void deliverPaintEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 }  // namespace
 
@@ -33,12 +31,11 @@ FProcess::FProcess() : QWidget(nullptr) {
     setWindowTitle(QStringLiteral("Morvane　出力処理"));
     fixClientSizeInTwips(this, 5055, 1575);
 
-    lblProc = addLabel(this, "lblProc", "テーブル仕様書を出力しています．．．",
-                       {360, 270, 4305, 180}, Qt::AlignHCenter);
-    lblテーブル名 = addLabel(this, "lblテーブル名", "00000000000000000000",
-                             {180, 720, 3555, 180}, Qt::AlignLeft);
-    lblテーブル数 =
-        addLabel(this, "lblテーブル数", "( 999 / 999 )", {3825, 720, 1035, 180}, Qt::AlignRight);
+    lblProc = addLabel(this, "lblProc", "テーブル仕様書を出力しています．．．", {360, 270, 4305, 180},
+                       Qt::AlignHCenter);
+    lblテーブル名 =
+        addLabel(this, "lblテーブル名", "00000000000000000000", {180, 720, 3555, 180}, Qt::AlignLeft);
+    lblテーブル数 = addLabel(this, "lblテーブル数", "( 999 / 999 )", {3825, 720, 1035, 180}, Qt::AlignRight);
     counterDesignRect_ = lblテーブル数->geometry();
     PB = new QProgressBar(this);
     PB->setObjectName(QStringLiteral("PB"));
@@ -67,8 +64,7 @@ void FProcess::SetItemName(const std::string& text) {
     // A long name ends in an ellipsis short of the counter instead of
     // running under it.
     int room = std::min(lblテーブル名->width(), lblテーブル数->x() - lblテーブル名->x() - kLabelGap);
-    lblテーブル名->setText(
-        lblテーブル名->fontMetrics().elidedText(qs(text), Qt::ElideRight, room));
+    lblテーブル名->setText(lblテーブル名->fontMetrics().elidedText(qs(text), Qt::ElideRight, room));
 }
 
 void FProcess::SetCounterText(const std::string& text) {
@@ -76,8 +72,7 @@ void FProcess::SetCounterText(const std::string& text) {
     // font's digits need more room than the design gave "( 999 / 999 )".
     QString counter = qs(text);
     QRect design = counterDesignRect_;
-    int width = std::max(design.width(),
-                         lblテーブル数->fontMetrics().horizontalAdvance(counter) + kLabelGap);
+    int width = std::max(design.width(), lblテーブル数->fontMetrics().horizontalAdvance(counter) + kLabelGap);
     lblテーブル数->setGeometry(design.right() + 1 - width, design.y(), width, design.height());
     lblテーブル数->setText(counter);
 }

@@ -47,8 +47,7 @@ QString qtNameFilter(const FileFilter& filter) {
         QString trimmed = pattern.trimmed();
         patterns << (trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
     }
-    return qs(filter.description) + QStringLiteral(" (") + patterns.join(u' ') +
-           QStringLiteral(")");
+    return qs(filter.description) + QStringLiteral(" (") + patterns.join(u' ') + QStringLiteral(")");
 }
 
 void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {

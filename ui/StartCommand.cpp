@@ -19,8 +19,8 @@ namespace speclore::ui {
 
 namespace {
 
-const std::string kWorkbookFilter = filterText(
-    {{"Microsoft Excel ブック (*.xls)", "*.xls"}, {"すべてのファイル (*.*)", "*.*"}});
+const std::string kWorkbookFilter =
+    filterText({{"Microsoft Excel ブック (*.xls)", "*.xls"}, {"すべてのファイル (*.*)", "*.*"}});
 
 catalog::CalendarDate today() {
     std::time_t now = std::time(nullptr);
@@ -67,16 +67,15 @@ void FMain::cmd処理開始_Click() {
         if (CreateCatalog(outputPath)) {
             MsgBox("テーブル仕様書の作成処理が終了しました。", vbInformation);
         } else {
-            MsgBox("テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。",
-                   vbExclamation);
+            MsgBox("テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。", vbExclamation);
         }
     });
 }
 
 bool FMain::CreateCatalog(const std::string& outputPath) {
     FProcess progress;
-    catalog::CatalogServices services{engines_.databases, engines_.spreadsheets, progress,
-                                      appGlobals().programFolder, appGlobals().iniPath, today()};
+    catalog::CatalogServices services{engines_.databases,         engines_.spreadsheets, progress,
+                                      appGlobals().programFolder, appGlobals().iniPath,  today()};
     struct RunFlag {
         bool& flag;
         explicit RunFlag(bool& f) : flag(f) { flag = true; }

@@ -17,22 +17,19 @@ namespace speclore::ui {
 
 namespace {
 
-const std::string kDatabaseFilter =
-    filterText({{"Microsoft Access データベース (*.mdb;*.mde)", "*.mdb;*.mde"},
-                {"すべてのファイル (*.*)", "*.*"}});
-const std::string kWorkgroupFilter = filterText(
-    {{"ワークグループ ファイル (*.mdw)", "*.mdw"}, {"すべてのファイル (*.*)", "*.*"}});
+const std::string kDatabaseFilter = filterText(
+    {{"Microsoft Access データベース (*.mdb;*.mde)", "*.mdb;*.mde"}, {"すべてのファイル (*.*)", "*.*"}});
+const std::string kWorkgroupFilter =
+    filterText({{"ワークグループ ファイル (*.mdw)", "*.mdw"}, {"すべてのファイル (*.*)", "*.*"}});
 
-constexpr const char* kBrowseStopped =
-    "処理ファイルの参照に失敗しました。\r\n\r\n処理を中止します。";
+constexpr const char* kBrowseStopped = "処理ファイルの参照に失敗しました。\r\n\r\n処理を中止します。";
 
 // Each step of emptying goes ahead even when one before it failed.
 template <class Step>
 void attempt(Step&& step) {
     try {
         step();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace
@@ -77,8 +74,7 @@ void FMain::setSelectionOfAll(bool selected) {
     for (int row = lst処理テーブル->count() - 1; row >= 0; --row) {
         QListWidgetItem* item = lst処理テーブル->item(row);
         item->setSelected(selected);
-        selection->setCurrentIndex(lst処理テーブル->indexFromItem(item),
-                                   QItemSelectionModel::NoUpdate);
+        selection->setCurrentIndex(lst処理テーブル->indexFromItem(item), QItemSelectionModel::NoUpdate);
     }
 }
 

@@ -16,8 +16,8 @@ int twipsToPixels(int32_t twips) {
 }
 
 void placeInTwips(QWidget* widget, const TwipsRect& rect) {
-    widget->setGeometry(twipsToPixels(rect.left), twipsToPixels(rect.top),
-                        twipsToPixels(rect.width), twipsToPixels(rect.height));
+    widget->setGeometry(twipsToPixels(rect.left), twipsToPixels(rect.top), twipsToPixels(rect.width),
+                        twipsToPixels(rect.height));
 }
 
 void fixClientSizeInTwips(QWidget* window, int32_t width, int32_t height) {

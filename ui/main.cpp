@@ -15,16 +15,19 @@ int main(int argc, char** argv) {
     std::unique_ptr<xls::XlsApplicationFactory> spreadsheets;
     std::unique_ptr<ui::QtFileDialogService> dialogs;
     std::unique_ptr<ui::FMain> mainWindow;
-    return runDesktopProgram(argc, argv, [&] {
-        databases = std::make_unique<jet::JetDbEngineFactory>(appGlobals().programFolder);
-        spreadsheets = std::make_unique<xls::XlsApplicationFactory>();
-        dialogs = std::make_unique<ui::QtFileDialogService>();
-        installFileDialogService(dialogs.get());
-        mainWindow = std::make_unique<ui::FMain>(ui::MainWindowEngines{*databases, *spreadsheets});
-        mainWindow->Form_Load();
-    }, [&] {
-        // Widgets may not outlive the application that runDesktopProgram owns.
-        mainWindow.reset();
-        installFileDialogService(nullptr);
-    });
+    return runDesktopProgram(
+        argc, argv,
+        [&] {
+            databases = std::make_unique<jet::JetDbEngineFactory>(appGlobals().programFolder);
+            spreadsheets = std::make_unique<xls::XlsApplicationFactory>();
+            dialogs = std::make_unique<ui::QtFileDialogService>();
+            installFileDialogService(dialogs.get());
+            mainWindow = std::make_unique<ui::FMain>(ui::MainWindowEngines{*databases, *spreadsheets});
+            mainWindow->Form_Load();
+        },
+        [&] {
+            // Widgets may not outlive the application that runDesktopProgram owns.
+            mainWindow.reset();
+            installFileDialogService(nullptr);
+        });
 }

@@ -85,7 +85,9 @@ constexpr EdgeFields kEdges[] = {
     {EdgeBottom, 10, 12, 14, 7},
 };
 
-uint32_t getBits(const char* xf, int word, int shift, uint32_t mask) { return (getU32(xf + word) >> shift) & mask; }
+uint32_t getBits(const char* xf, int word, int shift, uint32_t mask) {
+    return (getU32(xf + word) >> shift) & mask;
+}
 
 void setBits(char* xf, int word, int shift, uint32_t mask, uint32_t value) {
     uint32_t v = getU32(xf + word);
@@ -122,8 +124,8 @@ const std::string* CellFormats::font(uint16_t fontIndex) const {
 }
 
 uint16_t CellFormats::apply(uint16_t xf, const XfChange& change) {
-    uint64_t key = xf | (static_cast<uint64_t>(change.op) << 16) | (static_cast<uint64_t>(change.edges) << 24) |
-                   (static_cast<uint64_t>(change.value) << 32);
+    uint64_t key = xf | (static_cast<uint64_t>(change.op) << 16) |
+                   (static_cast<uint64_t>(change.edges) << 24) | (static_cast<uint64_t>(change.value) << 32);
     if (auto hit = changeCache_.find(key); hit != changeCache_.end()) return hit->second;
     uint16_t result = internXf(changed(xf, change));
     changeCache_.emplace(key, result);
@@ -131,7 +133,8 @@ uint16_t CellFormats::apply(uint16_t xf, const XfChange& change) {
 }
 
 CellFormats::XfBytes CellFormats::changed(uint16_t xf, const XfChange& change) {
-    if (xf >= xfs_.size()) throwUnreadable("セルが存在しない書式 (XF " + std::to_string(xf) + ") を指しています");
+    if (xf >= xfs_.size())
+        throwUnreadable("セルが存在しない書式 (XF " + std::to_string(xf) + ") を指しています");
     XfBytes bytes = xfs_[xf];
     char* p = bytes.data();
     // A cell pointing at a style XF gets a cell XF whose parent is that style.

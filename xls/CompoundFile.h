@@ -22,7 +22,7 @@ struct CfbEntry {
     uint8_t type = kStream;
     // The directory entry as read: the source of CLSID, state bits and times.
     std::array<char, 128> directoryBytes{};
-    std::string data;                 // streams only
+    std::string data;                // streams only
     std::vector<CfbEntry> children;  // storages and the root only
 };
 

@@ -182,7 +182,8 @@ private:
             if (offset >= miniStream_.size())
                 throwUnreadable("ミニセクター番号がミニストリームの外を指しています");
             if (out.size() < size)
-                out.append(miniStream_.data() + offset, std::min<uint64_t>(kMiniSectorSize, miniStream_.size() - offset));
+                out.append(miniStream_.data() + offset,
+                           std::min<uint64_t>(kMiniSectorSize, miniStream_.size() - offset));
         });
         if (out.size() < size) throwUnreadable("ストリームが途中で切れています");
         out.resize(size);
@@ -199,7 +200,8 @@ private:
         out.type = static_cast<uint8_t>(e[0x42]);
         uint16_t nameBytes = getU16(e + 0x40);
         if (nameBytes > 64 || nameBytes % 2 != 0) throwUnreadable("ディレクトリ エントリの名前が不正です");
-        for (uint16_t i = 0; i + 2 < nameBytes; i += 2) out.name.push_back(static_cast<char16_t>(getU16(e + i)));
+        for (uint16_t i = 0; i + 2 < nameBytes; i += 2)
+            out.name.push_back(static_cast<char16_t>(getU16(e + i)));
         if (out.type == CfbEntry::kStream) {
             uint64_t size = entrySize(e);
             uint32_t start = getU32(e + 0x74);
@@ -218,7 +220,8 @@ private:
         while (!pending.empty()) {
             uint32_t id = pending.back();
             pending.pop_back();
-            if (id >= entryCount() || id == 0 || seen[id]) throwUnreadable("ディレクトリの木構造が壊れています");
+            if (id >= entryCount() || id == 0 || seen[id])
+                throwUnreadable("ディレクトリの木構造が壊れています");
             seen[id] = true;
             ids.push_back(id);
             const char* e = entry(id);
@@ -266,7 +269,8 @@ CompoundFile CompoundFile::parse(std::string_view bytes) {
 const CfbEntry* CompoundFile::findRootStream(std::u16string_view name) const {
     // Names compare without regard to case, as CFB orders them.
     for (const auto& child : root_.children)
-        if (child.type == CfbEntry::kStream && !cfbNameLess(child.name, name) && !cfbNameLess(name, child.name))
+        if (child.type == CfbEntry::kStream && !cfbNameLess(child.name, name) &&
+            !cfbNameLess(name, child.name))
             return &child;
     return nullptr;
 }

@@ -17,7 +17,9 @@ using namespace cfb;
 constexpr uint8_t kRed = 0;
 constexpr uint8_t kBlack = 1;
 
-uint32_t sectorsFor(uint64_t bytes, uint32_t size) { return static_cast<uint32_t>((bytes + size - 1) / size); }
+uint32_t sectorsFor(uint64_t bytes, uint32_t size) {
+    return static_cast<uint32_t>((bytes + size - 1) / size);
+}
 
 char16_t upper(char16_t c) {
     if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
@@ -51,7 +53,7 @@ private:
     const CfbEntry* replaced_;
     std::string_view replacement_;
     std::vector<FlatEntry> entries_;
-    std::vector<uint32_t> bigStreams_;   // entry ids
+    std::vector<uint32_t> bigStreams_;  // entry ids
     std::string miniStream_;
     std::vector<uint32_t> miniFat_;
 
@@ -141,7 +143,8 @@ private:
         uint32_t fatSectors = 1, difatSectors = 0;
         for (;; ++fatSectors) {
             difatSectors = fatSectors > 109 ? sectorsFor(fatSectors - 109, perSector - 1) : 0;
-            if (static_cast<uint64_t>(perSector) * fatSectors >= contentSectors + fatSectors + difatSectors) break;
+            if (static_cast<uint64_t>(perSector) * fatSectors >= contentSectors + fatSectors + difatSectors)
+                break;
         }
         std::vector<uint32_t> fat(static_cast<size_t>(fatSectors) * perSector, kFreeSect);
         uint32_t next = 0;
@@ -153,7 +156,8 @@ private:
             for (uint32_t i = 0; i < count; ++i, ++next) fat[next] = i + 1 < count ? next + 1 : kEndOfChain;
             return count ? first : kEndOfChain;
         };
-        for (uint32_t id : bigStreams_) entries_[id].start = chain(sectorsFor(entries_[id].size, kSectorSize));
+        for (uint32_t id : bigStreams_)
+            entries_[id].start = chain(sectorsFor(entries_[id].size, kSectorSize));
         entries_[0].start = chain(miniStreamSectors);
         entries_[0].size = miniStream_.size();
         uint32_t firstMiniFat = chain(miniFatSectors);
@@ -210,11 +214,13 @@ private:
 
     // FAT sectors are 0..fatSectors-1; those past the header's 109 slots are
     // listed in the DIFAT sectors that follow them.
-    static void writeDifat(std::string& out, uint32_t fatSectors, uint32_t difatSectors, uint32_t firstDifat) {
+    static void writeDifat(std::string& out, uint32_t fatSectors, uint32_t difatSectors,
+                           uint32_t firstDifat) {
         const uint32_t perDifat = kSectorSize / 4 - 1;
         uint32_t fatIndex = 109;
         for (uint32_t d = 0; d < difatSectors; ++d) {
-            for (uint32_t i = 0; i < perDifat; ++i, ++fatIndex) putU32(out, fatIndex < fatSectors ? fatIndex : kFreeSect);
+            for (uint32_t i = 0; i < perDifat; ++i, ++fatIndex)
+                putU32(out, fatIndex < fatSectors ? fatIndex : kFreeSect);
             putU32(out, d + 1 < difatSectors ? firstDifat + d + 1 : kEndOfChain);
         }
     }

@@ -44,16 +44,19 @@ std::optional<uint16_t> verticalAlignmentCode(int16_t alignment) {
 
 std::optional<LineKind> lineKind(int16_t lineStyle) {
     static constexpr std::pair<int16_t, LineKind> table[] = {
-        {1, LineKind::Continuous},     {-4115, LineKind::Dash},      {-4118, LineKind::Dot},
-        {4, LineKind::DashDot},        {5, LineKind::DashDotDot},    {-4119, LineKind::Double},
-        {13, LineKind::SlantDashDot},  {kExcelNone, LineKind::None},
+        {1, LineKind::Continuous},    {-4115, LineKind::Dash},      {-4118, LineKind::Dot},
+        {4, LineKind::DashDot},       {5, LineKind::DashDotDot},    {-4119, LineKind::Double},
+        {13, LineKind::SlantDashDot}, {kExcelNone, LineKind::None},
     };
     return lookUp(table, lineStyle);
 }
 
 std::optional<LineWeight> lineWeight(int16_t weight) {
     static constexpr std::pair<int16_t, LineWeight> table[] = {
-        {1, LineWeight::Hairline}, {2, LineWeight::Thin}, {-4138, LineWeight::Medium}, {4, LineWeight::Thick},
+        {1, LineWeight::Hairline},
+        {2, LineWeight::Thin},
+        {-4138, LineWeight::Medium},
+        {4, LineWeight::Thick},
     };
     return lookUp(table, weight);
 }
@@ -67,9 +70,16 @@ std::optional<uint16_t> paletteColor(int16_t colorIndex) {
 
 std::optional<uint16_t> fillPatternCode(int16_t pattern) {
     static constexpr std::pair<int16_t, uint16_t> table[] = {
-        {kExcelNone, 0}, {kExcelAutomatic, 1}, {1, 1},   {-4125, 2}, {-4126, 3}, {-4124, 4}, {-4128, 5},
-        {-4166, 6},      {-4121, 7},           {-4162, 8}, {9, 9},   {10, 10},   {11, 11},   {12, 12},
-        {13, 13},        {14, 14},             {15, 15},  {16, 16},  {17, 17},   {18, 18},
+        {kExcelNone, 0}, {kExcelAutomatic, 1},
+        {1, 1},          {-4125, 2},
+        {-4126, 3},      {-4124, 4},
+        {-4128, 5},      {-4166, 6},
+        {-4121, 7},      {-4162, 8},
+        {9, 9},          {10, 10},
+        {11, 11},        {12, 12},
+        {13, 13},        {14, 14},
+        {15, 15},        {16, 16},
+        {17, 17},        {18, 18},
     };
     return lookUp(table, pattern);
 }

@@ -1,10 +1,10 @@
 #include "xls/FileBytes.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include "app/AppError.h"
 #include "app/AtomicFile.h"
@@ -14,7 +14,8 @@ namespace speclore::xls {
 
 std::string readWholeFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw AppError(err::ApplicationDefined, "'" + path + "' を開けません: " + std::strerror(errno));
+    if (fd < 0)
+        throw AppError(err::ApplicationDefined, "'" + path + "' を開けません: " + std::strerror(errno));
     std::string bytes;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));

@@ -26,7 +26,8 @@ public:
 
     const char* take(size_t n) {
         skipFinishedRecords();
-        if (record_ >= records_.size() || n > current().size() - offset_) throwUnreadable("共有文字列表が途中で切れています");
+        if (record_ >= records_.size() || n > current().size() - offset_)
+            throwUnreadable("共有文字列表が途中で切れています");
         const char* p = current().data() + offset_;
         offset_ += n;
         return p;
@@ -120,8 +121,10 @@ public:
             }
             for (size_t i = 0; i < fit; ++i) {
                 char16_t c = text[done + i];
-                if (highByte) putU16(out_, c);
-                else putU8(out_, static_cast<uint8_t>(c));
+                if (highByte)
+                    putU16(out_, c);
+                else
+                    putU8(out_, static_cast<uint8_t>(c));
             }
             done += fit;
         }

@@ -33,9 +33,9 @@ public:
 private:
     static constexpr uint32_t kPlain = UINT32_MAX;
     struct Entry {
-        uint32_t start;   // in characters_
+        uint32_t start;  // in characters_
         uint32_t length;
-        uint32_t rich;    // index in rich_, or kPlain
+        uint32_t rich;  // index in rich_, or kPlain
     };
     struct RichParts {
         std::string runs;      // formatting runs, 4 bytes each

@@ -15,10 +15,14 @@ char32_t decodeOne(std::string_view s, size_t& i) {
     if (lead < 0x80) return lead;
     int extra;
     char32_t cp;
-    if ((lead & 0xE0) == 0xC0) extra = 1, cp = lead & 0x1F;
-    else if ((lead & 0xF0) == 0xE0) extra = 2, cp = lead & 0x0F;
-    else if ((lead & 0xF8) == 0xF0) extra = 3, cp = lead & 0x07;
-    else return kReplacement;
+    if ((lead & 0xE0) == 0xC0)
+        extra = 1, cp = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0)
+        extra = 2, cp = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0)
+        extra = 3, cp = lead & 0x07;
+    else
+        return kReplacement;
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacement;
         cp = (cp << 6) | (byte(i++) & 0x3F);

@@ -26,7 +26,8 @@ std::vector<BiffRecord> readSubstream(const std::string& stream, size_t& positio
         if (stream.size() - position < 4) throwUnreadable("Workbook ストリームが途中で切れています");
         uint16_t type = getU16(stream.data() + position);
         uint16_t length = getU16(stream.data() + position + 2);
-        if (stream.size() - position - 4 < length) throwUnreadable("レコードの長さがストリームの終わりを超えています");
+        if (stream.size() - position - 4 < length)
+            throwUnreadable("レコードの長さがストリームの終わりを超えています");
         if (records.empty() && type != rt::Bof) throwUnreadable("BOF レコードがありません");
         records.push_back({type, stream.substr(position + 4, length)});
         position += 4 + static_cast<size_t>(length);
@@ -117,7 +118,8 @@ void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
             sstSeen = true;
             sstAt_ = globals_.size();
             sstRecords.push_back(&r);
-            while (i + 1 < records.size() && records[i + 1].type == rt::Continue) sstRecords.push_back(&records[++i]);
+            while (i + 1 < records.size() && records[i + 1].type == rt::Continue)
+                sstRecords.push_back(&records[++i]);
             continue;
         case rt::ExtSst: continue;  // rebuilt with the SST
         case rt::BoundSheet: {
@@ -143,7 +145,8 @@ void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
 Worksheet& WorkbookFile::worksheet(int number) {
     if (number < 1 || static_cast<size_t>(number) > sheets_.size()) throw AppError(err::SubscriptOutOfRange);
     Substream& sub = substreams_[sheets_[static_cast<size_t>(number) - 1].substream];
-    if (!sub.worksheet) throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
+    if (!sub.worksheet)
+        throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
     return *sub.worksheet;
 }
 
@@ -181,16 +184,19 @@ std::string WorkbookFile::workbookStream() const {
         if (i == lastFontAt_)
             for (const std::string& font : formats_.newFontRecords()) appendRecord(out, rt::Font, font);
         if (i == lastXfAt_)
-            for (const auto& xf : formats_.newXfRecords()) appendRecord(out, rt::Xf, std::string_view(xf.data(), xf.size()));
+            for (const auto& xf : formats_.newXfRecords())
+                appendRecord(out, rt::Xf, std::string_view(xf.data(), xf.size()));
     }
     std::vector<uint32_t> newOffsets;
     for (const Substream& sub : substreams_) {
         newOffsets.push_back(static_cast<uint32_t>(out.size()));
-        if (sub.worksheet) sub.worksheet->write(out);
+        if (sub.worksheet)
+            sub.worksheet->write(out);
         else
             for (const BiffRecord& r : sub.records) appendRecord(out, r.type, r.data);
     }
-    for (const SheetEntry& sheet : sheets_) setU32(out.data() + boundSheetAt[sheet.boundSheetRecord] + 4, newOffsets[sheet.substream]);
+    for (const SheetEntry& sheet : sheets_)
+        setU32(out.data() + boundSheetAt[sheet.boundSheetRecord] + 4, newOffsets[sheet.substream]);
     return out;
 }
 

@@ -20,11 +20,19 @@ constexpr uint16_t kRowsPerBlock = 32;
 
 bool isCellRecord(uint16_t type) {
     switch (type) {
-    case rt::Blank: case rt::BoolErr: case rt::Formula: case rt::Label: case rt::LabelSst: case rt::MulBlank:
-    case rt::MulRk: case rt::Number: case rt::Rk: case rt::RString: case rt::Row: case rt::DbCell:
-        return true;
-    default:
-        return false;
+    case rt::Blank:
+    case rt::BoolErr:
+    case rt::Formula:
+    case rt::Label:
+    case rt::LabelSst:
+    case rt::MulBlank:
+    case rt::MulRk:
+    case rt::Number:
+    case rt::Rk:
+    case rt::RString:
+    case rt::Row:
+    case rt::DbCell: return true;
+    default: return false;
     }
 }
 
@@ -145,8 +153,7 @@ void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {
     lastWasRawCell = false;
     const char* d = r.data.data();
     switch (r.type) {
-    case rt::DbCell:
-        return;  // rebuilt on writing
+    case rt::DbCell: return;  // rebuilt on writing
     case rt::Row: {
         requireLength(r, 16);
         Row& row = rowFor(getU16(d));
@@ -214,8 +221,10 @@ void Worksheet::putCell(uint16_t rowNumber, Cell cell) {
         return;
     }
     auto at = columnPosition(cells, cell.column);
-    if (at != cells.end() && at->column == cell.column) *at = cell;  // a later record wins
-    else cells.insert(at, cell);
+    if (at != cells.end() && at->column == cell.column)
+        *at = cell;  // a later record wins
+    else
+        cells.insert(at, cell);
 }
 
 Worksheet::Cell* Worksheet::find(CellAddress address) {

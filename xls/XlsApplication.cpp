@@ -31,7 +31,8 @@ void XlsWorksheet::SetValue(std::string_view address, int32_t number) {
 }
 
 std::unique_ptr<catalog::XlRange> XlsWorksheet::Range(std::string_view first, std::string_view last) {
-    return std::make_unique<XlsRange>(sheet_, workbook_.formats(), parseCellAddress(first), parseCellAddress(last));
+    return std::make_unique<XlsRange>(sheet_, workbook_.formats(), parseCellAddress(first),
+                                      parseCellAddress(last));
 }
 
 XlsWorkbook::XlsWorkbook(WorkbookFile workbook, std::string path)

@@ -10,7 +10,8 @@ void throwUnreadable(const std::string& detail) {
 }
 
 void throwInvalidArgument(const std::string& detail) {
-    throw AppError(err::ApplicationDefined, "アプリケーション定義またはオブジェクト定義のエラーです。(" + detail + ")");
+    throw AppError(err::ApplicationDefined,
+                   "アプリケーション定義またはオブジェクト定義のエラーです。(" + detail + ")");
 }
 
 void throwFileError(int errnoValue, const std::string& path, const std::string& action) {

@@ -64,12 +64,10 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--table", [](CliOptions& o, const std::string& v) { o.tables.push_back(v); }},
         {"--table-title", [](CliOptions& o, const std::string& v) { o.tableTitle = v; }},
         {"--relation-title", [](CliOptions& o, const std::string& v) { o.relationTitle = v; }},
-        {"--db-password-env",
-         [](CliOptions& o, const std::string& v) { o.databasePasswordVariable = v; }},
+        {"--db-password-env", [](CliOptions& o, const std::string& v) { o.databasePasswordVariable = v; }},
         {"--workgroup", [](CliOptions& o, const std::string& v) { o.workgroupPath = v; }},
         {"--user", [](CliOptions& o, const std::string& v) { o.accountName = v; }},
-        {"--password-env",
-         [](CliOptions& o, const std::string& v) { o.accountPasswordVariable = v; }},
+        {"--password-env", [](CliOptions& o, const std::string& v) { o.accountPasswordVariable = v; }},
         {"--settings", [](CliOptions& o, const std::string& v) { o.settingsPath = v; }},
     };
     return options;

@@ -19,8 +19,7 @@ namespace {
 // The words of the main window's start command.
 constexpr const char* kNoTableSelected = "「対象テーブル」 を選択してください。";
 constexpr const char* kRunFinished = "テーブル仕様書の作成処理が終了しました。";
-constexpr const char* kRunFailed =
-    "テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。";
+constexpr const char* kRunFailed = "テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。";
 
 // The main window lists tables while browsing for the database; its tag
 // names the procedure that would have failed there.
@@ -111,8 +110,8 @@ catalog::CalendarDate today() {
 
 }  // namespace
 
-ExitStatus RunCli(const CliOptions& options, const std::string& programFolder,
-                  CliEngines engines, catalog::ProgressView& progress) {
+ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, CliEngines engines,
+                  catalog::ProgressView& progress) {
     if (options.settingsPath && !std::filesystem::is_regular_file(*options.settingsPath)) {
         throw UsageError{"no settings file at " + *options.settingsPath};
     }
@@ -133,8 +132,8 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder,
     }
     inputs.tables = std::move(*tables);
 
-    catalog::CatalogServices services{engines.databases, engines.spreadsheets, progress,
-                                      globals.programFolder, globals.iniPath, today()};
+    catalog::CatalogServices services{engines.databases,     engines.spreadsheets, progress,
+                                      globals.programFolder, globals.iniPath,      today()};
     if (catalog::CreateCatalog(options.outputPath, inputs, services)) {
         MsgBox(kRunFinished, vbInformation);
         return kExitWritten;

@@ -32,8 +32,10 @@ bool SingleInstanceLock::tryAcquire() {
 }
 
 std::string SingleInstanceLock::lockFileFor(const std::string& executablePath) {
-    QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(executablePath),
-                                               QCryptographicHash::Sha256).toHex().left(16);
+    QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(executablePath), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return (folder + QStringLiteral("/speclore-") + QString::fromLatin1(hash) + QStringLiteral(".lock"))
         .toStdString();

@@ -9,17 +9,17 @@ namespace speclore::jet::reader {
 
 namespace {
 
-constexpr size_t kChunkHeader = 6;       // length (4 bytes, header included), type (2)
-constexpr size_t kSetHeader = 6;         // length (4), name length (2)
-constexpr size_t kEntryHeader = 8;       // length (2), flags, type, name number (2), value length (2)
+constexpr size_t kChunkHeader = 6;  // length (4 bytes, header included), type (2)
+constexpr size_t kSetHeader = 6;    // length (4), name length (2)
+constexpr size_t kEntryHeader = 8;  // length (2), flags, type, name number (2), value length (2)
 constexpr uint16_t kNamesChunk = 0x80;
 constexpr uint16_t kLastSetChunk = 0x02;
 constexpr const char* kDescription = "Description";
 
 uint32_t u16(const unsigned char* p) { return p[0] | p[1] << 8; }
 uint32_t u32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 std::vector<std::string> readNames(MdbHandle* mdb, const unsigned char* data, size_t size) {

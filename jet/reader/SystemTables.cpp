@@ -77,9 +77,13 @@ enum class CellKind { Integer, Text, Skipped };
 // even bound.
 CellKind cellKind(int type) {
     switch (type) {
-        case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: return CellKind::Integer;
-        case MDB_TEXT: case MDB_MEMO: return CellKind::Text;
-        default: return CellKind::Skipped;
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT: return CellKind::Integer;
+    case MDB_TEXT:
+    case MDB_MEMO: return CellKind::Text;
+    default: return CellKind::Skipped;
     }
 }
 
@@ -159,18 +163,18 @@ std::optional<RowTable> readRowTable(MdbHandle* mdb, const std::vector<CatalogRo
         for (size_t i = 0; i < bound.size(); ++i) {
             const BoundColumn& b = *bound[i];
             switch (kinds[i]) {
-                case CellKind::Integer:
-                    // libmdb gives a missing value as empty text.
-                    if (b.length == 0) {
-                        cells.emplace_back();
-                    } else {
-                        cells.emplace_back(static_cast<int64_t>(std::strtoll(b.text, nullptr, 10)));
-                    }
-                    break;
-                case CellKind::Text:
-                    cells.emplace_back(std::string(b.text, static_cast<size_t>(b.length)));
-                    break;
-                case CellKind::Skipped: cells.emplace_back(); break;
+            case CellKind::Integer:
+                // libmdb gives a missing value as empty text.
+                if (b.length == 0) {
+                    cells.emplace_back();
+                } else {
+                    cells.emplace_back(static_cast<int64_t>(std::strtoll(b.text, nullptr, 10)));
+                }
+                break;
+            case CellKind::Text:
+                cells.emplace_back(std::string(b.text, static_cast<size_t>(b.length)));
+                break;
+            case CellKind::Skipped: cells.emplace_back(); break;
             }
         }
         rows.rows.push_back(std::move(cells));

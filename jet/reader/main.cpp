@@ -59,9 +59,9 @@ void useDatabaseCodePage(MdbHandle* mdb) {
 
 SnapshotFormat formatOf(MdbHandle* mdb) {
     switch (mdb->f->jet_version) {
-        case MDB_VER_JET3: return SnapshotFormat::Jet3;
-        case MDB_VER_JET4: return SnapshotFormat::Jet4;
-        default: return SnapshotFormat::Ace;
+    case MDB_VER_JET3: return SnapshotFormat::Jet3;
+    case MDB_VER_JET4: return SnapshotFormat::Jet4;
+    default: return SnapshotFormat::Ace;
     }
 }
 

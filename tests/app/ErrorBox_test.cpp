@@ -15,8 +15,7 @@ TEST(ErrorBox, MessageLayoutNamesNumberTagAndStandardText) {
     ErrMsgBox(AppError(13), "fMain-CreateCatalog");
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].style, 16);
-    EXPECT_EQ(boxes.boxes[0].text,
-              "ｴﾗｰNo. 13  【fMain-CreateCatalog】\r\n\r\n" + standardMessageText(13));
+    EXPECT_EQ(boxes.boxes[0].text, "ｴﾗｰNo. 13  【fMain-CreateCatalog】\r\n\r\n" + standardMessageText(13));
 }
 
 TEST(ErrorBox, ShowsStandardTextNotTheErrorsOwnDescription) {
@@ -46,9 +45,7 @@ TEST(ErrorBox, CommonBoxPassesOverCancelledButModuleCopiesShowIt) {
 TEST(ErrorBox, TrapReportsOnceAndReturnsTheFallback) {
     RecordingMessageBox boxes;
     auto tag = ProcTag::common("mMain-GetFileName");
-    std::string result = trap(tag, std::string(), []() -> std::string {
-        throw AppError(err::Overflow);
-    });
+    std::string result = trap(tag, std::string(), []() -> std::string { throw AppError(err::Overflow); });
     EXPECT_EQ(result, "");
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text.rfind("ｴﾗｰNo. 6  【mMain-GetFileName】", 0), 0u);

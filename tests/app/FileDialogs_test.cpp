@@ -11,8 +11,8 @@ using speclore::testing::RecordingFileDialog;
 using speclore::testing::RecordingMessageBox;
 
 namespace {
-const std::string kExcelFilter = filterText(
-    {{"Microsoft Excel ブック (*.xls)", "*.xls"}, {"すべてのファイル (*.*)", "*.*"}});
+const std::string kExcelFilter =
+    filterText({{"Microsoft Excel ブック (*.xls)", "*.xls"}, {"すべてのファイル (*.*)", "*.*"}});
 }
 
 TEST(FileDialogs, EmptyTitleAndFilterGiveTheBuiltInOnes) {
@@ -31,8 +31,7 @@ TEST(FileDialogs, CallersValuesReachTheDialogAndTheAnswerComesBack) {
     RecordingFileDialog dialogs;
     int window = 0;
     dialogs.answers = {"/data/out/sales.xls"};
-    std::string chosen =
-        SaveFileDlg(&window, kExcelFilter, "保存先", "/data/out", "sales", ".xls");
+    std::string chosen = SaveFileDlg(&window, kExcelFilter, "保存先", "/data/out", "sales", ".xls");
     EXPECT_EQ(chosen, "/data/out/sales.xls");
     const FileDialogRequest& r = dialogs.requests.at(0);
     EXPECT_EQ(r.kind, FileDialogKind::Save);
@@ -57,8 +56,8 @@ TEST(FileDialogs, OpenNeedsAnExistingFileAndSaveAsksBeforeOverwriting) {
 }
 
 TEST(FileDialogs, DefaultNameWithARefusedCharacterLeavesTheFieldEmpty) {
-    for (const char* name : {"a,b.mdb", "a;b", "C:\\a.mdb", "/tmp/a.mdb", "a*", "a?", "a\"b",
-                             "a<b", "a>b", "a|b", "a:b"}) {
+    for (const char* name :
+         {"a,b.mdb", "a;b", "C:\\a.mdb", "/tmp/a.mdb", "a*", "a?", "a\"b", "a<b", "a>b", "a|b", "a:b"}) {
         RecordingFileDialog dialogs;
         RecordingMessageBox boxes;
         SaveFileDlg(nullptr, "", "", "", name, "");
@@ -101,8 +100,7 @@ TEST(FileDialogs, WithoutAServiceTheDialogFailsWithItsOwnBox) {
 TEST(FileDialogs, FilterTextParsingStopsAtTheDoubleNulAndDropsAnUnpairedDescription) {
     EXPECT_EQ(parseFilterText(std::string("A\0*.a\0\0B\0*.b\0", 14)),
               (std::vector<FileFilter>{{"A", "*.a"}}));
-    EXPECT_EQ(parseFilterText(std::string("A\0*.a\0B", 7)),
-              (std::vector<FileFilter>{{"A", "*.a"}}));
+    EXPECT_EQ(parseFilterText(std::string("A\0*.a\0B", 7)), (std::vector<FileFilter>{{"A", "*.a"}}));
     EXPECT_EQ(parseFilterText(kExcelFilter).size(), 2u);
     EXPECT_TRUE(parseFilterText("").empty());
 }

@@ -9,16 +9,16 @@
 #include <filesystem>
 #include <string>
 
-#include "support/FileBytes.h"
-#include "support/TempDir.h"
 #include "app/Cp932.h"
 #include "app/SettingsFile.h"
+#include "support/FileBytes.h"
 #include "support/RecordingMessageBox.h"
+#include "support/TempDir.h"
 
 using namespace speclore;
 using namespace std::string_literals;
-using speclore::testing::RecordingMessageBox;
 using speclore::test::TempDir;
+using speclore::testing::RecordingMessageBox;
 
 namespace {
 
@@ -36,22 +36,21 @@ size_t filesIn(const std::string& folder) {
 TEST(SettingsFile, ReadsAFileWrittenOnWindows) {
     TempDir folder;
     const std::string ini = (folder / "Speclore.ini").string();
-    speclore::test::writeText(ini, utf8ToCp932(
-        "; saved by hand\r\n"
-        "[Initial]\r\n"
-        "  MdbFile  =  C:\\data\\販売.mdb  \r\n"
-        "TableTitle=\"  quoted keeps inner blanks  \"\r\n"
-        "RelationTitle='single'\r\n"
-        "Mismatched=\"half'\r\n"
-        "JustAQuote=\"\r\n"
-        "no equals sign here\r\n"
-        "\r\n"
-        "Account=first\r\n"
-        "Account=second\r\n"
-        "[CATALOG]\r\n"
-        "ctTitleA=項目名\r\n"
-        "[INITIAL]\r\n"
-        "OPTION=from the duplicate section\r\n"));
+    speclore::test::writeText(ini, utf8ToCp932("; saved by hand\r\n"
+                                               "[Initial]\r\n"
+                                               "  MdbFile  =  C:\\data\\販売.mdb  \r\n"
+                                               "TableTitle=\"  quoted keeps inner blanks  \"\r\n"
+                                               "RelationTitle='single'\r\n"
+                                               "Mismatched=\"half'\r\n"
+                                               "JustAQuote=\"\r\n"
+                                               "no equals sign here\r\n"
+                                               "\r\n"
+                                               "Account=first\r\n"
+                                               "Account=second\r\n"
+                                               "[CATALOG]\r\n"
+                                               "ctTitleA=項目名\r\n"
+                                               "[INITIAL]\r\n"
+                                               "OPTION=from the duplicate section\r\n"));
 
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "MDBFILE"), "C:\\data\\販売.mdb");
     EXPECT_EQ(GetIniValue(ini, "initial", "tabletitle"), "  quoted keeps inner blanks  ");
@@ -104,8 +103,9 @@ TEST(SettingsFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "MDBFILE", "  /data/販売.mdb  "));
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", ""));
     ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctText", "テキスト"));
-    EXPECT_EQ(speclore::test::readText(ini), utf8ToCp932("[INITIAL]\r\nMDBFILE=  /data/販売.mdb  \r\nACCOUNT=\r\n"
-                                                 "[CATALOG]\r\nctText=テキスト\r\n"));
+    EXPECT_EQ(speclore::test::readText(ini),
+              utf8ToCp932("[INITIAL]\r\nMDBFILE=  /data/販売.mdb  \r\nACCOUNT=\r\n"
+                          "[CATALOG]\r\nctText=テキスト\r\n"));
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "MDBFILE"), "/data/販売.mdb");
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "ACCOUNT"), "");
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "DBPASSWORD"), "");
@@ -140,22 +140,21 @@ TEST(SettingsFile, WritingOneValueKeepsEveryOtherLine) {
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", "admin"));
     ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctTitleB", "名前"));
     ASSERT_TRUE(SetIniValue(ini, "NEW", "KEY", "v"));
-    EXPECT_EQ(speclore::test::readText(ini), utf8ToCp932(
-        "; comment\r\n"
-        "[INITIAL]\r\n"
-        "MDBFILE=new\r\n"
-        "  Unknown = kept as is  \r\n"
-        "ACCOUNT=admin\r\n"
-        "\r\n"
-        "[CATALOG]\r\n"
-        "ctTitleA=項目\r\n"
-        "ctTitleB=名前\r\n"
-        "\r\n"
-        "[INITIAL]\r\n"
-        "MDBFILE=duplicate section\r\n"
-        "last line without line end\r\n"
-        "[NEW]\r\n"
-        "KEY=v\r\n"));
+    EXPECT_EQ(speclore::test::readText(ini), utf8ToCp932("; comment\r\n"
+                                                         "[INITIAL]\r\n"
+                                                         "MDBFILE=new\r\n"
+                                                         "  Unknown = kept as is  \r\n"
+                                                         "ACCOUNT=admin\r\n"
+                                                         "\r\n"
+                                                         "[CATALOG]\r\n"
+                                                         "ctTitleA=項目\r\n"
+                                                         "ctTitleB=名前\r\n"
+                                                         "\r\n"
+                                                         "[INITIAL]\r\n"
+                                                         "MDBFILE=duplicate section\r\n"
+                                                         "last line without line end\r\n"
+                                                         "[NEW]\r\n"
+                                                         "KEY=v\r\n"));
 }
 
 TEST(SettingsFile, LongValuesAreCutTo1023BytesWithoutSplittingACharacter) {
@@ -245,7 +244,9 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {64, 64};
+        struct rlimit limit {
+            64, 64
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         bool written = SetIniValue(ini, "S", "K", std::string(4096, 'x'));
         ::_exit(written ? 1 : 0);

@@ -29,13 +29,34 @@ struct FakePlatform {
 
     StartupHooks hooks() {
         StartupHooks h;
-        h.anotherInstanceRunning = [this] { steps.push_back("instance"); return otherInstance; };
-        h.screenDpiY = [this] { steps.push_back("dpi"); return dpi; };
-        h.titleBarPixels = [this] { steps.push_back("titlebar"); return titleBar; };
-        h.dialogFramePixels = [this] { steps.push_back("frame"); return frame; };
-        h.setApplicationTitle = [this](const std::string& t) { steps.push_back("title"); title = t; };
-        h.executablePath = [this] { steps.push_back("executable"); return executable; };
-        h.workbookEngineAvailable = [this] { steps.push_back("engine"); return engine; };
+        h.anotherInstanceRunning = [this] {
+            steps.push_back("instance");
+            return otherInstance;
+        };
+        h.screenDpiY = [this] {
+            steps.push_back("dpi");
+            return dpi;
+        };
+        h.titleBarPixels = [this] {
+            steps.push_back("titlebar");
+            return titleBar;
+        };
+        h.dialogFramePixels = [this] {
+            steps.push_back("frame");
+            return frame;
+        };
+        h.setApplicationTitle = [this](const std::string& t) {
+            steps.push_back("title");
+            title = t;
+        };
+        h.executablePath = [this] {
+            steps.push_back("executable");
+            return executable;
+        };
+        h.workbookEngineAvailable = [this] {
+            steps.push_back("engine");
+            return engine;
+        };
         h.loadMainWindow = [this] {
             steps.push_back("window");
             if (windowFails) throw AppError(err::ObjectVariableNotSet);
@@ -121,10 +142,10 @@ TEST(Startup, TwipsPerPixelRoundHalfToEven) {
     EXPECT_EQ(twipsPerPixelFor(96), 15);
     EXPECT_EQ(twipsPerPixelFor(120), 12);
     EXPECT_EQ(twipsPerPixelFor(144), 10);
-    EXPECT_EQ(twipsPerPixelFor(192), 8);    // 7.5
-    EXPECT_EQ(twipsPerPixelFor(960), 2);    // 1.5
-    EXPECT_EQ(twipsPerPixelFor(576), 2);    // 2.5
-    EXPECT_EQ(twipsPerPixelFor(2880), 0);   // 0.5
+    EXPECT_EQ(twipsPerPixelFor(192), 8);   // 7.5
+    EXPECT_EQ(twipsPerPixelFor(960), 2);   // 1.5
+    EXPECT_EQ(twipsPerPixelFor(576), 2);   // 2.5
+    EXPECT_EQ(twipsPerPixelFor(2880), 0);  // 0.5
     EXPECT_EQ(twipsPerPixelFor(1), 1440);
     EXPECT_THROW(twipsPerPixelFor(-96), AppError);
 }

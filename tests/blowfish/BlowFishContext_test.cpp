@@ -94,11 +94,10 @@ const Vector kEcbVectors[] = {
 // The same set's variable key length test: the prefixes of one key, 1 to 24
 // bytes long, over the clear block FEDCBA9876543210.
 const char* const kSetKeyCiphers[] = {
-    "F9AD597C49DB005E", "E91D21C1D961A6D6", "E9C2B70A1BC65CF3", "BE1E639408640F05",
-    "B39E44481BDB1E6E", "9457AA83B1928C0D", "8BB77032F960629D", "E87A244E2CC85E82",
-    "15750E7A4F4EC577", "122BA70B3AB64AE0", "3A833C9AFFC537F6", "9409DA87A90F6BF2",
-    "884F80625060B8B4", "1F85031C19E11968", "79D9373A714CA34F", "93142887EE3BE15C",
-    "03429E838CE2D14B", "A4299E27469FF67B", "AFD5AED1C1BC96A8", "10851C0E3858DA9F",
+    "F9AD597C49DB005E", "E91D21C1D961A6D6", "E9C2B70A1BC65CF3", "BE1E639408640F05", "B39E44481BDB1E6E",
+    "9457AA83B1928C0D", "8BB77032F960629D", "E87A244E2CC85E82", "15750E7A4F4EC577", "122BA70B3AB64AE0",
+    "3A833C9AFFC537F6", "9409DA87A90F6BF2", "884F80625060B8B4", "1F85031C19E11968", "79D9373A714CA34F",
+    "93142887EE3BE15C", "03429E838CE2D14B", "A4299E27469FF67B", "AFD5AED1C1BC96A8", "10851C0E3858DA9F",
     "E6F51ED79B9DB21F", "64A6E14AFD36B46F", "80C7D7D45A5479AD", "05044B62FA52D080",
 };
 
@@ -134,8 +133,7 @@ TEST(BlowFishContext, BlocksUseLittleEndianHalves) {
     context.EncryptBlock(left, right);
     EXPECT_EQ(left, 0x0ACEAB0Fu);
     EXPECT_EQ(right, 0xC6A0A28Du);
-    EXPECT_EQ(encrypt(context, fromHex("67452301EFCDAB89")),
-              fromHex("0FABCE0A8DA2A0C6"));
+    EXPECT_EQ(encrypt(context, fromHex("67452301EFCDAB89")), fromHex("0FABCE0A8DA2A0C6"));
     // The same bytes read big-endian would be another cipher.
     EXPECT_NE(encrypt(context, fromHex("0123456789ABCDEF")), fromHex("0ACEAB0FC6A0A28D"));
 }
@@ -157,7 +155,8 @@ TEST(BlowFishContext, PaddingToWholeBlocksWithZeroBytes) {
     std::vector<uint8_t> cipher = encrypt(context, nine);
     ASSERT_EQ(cipher.size(), 16u);
     std::vector<uint8_t> plain = decrypt(context, cipher);
-    EXPECT_EQ(plain, std::vector<uint8_t>({'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(plain,
+              std::vector<uint8_t>({'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(encrypt(context, {'i'}), std::vector<uint8_t>(cipher.begin() + 8, cipher.end()));
 
     // Equal blocks give equal ciphertext: no chaining.

@@ -87,6 +87,5 @@ TEST(PasswordCipherDeathTest, MissingLibraryShowsOneBoxPerCall) {
 
 TEST(PasswordCipherDeathTest, MissingExportShowsOneBoxPerCall) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(expectOneBoxPerCall(BLOWFISH_WITHOUT_EXPORTS_DIR, "453"),
-                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(expectOneBoxPerCall(BLOWFISH_WITHOUT_EXPORTS_DIR, "453"), ::testing::ExitedWithCode(0), "");
 }

@@ -21,7 +21,6 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return std::malloc(size == 0 ? 1 : size);
 }
 
-
 TEST(TableAllocationFailure, EitherTableMissingGivesEmptyResultAndZero) {
     for (int which = 1; which <= 2; ++which) {
         SCOPED_TRACE(which);

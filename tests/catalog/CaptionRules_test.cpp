@@ -111,7 +111,7 @@ TEST(RelationFlagTexts, AttributeBitsGiveColumnsFToJ) {
         {0x2, "crToMany", "", "", "", "crInner"},
         {0x1001000, "crToMany", "crYes", "", "crYes", "crLeft"},
         {0x2000002, "crToMany", "", "", "", "crRight"},
-        {0x3000002, "crToMany", "", "", "", "crLeft"},   // both join bits
+        {0x3000002, "crToMany", "", "", "", "crLeft"},     // both join bits
         {0x2000, "crToMany", "crYes", "", "", "crInner"},  // bit not decoded
         {-1, "crToOne", "", "crYes", "crYes", "crLeft"},
     };

@@ -61,8 +61,7 @@ class CatalogHarness {
 public:
     CatalogHarness() {
         std::filesystem::create_directory(programFolder());
-        std::filesystem::copy_file(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xls",
-                                   templatePath());
+        std::filesystem::copy_file(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xls", templatePath());
         std::string ini = "[CATALOG]\r\n";
         for (const auto& entry : catalog::kItemNameKeys) {
             ini += std::string(entry.key) + "=" + caption(entry.key) + "\r\n";
@@ -98,8 +97,7 @@ public:
     bool runTo(const std::string& output, const catalog::CatalogInputs& inputs) {
         progress.events.clear();
         boxes.boxes.clear();
-        catalog::CatalogServices services{engines, spreadsheets, progress, programFolder(),
-                                          iniPath(), today};
+        catalog::CatalogServices services{engines, spreadsheets, progress, programFolder(), iniPath(), today};
         return catalog::CreateCatalog(output, inputs, services);
     }
 

@@ -90,9 +90,8 @@ TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateOrAnInputHoweverSpelled) {
     const std::string link = (h.dir / "link.xls").string();
     fs::create_symlink(h.templatePath(), link);
 
-    const std::string outputs[] = {h.templatePath(), link,
-                                   h.programFolder() + "/../program/./Template.xls", database,
-                                   h.iniPath()};
+    const std::string outputs[] = {h.templatePath(), link, h.programFolder() + "/../program/./Template.xls",
+                                   database, h.iniPath()};
     std::vector<std::string> before;
     for (const std::string& output : outputs) before.push_back(fileBytes(output));
 
@@ -100,8 +99,7 @@ TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateOrAnInputHoweverSpelled) {
         SCOPED_TRACE(output);
         EXPECT_FALSE(h.runTo(output, inputs));
         ASSERT_EQ(h.boxes.boxes.size(), 1u);
-        EXPECT_EQ(h.boxes.boxes[0].text,
-                  errorBoxMessage(err::PathFileAccessError, "fMain-CreateCatalog"));
+        EXPECT_EQ(h.boxes.boxes[0].text, errorBoxMessage(err::PathFileAccessError, "fMain-CreateCatalog"));
         EXPECT_EQ(h.progress.events.back(), "Unload");
     }
     for (std::size_t i = 0; i < std::size(outputs); ++i) {

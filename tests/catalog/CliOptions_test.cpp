@@ -18,10 +18,10 @@ std::string usageMessage(std::vector<std::string> arguments) {
 }
 
 TEST(CliOptions, TakesValuesInBothSpellingsAndKeepsTableOrder) {
-    const CliOptions o = parse({"--table", "受注", "db.mdb", "-o", "out.xls", "--table=顧客",
-                                "--table-title=<FileTitle> 仕様", "--relation-title", "",
-                                "--workgroup", "w.mdw", "--user", "u", "--password-env", "PW",
-                                "--db-password-env", "DBPW", "--settings", "s.ini"});
+    const CliOptions o =
+        parse({"--table", "受注", "db.mdb", "-o", "out.xls", "--table=顧客", "--table-title=<FileTitle> 仕様",
+               "--relation-title", "", "--workgroup", "w.mdw", "--user", "u", "--password-env", "PW",
+               "--db-password-env", "DBPW", "--settings", "s.ini"});
     EXPECT_EQ(o.databasePath, "db.mdb");
     EXPECT_EQ(o.outputPath, "out.xls");
     EXPECT_EQ(o.tables, (std::vector<std::string>{"受注", "顧客"}));

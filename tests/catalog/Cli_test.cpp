@@ -20,8 +20,8 @@ TEST(Cli, WritesTheWorkbookAndSaysSo) {
     // The shipped settings file, not the program folder's copy that a person
     // may have changed.
     const std::string shipped = std::string(SPECLORE_SOURCE_DIR) + "/resources/Speclore.ini";
-    const ProcessResult run = cli({fixturePath("catalog_ja.mdb"), "-o", output, "--table", "受注",
-                                   "--table", "顧客", "--table-title", "<FileTitle>", "--settings", shipped});
+    const ProcessResult run = cli({fixturePath("catalog_ja.mdb"), "-o", output, "--table", "受注", "--table",
+                                   "顧客", "--table-title", "<FileTitle>", "--settings", shipped});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "テーブル仕様書の作成処理が終了しました。\n") << "no progress line off a terminal";
     const nlohmann::json book = xlsdumpJson(output);

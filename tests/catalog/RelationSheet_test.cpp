@@ -22,9 +22,8 @@ struct RelationRow {
 };
 
 std::ostream& operator<<(std::ostream& out, const RelationRow& r) {
-    return out << r.object << "." << r.column << " -> " << r.referencedObject << "."
-               << r.referencedColumn << " [" << r.f << "|" << r.g << "|" << r.h << "|" << r.i
-               << "|" << r.j << "]";
+    return out << r.object << "." << r.column << " -> " << r.referencedObject << "." << r.referencedColumn
+               << " [" << r.f << "|" << r.g << "|" << r.h << "|" << r.i << "|" << r.j << "]";
 }
 
 std::vector<RelationRow> rowsFrom(const json& sheet, int count) {
@@ -65,7 +64,8 @@ TEST(RelationSheet, ListsEveryColumnPairOfVisibleReferencingTablesSortedByTableT
     expectHeading(sheet);
 
     const std::string longName =
-        "長い名前のテーブル_ABCDEFGHIJKLMNOPQRSTUVWXYZあいうえおかきくけこさしすせそたちつてとなにぬねのはひふ";
+        "長い名前のテーブル_"
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZあいうえおかきくけこさしすせそたちつてとなにぬねのはひふ";
     std::vector<RelationRow> expected = {
         {"受注", "顧客ID", "顧客", "ID", ToMany, Yes, "", "", Inner},
         {"顧客詳細", "顧客ID", "顧客", "ID", ToOne, Yes, Yes, "", Inner},
@@ -79,7 +79,8 @@ TEST(RelationSheet, ListsEveryColumnPairOfVisibleReferencingTablesSortedByTableT
         {"出荷明細", "倉庫コード", "倉庫棚", "倉庫コード", ToMany, "", "", "", Right},
         {"出荷明細", "棚番号", "倉庫棚", "棚番号", ToMany, "", "", "", Right},
         {"出荷明細", "出荷ID", "出荷", "出荷ID", ToMany, Yes, "", Yes, Inner},
-        {"仕入", "取引先 コード", "ＡＢＣ取引先 マスタ　２０２４", "取引先 コード", ToMany, Yes, "", "", Left},
+        {"仕入", "取引先 コード", "ＡＢＣ取引先 マスタ　２０２４", "取引先 コード", ToMany, Yes, "", "",
+         Left},
         {longName, "顧客ID", "顧客", "ID", ToMany, Yes, "", "", Inner},
         {"監査ログ", "隠しID", "隠しテーブル", "隠しID", ToMany, "", "", "", Inner},
         {"受注備考", "受注ID", "受注", "受注ID", ToOne, Yes, "", "", Inner},
@@ -130,7 +131,8 @@ TEST(RelationSheet, BothJoinBitsGiveLeftAndUndecodedBitsAreIgnored) {
     EXPECT_EQ((std::vector<std::string>{got[1].f, got[1].g, got[1].h, got[1].i, got[1].j}),
               (std::vector<std::string>{ToMany, Yes, "", "", Inner}));
     EXPECT_NE(std::find(h.progress.events.begin(), h.progress.events.end(), "Counter ( 0 / 2 )"),
-              h.progress.events.end()) << "a row naming no table is not counted either";
+              h.progress.events.end())
+        << "a row naming no table is not counted either";
 }
 
 TEST(RelationSheet, NoRelationshipsLeaveTheHeadingAloneAndTheBarAtOne) {

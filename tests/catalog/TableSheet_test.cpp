@@ -141,11 +141,23 @@ TEST(TableSheet, OneSelectedTableGivesOneBlockWithEveryTypeSizeAndRole) {
 
     // One table in the table phase; the relationship phase follows.
     const auto& e = h.progress.events;
-    const std::vector<std::string> start = {
-        "Load",  "Max 1", "Phase テーブル仕様書を出力しています．．．", "Item ", "Counter ( 0 / 1 )",
-        "Value 0", "Refresh", "Item 顧客", "Counter ( 1 / 1 )", "Value 1", "Refresh",
-        "Max 16", "Phase リレーション仕様書を出力しています．．．", "Item ", "Counter ( 0 / 16 )",
-        "Value 0", "Refresh"};
+    const std::vector<std::string> start = {"Load",
+                                            "Max 1",
+                                            "Phase テーブル仕様書を出力しています．．．",
+                                            "Item ",
+                                            "Counter ( 0 / 1 )",
+                                            "Value 0",
+                                            "Refresh",
+                                            "Item 顧客",
+                                            "Counter ( 1 / 1 )",
+                                            "Value 1",
+                                            "Refresh",
+                                            "Max 16",
+                                            "Phase リレーション仕様書を出力しています．．．",
+                                            "Item ",
+                                            "Counter ( 0 / 16 )",
+                                            "Value 0",
+                                            "Refresh"};
     ASSERT_GE(e.size(), start.size());
     EXPECT_EQ(std::vector<std::string>(e.begin(), e.begin() + start.size()), start);
     EXPECT_EQ(e.back(), "Unload");

@@ -21,7 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         speclore::jet::JetDatabase database(snapshot);
         (void)speclore::testing::walkSchema(database);
         database.Close();
-    } catch (const speclore::AppError&) {
-    }
+    } catch (const speclore::AppError&) {}
     return 0;
 }

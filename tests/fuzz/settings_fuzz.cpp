@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
     if (document.setValue("INITIAL", "MDBFILE", "written value") != !utf16) __builtin_trap();
     if (!utf16 && document.value("initial", "mdbfile") != "written value") __builtin_trap();
-    if (!utf16 && document.setValue("新しい節", "項目", "値") &&
-        document.value("新しい節", "項目") != "値")
+    if (!utf16 && document.setValue("新しい節", "項目", "値") && document.value("新しい節", "項目") != "値")
         __builtin_trap();
     return 0;
 }

@@ -109,7 +109,9 @@ TEST(EngineOpening, NothingIsWrittenAndNoLockFileIsLeft) {
     for (const auto& [name, bytes] : before) {
         auto engine = factory.NewEngine();
         engine->SetDefaultUser("Admin");
-        std::string connect = name == "password.mdb" ? ";pwd=s3cret" : name == "password_ja.mdb" ? ";pwd=秘密" : "";
+        std::string connect = name == "password.mdb"      ? ";pwd=s3cret"
+                              : name == "password_ja.mdb" ? ";pwd=秘密"
+                                                          : "";
         auto database = engine->OpenDatabase((dir / name).string(), false, false, connect);
         for (const TableDef& table : database->TableDefs()) (void)table.fields.size();
         database->Close();

@@ -33,7 +33,8 @@ inline const nlohmann::json& manifestOf(const std::string& file) {
 
 // Opens a fixture as OpenMdbFile does with an empty workgroup box and no
 // workgroup file beside the program.
-inline std::unique_ptr<catalog::Database> openFixture(const std::string& file, const std::string& connect = "") {
+inline std::unique_ptr<catalog::Database> openFixture(const std::string& file,
+                                                      const std::string& connect = "") {
     jet::JetDbEngineFactory factory(SPECLORE_PROGRAM_DIR);
     auto engine = factory.NewEngine();
     engine->SetSystemDB("");
@@ -46,7 +47,8 @@ inline std::unique_ptr<catalog::Database> openFixture(const std::string& file, c
 // every occurrence of `from` on its data pages replaced by `to` (of the
 // same length, so that nothing else moves; Jet 3 pages carry no checksum).
 inline std::string patchedJet3Copy(const std::filesystem::path& folder, const std::string& file,
-                                   const std::string& copyName, const std::string& from, const std::string& to) {
+                                   const std::string& copyName, const std::string& from,
+                                   const std::string& to) {
     constexpr size_t kJet3PageSize = 2048;
     constexpr char kDataPage = 0x01;
     std::ifstream in(kJetFixtures / file, std::ios::binary);

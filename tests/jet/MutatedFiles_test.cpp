@@ -99,7 +99,8 @@ TEST(MutatedFiles, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
         for (size_t kind = 0; kind < mutations().size(); ++kind) {
             for (unsigned seed = 1; seed <= 2; ++seed) {
                 const Mutation& mutation = mutations()[kind];
-                SCOPED_TRACE(std::string(source.file) + ": " + mutation.name + ", seed " + std::to_string(seed));
+                SCOPED_TRACE(std::string(source.file) + ": " + mutation.name + ", seed " +
+                             std::to_string(seed));
                 std::mt19937 random(seed * 7919u + static_cast<unsigned>(kind));
                 Bytes damaged = original;
                 mutation.apply(damaged, source.pageSize, random);
@@ -123,13 +124,15 @@ TEST(MutatedFiles, EveryDamagedFileEndsInAnOpenErrorOrAnswers) {
                     ++refused;
                     // A flip in the header's password field reads as a password.
                     if (e.number() != 3031) {
-                        EXPECT_TRUE(e.number() == 3049 || e.number() == 3343) << e.number() << " " << e.description();
+                        EXPECT_TRUE(e.number() == 3049 || e.number() == 3343)
+                            << e.number() << " " << e.description();
                         EXPECT_NE(e.description().find(path.string()), std::string::npos);
                     }
                 } catch (const std::exception& e) {
                     ADD_FAILURE() << "not an AppError: " << e.what();
                 }
-                EXPECT_LT(std::chrono::steady_clock::now() - started, kReaderTimeLimit + std::chrono::seconds(2));
+                EXPECT_LT(std::chrono::steady_clock::now() - started,
+                          kReaderTimeLimit + std::chrono::seconds(2));
                 EXPECT_TRUE(readBytes(path) == damaged) << "the file was changed";
             }
         }

@@ -75,7 +75,8 @@ TEST_F(OpenMdbFileTest, BadFilesEndInTheOpenFailureMessage) {
     DatabaseLogin login = loginFor("no-such-database.mdb");
     EXPECT_FALSE(open(login));
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text, kOpenFailure + "ファイル '" + login.databasePath + "' が見つかりません。");
+    EXPECT_EQ(boxes_.boxes[0].text,
+              kOpenFailure + "ファイル '" + login.databasePath + "' が見つかりません。");
 
     login.databasePath = (programFolder_ / "empty.mdb").string();
     std::ofstream(login.databasePath).close();

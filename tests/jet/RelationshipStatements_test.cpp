@@ -16,7 +16,8 @@ const std::string kCountStatement =
     "SELECT Count(*) AS 件数 FROM MSysRelationships INNER JOIN MSysObjects ON MSysRelationships.szObject = "
     "MSysObjects.Name WHERE (((MSysObjects.Type)=1) AND ((MSysObjects.Flags)=0));";
 const std::string kRowStatement =
-    "SELECT szObject, szColumn, szReferencedObject, szReferencedColumn, grbit FROM MSysRelationships INNER JOIN "
+    "SELECT szObject, szColumn, szReferencedObject, szReferencedColumn, grbit FROM MSysRelationships INNER "
+    "JOIN "
     "MSysObjects ON MSysRelationships.szObject = MSysObjects.Name WHERE (((MSysObjects.Type)=1) AND "
     "((MSysObjects.Flags)=0)) ORDER BY szObject, icolumn;";
 
@@ -36,8 +37,8 @@ std::vector<RelationRow> runRowStatement(Database& database) {
     std::vector<RelationRow> result;
     while (!rows->Eof()) {
         result.push_back({rows->Fields("szObject").asText(), rows->Fields("szColumn").asText(),
-                          rows->Fields("szReferencedObject").asText(), rows->Fields("szReferencedColumn").asText(),
-                          rows->Fields("grbit").asLong()});
+                          rows->Fields("szReferencedObject").asText(),
+                          rows->Fields("szReferencedColumn").asText(), rows->Fields("grbit").asLong()});
         rows->MoveNext();
     }
     rows->Close();
@@ -63,9 +64,10 @@ std::vector<RelationRow> expectedRows(const nlohmann::json& manifest) {
     std::vector<Keyed> keyed;
     for (const auto& r : manifest["relationships"]) {
         if (!r["passes_filter"]) continue;
-        keyed.push_back({jet::caseFoldKey(r["szObject"].get<std::string>()), r["icolumn"],
-                         {r["szObject"], r["szColumn"], r["szReferencedObject"], r["szReferencedColumn"],
-                          r["grbit"]}});
+        keyed.push_back(
+            {jet::caseFoldKey(r["szObject"].get<std::string>()),
+             r["icolumn"],
+             {r["szObject"], r["szColumn"], r["szReferencedObject"], r["szReferencedColumn"], r["grbit"]}});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         return a.object != b.object ? a.object < b.object : a.icolumn < b.icolumn;
@@ -81,14 +83,16 @@ TEST_P(RelationshipsOfFixture, CountAndRowsMatchTheManifest) {
     const auto& manifest = manifestOf(GetParam());
     const auto& password = manifest["password"];
     auto database = openFixture(GetParam(), password.is_null() ? "" : ";pwd=" + password.get<std::string>());
-    EXPECT_EQ(runCountStatement(*database), manifest["counts"]["relationship_rows_passing_filter"].get<int32_t>());
+    EXPECT_EQ(runCountStatement(*database),
+              manifest["counts"]["relationship_rows_passing_filter"].get<int32_t>());
     EXPECT_EQ(runRowStatement(*database), expectedRows(manifest));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, RelationshipsOfFixture,
                          testing::Values("catalog_ja.mdb", "catalog_ja_2003.mdb", "catalog_ja.accdb",
-                                         "empty_rel.mdb", "rel_edge.mdb", "password_ja.mdb", "indexTestV1997.mdb",
-                                         "indexTestV2000.mdb", "testPromotionV2000.mdb", "linkerTestV2007.accdb"));
+                                         "empty_rel.mdb", "rel_edge.mdb", "password_ja.mdb",
+                                         "indexTestV1997.mdb", "indexTestV2000.mdb", "testPromotionV2000.mdb",
+                                         "linkerTestV2007.accdb"));
 
 TEST(RelationshipStatements, RowsOfOneTableInterleaveByColumnPositionKeepingStoredOrder) {
     auto database = openFixture("catalog_ja.mdb");

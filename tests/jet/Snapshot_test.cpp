@@ -23,8 +23,9 @@ Snapshot sample() {
     table.table = raw;
     s.objects.push_back(table);
     s.objects.push_back({"リンク", 6, 0x00200000, std::nullopt, std::nullopt});
-    s.rowTables.push_back({"MSysRelationships", {"szObject", "grbit"}, {{std::string("顧客"), int64_t{-1}},
-                                                                       {CellValue{}, int64_t{257}}}});
+    s.rowTables.push_back({"MSysRelationships",
+                           {"szObject", "grbit"},
+                           {{std::string("顧客"), int64_t{-1}}, {CellValue{}, int64_t{257}}}});
     return s;
 }
 

@@ -21,19 +21,22 @@ std::vector<RowTable> tables() {
                     {text("Linked"), number(6), number(0)},
                     {CellValue{}, number(1), number(0)}};
     RowTable relations{"MSysRelationships", {"szObject", "icolumn", "szColumn"}, {}};
-    relations.rows = {{text("child"), number(1), text("b1")},  {text("ａｂｃ表"), number(0), text("x")},
-                      {text("CHILD"), number(0), text("a0")},  {text("Hidden"), number(0), text("h")},
-                      {text("Child"), number(0), text("c0")},  {text("Linked"), number(0), text("l")},
-                      {text("Nobody"), number(0), text("n")},  {CellValue{}, number(0), text("null")}};
+    relations.rows = {{text("child"), number(1), text("b1")}, {text("ａｂｃ表"), number(0), text("x")},
+                      {text("CHILD"), number(0), text("a0")}, {text("Hidden"), number(0), text("h")},
+                      {text("Child"), number(0), text("c0")}, {text("Linked"), number(0), text("l")},
+                      {text("Nobody"), number(0), text("n")}, {CellValue{}, number(0), text("null")}};
     return {objects, relations};
 }
 
-sql::ResultSet run(const std::string& statement) { return sql::execute(sql::parseSelect(statement), tables()); }
+sql::ResultSet run(const std::string& statement) {
+    return sql::execute(sql::parseSelect(statement), tables());
+}
 
 std::vector<std::string> column(const sql::ResultSet& result, size_t index) {
     std::vector<std::string> values;
     for (const auto& row : result.rows) {
-        values.push_back(std::holds_alternative<std::string>(row[index]) ? std::get<std::string>(row[index]) : "?");
+        values.push_back(std::holds_alternative<std::string>(row[index]) ? std::get<std::string>(row[index])
+                                                                         : "?");
     }
     return values;
 }
@@ -48,17 +51,20 @@ int32_t errorOf(const std::string& statement) {
 }
 
 TEST(SqlStatement, JoinMatchesNamesWithoutRegardToCaseAndSortKeepsStoredOrderForTies) {
-    auto result = run(
-        "SELECT szObject, szColumn FROM MSysRelationships INNER JOIN MSysObjects ON MSysRelationships.szObject = "
-        "MSysObjects.Name WHERE (((MSysObjects.Type)=1) AND ((MSysObjects.Flags)=0)) ORDER BY szObject, icolumn;");
+    auto result =
+        run("SELECT szObject, szColumn FROM MSysRelationships INNER JOIN MSysObjects ON "
+            "MSysRelationships.szObject = "
+            "MSysObjects.Name WHERE (((MSysObjects.Type)=1) AND ((MSysObjects.Flags)=0)) ORDER BY szObject, "
+            "icolumn;");
     EXPECT_EQ(column(result, 1), (std::vector<std::string>{"a0", "c0", "b1", "x"}));
     EXPECT_EQ(result.columns, (std::vector<std::string>{"szObject", "szColumn"}));
 }
 
 TEST(SqlStatement, CountGivesOneRowUnderItsAlias) {
-    auto result = run(
-        "select count(*) as 件数 from MSysRelationships inner join MSysObjects on "
-        "MSysRelationships.szObject = MSysObjects.Name where MSysObjects.Type = 1 and not MSysObjects.Flags <> 0");
+    auto result =
+        run("select count(*) as 件数 from MSysRelationships inner join MSysObjects on "
+            "MSysRelationships.szObject = MSysObjects.Name where MSysObjects.Type = 1 and not "
+            "MSysObjects.Flags <> 0");
     ASSERT_EQ(result.rows.size(), 1u);
     EXPECT_EQ(result.columns[0], "件数");
     EXPECT_EQ(result.rows[0][0], CellValue{int64_t{4}});
@@ -73,7 +79,8 @@ TEST(SqlStatement, NullMatchesNothingButIsNull) {
 }
 
 TEST(SqlStatement, BracketsDescendingOrderLiteralsAndParenthesisedJoins) {
-    auto result = run("SELECT [Name] AS [表] FROM (MSysObjects) WHERE [Flags] = 0 AND Type < 6 ORDER BY Name DESC");
+    auto result =
+        run("SELECT [Name] AS [表] FROM (MSysObjects) WHERE [Flags] = 0 AND Type < 6 ORDER BY Name DESC");
     EXPECT_EQ(result.columns[0], "表");
     EXPECT_EQ(column(result, 0), (std::vector<std::string>{"ＡＢＣ表", "Child", "?"}));
     EXPECT_EQ(run("SELECT Name FROM MSysObjects WHERE Name = 'it''s' OR Name = \"child\"").rows.size(), 1u);
@@ -84,8 +91,9 @@ TEST(SqlStatement, MistakesRaiseTheEnginesErrors) {
     EXPECT_EQ(errorOf("SELECT Name FROM NoSuchTable"), err::DbInputTableNotFound);
     EXPECT_EQ(errorOf("SELECT NoSuchColumn FROM MSysObjects"), err::DbTooFewParameters);
     EXPECT_EQ(errorOf("SELECT Name FROM MSysObjects ORDER BY Nothing"), err::DbTooFewParameters);
-    EXPECT_EQ(errorOf("SELECT szObject FROM MSysRelationships INNER JOIN MSysRelationships ON icolumn = icolumn"),
-              err::DbAmbiguousField);
+    EXPECT_EQ(
+        errorOf("SELECT szObject FROM MSysRelationships INNER JOIN MSysRelationships ON icolumn = icolumn"),
+        err::DbAmbiguousField);
     EXPECT_EQ(errorOf("SELECT Name, Count(*) FROM MSysObjects"), err::DbSyntaxError);
     EXPECT_EQ(errorOf("SELECT FROM MSysObjects"), err::DbSyntaxError);
     EXPECT_EQ(errorOf("SELECT Name FROM MSysObjects WHERE"), err::DbSyntaxError);

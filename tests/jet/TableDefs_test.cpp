@@ -14,9 +14,9 @@ namespace {
 using namespace speclore::catalog;
 
 const char* const kFixtureFiles[] = {
-    "catalog_ja.mdb",     "catalog_ja_2003.mdb",    "catalog_ja.accdb",      "linked_source.mdb",
-    "empty_rel.mdb",      "rel_edge.mdb",           "password.mdb",          "password_ja.mdb",
-    "testV1997.mdb",      "indexTestV1997.mdb",     "indexTestV2000.mdb",    "queryTestV1997.mdb",
+    "catalog_ja.mdb",         "catalog_ja_2003.mdb",   "catalog_ja.accdb",   "linked_source.mdb",
+    "empty_rel.mdb",          "rel_edge.mdb",          "password.mdb",       "password_ja.mdb",
+    "testV1997.mdb",          "indexTestV1997.mdb",    "indexTestV2000.mdb", "queryTestV1997.mdb",
     "testPromotionV2000.mdb", "linkerTestV2007.accdb",
 };
 
@@ -27,9 +27,9 @@ std::unique_ptr<Database> openManifestFile(const nlohmann::json& manifest) {
 
 int16_t expectedDaoType(int typeCode) {
     switch (typeCode) {
-        case 16: return dbDecimal;
-        case 19: return dbBigInt;
-        default: return static_cast<int16_t>(typeCode);
+    case 16: return dbDecimal;
+    case 19: return dbBigInt;
+    default: return static_cast<int16_t>(typeCode);
     }
 }
 
@@ -61,9 +61,8 @@ void expectFieldsAsManifest(const TableDef& table, const nlohmann::json& expecte
         if (want["hyperlink"]) attributes |= dbHyperlinkField;
         EXPECT_EQ(field.attributes, attributes);
         EXPECT_EQ(field.collatingOrder < dbSortNeutral, want["guid_autonumber"].get<bool>());
-        expectDescription(field.description, want["description"], [&]() -> const std::string& {
-            return field.Description();
-        });
+        expectDescription(field.description, want["description"],
+                          [&]() -> const std::string& { return field.Description(); });
     }
 }
 
@@ -110,9 +109,8 @@ TEST_P(TableDefsOfFixture, MatchTheManifest) {
             EXPECT_NE(a & dbAttachedODBC, 0);
         }
         if (!want.contains("fields") || want["system"]) continue;
-        expectDescription(table.description, want["description"], [&]() -> const std::string& {
-            return table.Description();
-        });
+        expectDescription(table.description, want["description"],
+                          [&]() -> const std::string& { return table.Description(); });
         expectFieldsAsManifest(table, want["fields"], jet3);
         expectIndexesAsManifest(table, want["indexes"]);
     }

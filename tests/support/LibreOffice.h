@@ -41,14 +41,12 @@ inline bool libreOfficeInstalled() {
 }
 
 // soffice --headless --convert-to <target> --outdir <outDir> <input>.
-inline ProcessResult convertWithLibreOffice(const std::filesystem::path& input,
-                                            const std::string& target,
+inline ProcessResult convertWithLibreOffice(const std::filesystem::path& input, const std::string& target,
                                             const std::filesystem::path& outDir) {
     const std::filesystem::path profile = std::filesystem::absolute(outDir / "lo-profile");
     std::filesystem::create_directories(profile);
     return runProcess({"soffice", "-env:UserInstallation=file://" + profile.string(), "--headless",
-                       "--norestore", "--convert-to", target, "--outdir", outDir.string(),
-                       input.string()},
+                       "--norestore", "--convert-to", target, "--outdir", outDir.string(), input.string()},
                       std::chrono::minutes(3));
 }
 
@@ -103,8 +101,7 @@ inline SheetTexts readSheetsWithLibreOffice(const std::filesystem::path& workboo
     // Comma, double quote, UTF-8 (76), from line 1, ..., formatted text as shown,
     // all sheets (-1), each to <stem>-<sheet name>.csv.
     const ProcessResult run = convertWithLibreOffice(
-        workbook, "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1",
-        outDir);
+        workbook, "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1", outDir);
     if (log) {
         *log = run.out + run.err;
     }

@@ -27,8 +27,7 @@ struct ProcessResult {
 // input closed, until it ends or the time limit passes. The child gets its own
 // process group, so a program that starts helpers (soffice does) is killed
 // with all of them on a timeout.
-inline ProcessResult runProcess(const std::vector<std::string>& argv,
-                                std::chrono::milliseconds timeout) {
+inline ProcessResult runProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
     ProcessResult result;
     if (argv.empty()) {
         return result;

@@ -32,14 +32,11 @@
 namespace speclore::test {
 
 // The copy of xlsdump kept with the tests.
-inline std::string xlsdumpPath() {
-    return std::string(SPECLORE_SOURCE_DIR) + "/tests/tools/xlsdump";
-}
+inline std::string xlsdumpPath() { return std::string(SPECLORE_SOURCE_DIR) + "/tests/tools/xlsdump"; }
 
 // Runs xlsdump with the options and the file; the caller looks at the exit
 // code (0 done, 1 unreadable file, 2 bad option, 3 xlrd missing).
-inline ProcessResult runXlsdump(const std::string& file,
-                                const std::vector<std::string>& options = {}) {
+inline ProcessResult runXlsdump(const std::string& file, const std::vector<std::string>& options = {}) {
     std::vector<std::string> argv{xlsdumpPath()};
     argv.insert(argv.end(), options.begin(), options.end());
     argv.push_back("--compact");
@@ -49,12 +46,11 @@ inline ProcessResult runXlsdump(const std::string& file,
 
 // The parsed output of a successful xlsdump run; throws std::runtime_error
 // with xlsdump's own message when the file cannot be read.
-inline nlohmann::json xlsdumpJson(const std::string& file,
-                                  const std::vector<std::string>& options = {}) {
+inline nlohmann::json xlsdumpJson(const std::string& file, const std::vector<std::string>& options = {}) {
     const ProcessResult run = runXlsdump(file, options);
     if (run.exitCode != 0) {
-        throw std::runtime_error("xlsdump failed (" + std::to_string(run.exitCode) + ") on " +
-                                 file + ": " + run.err);
+        throw std::runtime_error("xlsdump failed (" + std::to_string(run.exitCode) + ") on " + file + ": " +
+                                 run.err);
     }
     return nlohmann::json::parse(run.out);
 }

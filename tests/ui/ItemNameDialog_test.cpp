@@ -3,12 +3,12 @@
 
 #include <QtTest/QTest>
 
+#include "UiTestSupport.h"
 #include "app/SettingsFile.h"
 #include "catalog/ItemNames.h"
 #include "support/RecordingMessageBox.h"
 #include "ui/ItemNameDialog.h"
 #include "ui/MainWindow.h"
-#include "UiTestSupport.h"
 
 using namespace speclore;
 using namespace speclore::uitest;
@@ -33,9 +33,7 @@ struct ItemNameDialog : ::testing::Test {
         if (!dialog) throw std::runtime_error("the dialog did not open");
         return dialog;
     }
-    QLineEdit* itemBox(ui::FItemName* dialog, const char* key) {
-        return child<QLineEdit>(dialog, key);
-    }
+    QLineEdit* itemBox(ui::FItemName* dialog, const char* key) { return child<QLineEdit>(dialog, key); }
     std::string stored(const char* key) {
         return GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection, key);
     }

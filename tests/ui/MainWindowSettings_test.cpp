@@ -3,11 +3,11 @@
 
 #include <QStyle>
 
+#include "UiTestSupport.h"
 #include "app/PasswordCipher.h"
 #include "app/SettingsFile.h"
 #include "support/RecordingMessageBox.h"
 #include "ui/MainWindow.h"
-#include "UiTestSupport.h"
 
 using namespace speclore;
 using namespace speclore::uitest;
@@ -54,8 +54,8 @@ TEST_F(MainWindowSettings, WithoutSettingsTheWindowOpensFoldedAndEmptyAndCloseWr
     window->close();
     EXPECT_TRUE(boxes.boxes.empty());
     std::string file = env.iniText();
-    for (const char* key : {"OPTION=False", "DBPASSWORD=", "MDBFILE=", "ACCOUNT=", "PASSWORD=",
-                            "TABLETITLE=", "RELATIONTITLE="}) {
+    for (const char* key : {"OPTION=False", "DBPASSWORD=", "MDBFILE=", "ACCOUNT=", "PASSWORD=", "TABLETITLE=",
+                            "RELATIONTITLE="}) {
         EXPECT_NE(file.find(key), std::string::npos) << key;
     }
 }

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "ui/ProgressWindow.h"
 #include "UiTestSupport.h"
+#include "ui/ProgressWindow.h"
 
 using namespace speclore;
 using namespace speclore::uitest;

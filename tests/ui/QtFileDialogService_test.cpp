@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/QtFileDialogService.h"
 #include "UiTestSupport.h"
+#include "ui/QtFileDialogService.h"
 
 using namespace speclore;
 using namespace speclore::uitest;
@@ -101,8 +101,7 @@ TEST(QtFileDialogService, SaveOfTheDefaultNameAddsTheExtensionInTheChosenFolder)
         EXPECT_EQ(child<QLineEdit>(dialog, "fileNameEdit")->text(), QStringLiteral("sales"));
         pressAccept(dialog);
     });
-    EXPECT_EQ(service.show(saveRequest(env.folder.path().string())),
-              (env.folder / "sales.xls").string());
+    EXPECT_EQ(service.show(saveRequest(env.folder.path().string())), (env.folder / "sales.xls").string());
 }
 
 TEST(QtFileDialogService, SaveOverAnExistingFileAsksAndNoKeepsTheDialogOpen) {
@@ -152,7 +151,6 @@ TEST(QtFileDialogService, SaveRefusesAFolderThatDoesNotExist) {
     whenDialogShows([&warned](QFileDialog* dialog) {
         refuseThenAccept(dialog, warned, QStringLiteral("missing/sales"), QStringLiteral("sales"));
     });
-    EXPECT_EQ(service.show(saveRequest(env.folder.path().string())),
-              (env.folder / "sales.xls").string());
+    EXPECT_EQ(service.show(saveRequest(env.folder.path().string())), (env.folder / "sales.xls").string());
     EXPECT_TRUE(warned);
 }

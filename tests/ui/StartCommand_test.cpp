@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
+#include "UiTestSupport.h"
 #include "app/FileDialogs.h"
 #include "jet/JetEngine.h"
 #include "support/RecordingFileDialog.h"
 #include "support/RecordingMessageBox.h"
 #include "support/Xlsdump.h"
 #include "ui/MainWindow.h"
-#include "UiTestSupport.h"
 #include "xls/XlsApplication.h"
 
 using namespace speclore;
@@ -22,8 +22,7 @@ namespace {
 
 const std::string kFixtures = SPECLORE_TEST_FIXTURES;
 constexpr const char* kSucceeded = "テーブル仕様書の作成処理が終了しました。";
-constexpr const char* kFailed =
-    "テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。";
+constexpr const char* kFailed = "テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。";
 
 struct StartCommand : ::testing::Test {
     WindowTestEnvironment env;

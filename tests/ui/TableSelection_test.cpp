@@ -3,11 +3,11 @@
 
 #include <QtTest/QTest>
 
+#include "UiTestSupport.h"
 #include "app/FileDialogs.h"
 #include "support/RecordingFileDialog.h"
 #include "support/RecordingMessageBox.h"
 #include "ui/MainWindow.h"
-#include "UiTestSupport.h"
 
 using namespace speclore;
 using namespace speclore::uitest;

@@ -34,15 +34,13 @@ inline std::string copyInto(const TempDir& dir, const std::string& source, const
     return target.string();
 }
 
-inline std::string at(char column, int row) {
-    return column + std::to_string(row);
-}
+inline std::string at(char column, int row) { return column + std::to_string(row); }
 
 inline const std::array<const char*, 6> kTableHeadings = {"NO",     "項目名称",     "タイプ",
                                                           "サイズ", "インデックス", "項目説明"};
 inline const std::array<const char*, 10> kRelationHeadings = {
-    "NO", "外部参照テーブル名", "外部参照項目名", "参照先テーブル名", "参照先項目名",
-    "リレーション", "参照整合性", "連鎖更新", "連鎖削除", "結合"};
+    "NO",           "外部参照テーブル名", "外部参照項目名", "参照先テーブル名", "参照先項目名",
+    "リレーション", "参照整合性",         "連鎖更新",       "連鎖削除",         "結合"};
 
 struct FieldRow {
     std::array<std::string, 5> texts;  // columns B to F
@@ -56,7 +54,8 @@ struct TableBlock {
 };
 
 inline const std::vector<TableBlock> kTables = {
-    {"顧客", "顧客マスタ",
+    {"顧客",
+     "顧客マスタ",
      {{{"顧客ID", "ｵｰﾄﾅﾝﾊﾞｰ型", "長整数型", "PrimaryKey", "顧客を一意に識別する番号"}, true},
       {{"氏名", "ﾃｷｽﾄ型", "50", "", "顧客の氏名, \"漢字\""}, false}}},
     {"担当者", "", {{{"担当者コード", "ﾃｷｽﾄ型", "10", "はい (重複なし)", ""}, false}}},
@@ -74,7 +73,8 @@ inline const char* const kRelationTitle = "リレーション仕様書 - 販売�
 inline void headingFormat(catalog::XlWorksheet& sheet, const std::string& first, const std::string& last) {
     std::unique_ptr<catalog::XlRange> range = sheet.Range(first, last);
     range->HorizontalAlignment(catalog::xlCenter);
-    for (int16_t edge : {catalog::xlEdgeLeft, catalog::xlEdgeTop, catalog::xlEdgeBottom, catalog::xlEdgeRight, catalog::xlInsideVertical}) {
+    for (int16_t edge : {catalog::xlEdgeLeft, catalog::xlEdgeTop, catalog::xlEdgeBottom, catalog::xlEdgeRight,
+                         catalog::xlInsideVertical}) {
         catalog::XlBorder& border = range->Borders(edge);
         border.LineStyle(catalog::xlContinuous);
         border.Weight(catalog::xlThin);
@@ -85,9 +85,11 @@ inline void headingFormat(catalog::XlWorksheet& sheet, const std::string& first,
     range->Interior().PatternColorIndex(catalog::xlAutomatic);
 }
 
-inline void frame(catalog::XlWorksheet& sheet, const std::string& first, const std::string& last, bool severalRows) {
+inline void frame(catalog::XlWorksheet& sheet, const std::string& first, const std::string& last,
+                  bool severalRows) {
     std::unique_ptr<catalog::XlRange> range = sheet.Range(first, last);
-    std::vector<int16_t> edges{catalog::xlEdgeLeft, catalog::xlEdgeBottom, catalog::xlEdgeRight, catalog::xlInsideVertical};
+    std::vector<int16_t> edges{catalog::xlEdgeLeft, catalog::xlEdgeBottom, catalog::xlEdgeRight,
+                               catalog::xlInsideVertical};
     if (severalRows) {
         edges.push_back(catalog::xlInsideHorizontal);
     }

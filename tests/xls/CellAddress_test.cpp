@@ -11,8 +11,8 @@ TEST(CellAddress, ReadsEveryFormExcelAccepts) {
         const char* text;
         uint16_t row, column;
     } cases[] = {
-        {"A1", 0, 0},         {"b7", 6, 1},          {"$C$3", 2, 2},     {"Z10", 9, 25},
-        {"AA1", 0, 26},       {"az2", 1, 51},        {"IV65536", 65535, 255}, {"$iv$1", 0, 255},
+        {"A1", 0, 0},   {"b7", 6, 1},   {"$C$3", 2, 2},          {"Z10", 9, 25},
+        {"AA1", 0, 26}, {"az2", 1, 51}, {"IV65536", 65535, 255}, {"$iv$1", 0, 255},
         {"J4", 3, 9},
     };
     for (const Case& c : cases) {

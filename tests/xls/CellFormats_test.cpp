@@ -33,10 +33,10 @@ protected:
         setU16(styleXf.data() + 18, 0x20C0);
         for (int i = 0; i < 15; ++i) formats.addTemplateXf(styleXf);
         setU16(cellXf.data() + 18, 0x20C0);  // no fill: fore 64, back 65
-        formats.addTemplateXf(cellXf);        // 15
+        formats.addTemplateXf(cellXf);       // 15
         setU16(cellXf.data(), 5);
-        cellXf[6] = 0x23;  // right aligned, bottom
-        formats.addTemplateXf(cellXf);        // 16
+        cellXf[6] = 0x23;               // right aligned, bottom
+        formats.addTemplateXf(cellXf);  // 16
     }
     std::string xf(uint16_t index) {
         auto bytes = formats.newXfRecords();
@@ -48,11 +48,14 @@ protected:
 };
 
 TEST_F(CellFormatsTest, LineStyleAndWeightCombineAsTheObjectModelDoes) {
-    uint16_t thin = formats.apply(15, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Continuous)});
+    uint16_t thin =
+        formats.apply(15, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Continuous)});
     EXPECT_EQ(borders(thin) & 0x007F000F, (64u << 16) | 1u) << "a new line is thin and automatic";
-    uint16_t medium = formats.apply(thin, {XfOp::Weight, EdgeLeft, static_cast<uint16_t>(LineWeight::Medium)});
+    uint16_t medium =
+        formats.apply(thin, {XfOp::Weight, EdgeLeft, static_cast<uint16_t>(LineWeight::Medium)});
     EXPECT_EQ(borders(medium) & 0xF, 2u);
-    uint16_t mediumDash = formats.apply(medium, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Dash)});
+    uint16_t mediumDash =
+        formats.apply(medium, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Dash)});
     EXPECT_EQ(borders(mediumDash) & 0xF, 8u);
     uint16_t grey = formats.apply(mediumDash, {XfOp::BorderColor, EdgeLeft, 22});
     EXPECT_EQ((borders(grey) >> 16) & 0x7F, 22u);
@@ -86,7 +89,8 @@ TEST_F(CellFormatsTest, BoldClonesTheFontOnceAndKeepsAlignment) {
     EXPECT_EQ(getU16(formats.font(font)->data() + 6), 700);
     EXPECT_EQ(formats.font(font)->substr(16), "Gothic");
     EXPECT_EQ(formats.apply(16, {XfOp::Bold, 0, 1}), bold);
-    EXPECT_EQ(getU16(xf(formats.apply(bold, {XfOp::Bold, 0, 0})).data()), 5) << "the template's own font again";
+    EXPECT_EQ(getU16(xf(formats.apply(bold, {XfOp::Bold, 0, 0})).data()), 5)
+        << "the template's own font again";
     EXPECT_EQ(formats.newFontRecords().size(), 1u);
 }
 

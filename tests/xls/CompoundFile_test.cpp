@@ -4,10 +4,10 @@
 
 #include <cstring>
 
+#include "XlsTestSupport.h"
 #include "app/AppError.h"
 #include "xls/ByteIo.h"
 #include "xls/CompoundFile.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::xls {
 namespace {
@@ -68,7 +68,8 @@ TEST(CompoundFile, StoragesBigStreamsAndDifatSurviveTheRoundTrip) {
     CfbEntry vba;
     vba.name = u"VBA";
     vba.type = CfbEntry::kStorage;
-    for (int i = 0; i < 9; ++i) vba.children.push_back(stream(u"Module" + std::u16string(1, u'0' + i), pattern(100 + 700 * i, i)));
+    for (int i = 0; i < 9; ++i)
+        vba.children.push_back(stream(u"Module" + std::u16string(1, u'0' + i), pattern(100 + 700 * i, i)));
     project.children.push_back(vba);
     file.root().children.push_back(project);
     file.root().children.push_back(stream(u"Huge", pattern(8 * 1024 * 1024 + 17, 7)));
@@ -86,11 +87,12 @@ TEST(CompoundFile, StoragesBigStreamsAndDifatSurviveTheRoundTrip) {
 }
 
 TEST(CompoundFile, SiblingTreesFollowTheNameOrder) {
-    EXPECT_TRUE(cfbNameLess(u"Ole", u"Book"));          // shorter first
-    EXPECT_TRUE(cfbNameLess(u"abc", u"ABD"));          // case folded
+    EXPECT_TRUE(cfbNameLess(u"Ole", u"Book"));  // shorter first
+    EXPECT_TRUE(cfbNameLess(u"abc", u"ABD"));   // case folded
     EXPECT_FALSE(cfbNameLess(u"ABC", u"abc"));
     CompoundFile file = CompoundFile::parse(readBytes(xlsFixture("two_sheets.xls")));
-    for (int i = 0; i < 20; ++i) file.root().children.push_back(stream(u"S" + std::u16string(i + 1, u'x'), "d"));
+    for (int i = 0; i < 20; ++i)
+        file.root().children.push_back(stream(u"S" + std::u16string(i + 1, u'x'), "d"));
     std::string bytes = file.serialize();
     // Walk the root's tree in order: names must come out sorted.
     uint32_t dirStart = getU32(bytes.data() + 0x30);
@@ -101,7 +103,8 @@ TEST(CompoundFile, SiblingTreesFollowTheNameOrder) {
         const char* e = entry(id);
         walk(getU32(e + 0x44));
         std::u16string name;
-        for (int i = 0; i + 2 < getU16(e + 0x40); i += 2) name.push_back(static_cast<char16_t>(getU16(e + i)));
+        for (int i = 0; i + 2 < getU16(e + 0x40); i += 2)
+            name.push_back(static_cast<char16_t>(getU16(e + i)));
         inOrder.push_back(name);
         walk(getU32(e + 0x48));
     };

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "CatalogPattern.h"
+#include "XlsTestSupport.h"
 #include "support/LibreOffice.h"
 #include "support/LibreOfficeCellLooks.h"
 #include "support/TempDir.h"
-#include "CatalogPattern.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::test {
 namespace {
@@ -42,8 +42,8 @@ TEST_F(LibreOfficeReads, TheSameTextOnBothSheets) {
     EXPECT_EQ(tables[2][0], "顧客");
     EXPECT_EQ(tables[2][5], "顧客マスタ");
     EXPECT_EQ(tables[3], CsvRow(kTableHeadings.begin(), kTableHeadings.end()));
-    EXPECT_EQ(tables[4], (CsvRow{"1", "顧客ID", "ｵｰﾄﾅﾝﾊﾞｰ型", "長整数型", "PrimaryKey",
-                                 "顧客を一意に識別する番号"}));
+    EXPECT_EQ(tables[4],
+              (CsvRow{"1", "顧客ID", "ｵｰﾄﾅﾝﾊﾞｰ型", "長整数型", "PrimaryKey", "顧客を一意に識別する番号"}));
     EXPECT_EQ(tables[5][5], "顧客の氏名, \"漢字\"");
     EXPECT_EQ(tables[7][0], "担当者");
     EXPECT_EQ(tables[9], (CsvRow{"1", "担当者コード", "ﾃｷｽﾄ型", "10", "はい (重複なし)", ""}));

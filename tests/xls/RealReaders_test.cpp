@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
+#include "CatalogPattern.h"
+#include "XlsTestSupport.h"
 #include "catalog/Spreadsheet.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
 #include "xls/XlsApplication.h"
-#include "CatalogPattern.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::test {
 namespace {
@@ -51,9 +51,9 @@ json formatOf(const json& book, const json& sheet, const std::string& address) {
 // the cell table (compared cell by cell instead) and the lookup records that a
 // writer may drop or rebuild (INDEX, DBCELL, EXTSST).
 std::vector<std::pair<std::string, int>> layoutRecords(const std::string& path) {
-    static const std::set<std::string> skipped = {
-        "020B", "00D7", "00FF", "0208", "0201", "00BE", "00FD", "0203", "027E", "00BD",
-        "0204", "0006", "0207", "0205", "04BC", "0221", "0236", "00D6"};
+    static const std::set<std::string> skipped = {"020B", "00D7", "00FF", "0208", "0201", "00BE",
+                                                  "00FD", "0203", "027E", "00BD", "0204", "0006",
+                                                  "0207", "0205", "04BC", "0221", "0236", "00D6"};
     const json dump = xlsdumpJson(path, {"--records"});
     std::vector<std::pair<std::string, int>> records;
     size_t end = 0;
@@ -100,11 +100,9 @@ TEST_P(RoundTrip, ChangesNothing) {
     }
     ASSERT_EQ(runXlsdump(copy, {"--check"}).exitCode, 0) << runXlsdump(copy, {"--check"}).err;
 
-    EXPECT_EQ(dumpWithoutName(copy, {"--all"}),
-              dumpWithoutName(GetParam(), {"--all"}))
+    EXPECT_EQ(dumpWithoutName(copy, {"--all"}), dumpWithoutName(GetParam(), {"--all"}))
         << "cells, formats, column widths, row heights or merged ranges changed";
-    EXPECT_EQ(dumpWithoutName(copy, {"--xfs"}),
-              dumpWithoutName(GetParam(), {"--xfs"}));
+    EXPECT_EQ(dumpWithoutName(copy, {"--xfs"}), dumpWithoutName(GetParam(), {"--xfs"}));
     EXPECT_EQ(layoutRecords(copy), layoutRecords(GetParam()))
         << "page setup, print titles, names, window or drawing records changed";
 
@@ -127,9 +125,9 @@ TEST(Discard, LeavesTheFileAsItWas) {
     book->Close(false);
     excel->Quit();
     EXPECT_TRUE(readBytes(copy) == readBytes(kTemplate));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()),
-              1)
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()),
+        1)
         << "no temporary file left behind";
 }
 
@@ -141,13 +139,9 @@ struct Expected {
     json format;                // the whole format the cell must end with
 };
 
-json thin(int colorIndex) {
-    return {{"style_code", 1}, {"colorindex", colorIndex}};
-}
+json thin(int colorIndex) { return {{"style_code", 1}, {"colorindex", colorIndex}}; }
 
-json none() {
-    return {{"style_code", 0}};
-}
+json none() { return {{"style_code", 0}}; }
 
 // Does `actual` hold every key of `wanted` with the same value (recursively)?
 ::testing::AssertionResult contains(const json& actual, const json& wanted, const std::string& path) {
@@ -155,8 +149,8 @@ json none() {
         if (actual == wanted) {
             return ::testing::AssertionSuccess();
         }
-        return ::testing::AssertionFailure() << path << ": got " << actual.dump() << ", want "
-                                             << wanted.dump();
+        return ::testing::AssertionFailure()
+               << path << ": got " << actual.dump() << ", want " << wanted.dump();
     }
     for (auto it = wanted.begin(); it != wanted.end(); ++it) {
         if (!actual.is_object() || !actual.contains(it.key())) {
@@ -228,8 +222,7 @@ protected:
                 const json* is = findCell(after, address);
                 ASSERT_TRUE(was && is) << "cell appeared or vanished";
                 EXPECT_EQ(is->value("value", json()), was->value("value", json()));
-                EXPECT_EQ(formatOf(edit().after, after, address),
-                          formatOf(edit().before, before, address));
+                EXPECT_EQ(formatOf(edit().after, after, address), formatOf(edit().before, before, address));
             }
         }
         EXPECT_EQ(after["columns"], before["columns"]);
@@ -242,8 +235,8 @@ protected:
 json headingCell(const json& base) {
     json format = base;
     format["horizontal"] = {{"excel", -4108}};
-    format["borders"] = {{"left", thin(-4105)}, {"top", thin(-4105)},
-                         {"bottom", thin(-4105)}, {"right", thin(-4105)}};
+    format["borders"] = {
+        {"left", thin(-4105)}, {"top", thin(-4105)}, {"bottom", thin(-4105)}, {"right", thin(-4105)}};
     format["fill"] = {{"excel", {{"Pattern", 1}, {"ColorIndex", 15}, {"PatternColorIndex", -4105}}}};
     return format;
 }
@@ -261,9 +254,7 @@ json framedCell(const json& base, int row, int first) {
 }
 
 // Only the groups a test states; the rest is compared by `contains`.
-json plainFont() {
-    return {{"name", kUiFont}, {"height_twips", 220}, {"bold", false}};
-}
+json plainFont() { return {{"name", kUiFont}, {"height_twips", 220}, {"bold", false}}; }
 
 TEST_P(CatalogEdit, OpensInAnIndependentReader) {
     const ProcessResult check = runXlsdump(edit().output, {"--check"});

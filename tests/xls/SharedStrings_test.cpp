@@ -109,7 +109,8 @@ TEST(SharedStrings, LongTablesSplitIntoRecordsWithinTheLimitAndIndexEveryBucket)
     SharedStrings again;
     again.read(pointers(written));
     ASSERT_EQ(again.size(), texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(again.text(static_cast<uint32_t>(i)) == texts[i]) << i;
+    for (size_t i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(again.text(static_cast<uint32_t>(i)) == texts[i]) << i;
     // Each EXTSST bucket names the stream position of its first string.
     uint16_t perBucket = getU16(extSst.data.data());
     EXPECT_EQ(perBucket, 3001 / 128 + 1);

@@ -6,10 +6,10 @@
 #include <set>
 #include <string>
 
+#include "XlsTestSupport.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::test {
 namespace {
@@ -20,9 +20,9 @@ const std::string kUiFont = "ＭＳ Ｐゴシック";
 TEST(Template, IsWhatTheGeneratorMakes) {
     TempDir dir("speclore-template");
     const std::string generated = (dir / "Template.xls").string();
-    const ProcessResult run = runProcess(
-        {"python3", std::string(SPECLORE_SOURCE_DIR) + "/tools/make_template.py", generated},
-        std::chrono::minutes(1));
+    const ProcessResult run =
+        runProcess({"python3", std::string(SPECLORE_SOURCE_DIR) + "/tools/make_template.py", generated},
+                   std::chrono::minutes(1));
     if (run.exitCode == 3) {
         GTEST_SKIP() << "python3-xlwt is not installed: " << run.err;
     }
@@ -128,8 +128,8 @@ TEST(Template, CarriesPageSetupAndPrintTitles) {
     EXPECT_EQ(globals.count("01AE"), 1u) << "the SUPBOOK the names refer through";
     for (size_t n = 1; n < substreams.size(); ++n) {
         const std::multiset<std::string>& sheet = substreams[n];
-        for (const char* id : {"00A1" /*SETUP*/, "0014" /*HEADER*/, "0015" /*FOOTER*/,
-                               "0081" /*WSBOOL*/, "0026", "0027", "0028", "0029"}) {
+        for (const char* id : {"00A1" /*SETUP*/, "0014" /*HEADER*/, "0015" /*FOOTER*/, "0081" /*WSBOOL*/,
+                               "0026", "0027", "0028", "0029"}) {
             EXPECT_EQ(sheet.count(id), 1u) << id;
         }
     }

@@ -4,12 +4,12 @@
 
 #include <functional>
 
+#include "XlsTestSupport.h"
 #include "app/AppError.h"
 #include "xls/BiffRecord.h"
 #include "xls/ByteIo.h"
 #include "xls/CompoundFile.h"
 #include "xls/XlsApplication.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::xls {
 namespace {
@@ -56,7 +56,8 @@ TEST(WorkbookErrors, UnreadableOrUnsupportedWorkbooksAreRefused) {
     expectRefused(good.substr(0, 1700), "a truncated file");
     expectRefused(renamedStream(u"Data"), "no Workbook stream", "Workbook");
     expectRefused(renamedStream(u"Book"), "a BIFF5 workbook", "5.0");
-    expectRefused(alteredWorkbook([](std::string& s) { setU16(s.data() + 4, 0x0500); }), "a BIFF5 BOF", "5.0");
+    expectRefused(alteredWorkbook([](std::string& s) { setU16(s.data() + 4, 0x0500); }), "a BIFF5 BOF",
+                  "5.0");
     expectRefused(alteredWorkbook([](std::string& s) { setU16(s.data(), 0x0409); }), "a BIFF4 BOF", "4.0");
     expectRefused(alteredWorkbook([](std::string& s) {
                       // FILEPASS right after the globals' BOF.
@@ -70,7 +71,8 @@ TEST(WorkbookErrors, UnreadableOrUnsupportedWorkbooksAreRefused) {
     expectRefused(alteredWorkbook([](std::string& s) { s.resize(s.size() / 2); }), "a cut Workbook stream");
     expectRefused(alteredWorkbook([](std::string& s) {
                       for (size_t at = 0; at + 4 <= s.size(); at += 4 + getU16(s.data() + at + 2))
-                          if (getU16(s.data() + at) == rt::BoundSheet) setU32(s.data() + at + 4, getU32(s.data() + at + 4) + 4);
+                          if (getU16(s.data() + at) == rt::BoundSheet)
+                              setU32(s.data() + at + 4, getU32(s.data() + at + 4) + 4);
                   }),
                   "a sheet position that misses the sheet");
 }

@@ -2,13 +2,13 @@
 // each changes one attribute of each cell and keeps the rest.
 #include <gtest/gtest.h>
 
+#include "XlsTestSupport.h"
 #include "app/AppError.h"
 #include "catalog/Spreadsheet.h"
 #include "xls/BiffRecord.h"
 #include "xls/ByteIo.h"
 #include "xls/CompoundFile.h"
 #include "xls/XlsApplication.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::xls {
 namespace {
@@ -83,7 +83,8 @@ TEST_F(WorkbookFormats, HeadingRowGetsCentredFramedGreyCells) {
         EXPECT_EQ(edge(c, "bottom"), "thin/-4105");
         EXPECT_EQ(edge(c, "left"), "thin/-4105");   // edge 7 or the inside line
         EXPECT_EQ(edge(c, "right"), "thin/-4105");  // edge 10 or the inside line
-        EXPECT_EQ(c["format"]["fill"]["excel"], (json{{"Pattern", 1}, {"ColorIndex", 15}, {"PatternColorIndex", -4105}}));
+        EXPECT_EQ(c["format"]["fill"]["excel"],
+                  (json{{"Pattern", 1}, {"ColorIndex", 15}, {"PatternColorIndex", -4105}}));
         EXPECT_EQ(c["format"]["fill"]["fore_biff"], 22);
         EXPECT_EQ(c["format"]["xf_record"]["used_attributes"]["border"], true);
     }
@@ -123,7 +124,7 @@ TEST_F(WorkbookFormats, FrameDrawsOuterEdgesAndBothSidesOfInsideLines) {
 
 TEST_F(WorkbookFormats, BoldKeepsFontNameSizeAndTheCellsOtherFormats) {
     XlWorksheet& sheet = book->Sheets(1);
-    sheet.Range("C3", "C3")->Font().Bold(true);   // right-aligned, framed, ＭＳ Ｐゴシック 11pt
+    sheet.Range("C3", "C3")->Font().Bold(true);  // right-aligned, framed, ＭＳ Ｐゴシック 11pt
     sheet.SetValue("A40", 1);
     sheet.Range("A40", "A40")->Font().Bold(true);
     sheet.SetValue("A41", 2);
@@ -234,7 +235,8 @@ std::string withXfExtensions() {
     std::string& stream = file.findRootStream(u"Workbook")->data;
     std::vector<BiffRecord> records;
     for (size_t at = 0; at + 4 <= stream.size(); at += 4 + getU16(stream.data() + at + 2))
-        records.push_back({getU16(stream.data() + at), stream.substr(at + 4, getU16(stream.data() + at + 2))});
+        records.push_back(
+            {getU16(stream.data() + at), stream.substr(at + 4, getU16(stream.data() + at + 2))});
     size_t lastXf = 0;
     for (size_t i = 0; i < records.size(); ++i) {
         if (records[i].type != rt::Xf) continue;
@@ -243,7 +245,8 @@ std::string withXfExtensions() {
     }
     std::string extension(20, '\0');  // future record header, then the XF it extends
     setU16(extension.data() + 14, kDefaultCellXf);
-    records.insert(records.begin() + static_cast<long>(lastXf) + 1, {{rt::XfCrc, std::string(20, '\0')}, {rt::XfExt, extension}});
+    records.insert(records.begin() + static_cast<long>(lastXf) + 1,
+                   {{rt::XfCrc, std::string(20, '\0')}, {rt::XfExt, extension}});
     std::string rebuilt;
     for (BiffRecord& r : records) {
         if (r.type == rt::BoundSheet) setU32(r.data.data(), getU32(r.data.data()) + 48);

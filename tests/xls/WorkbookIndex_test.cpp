@@ -4,11 +4,11 @@
 
 #include <map>
 
+#include "XlsTestSupport.h"
 #include "xls/BiffRecord.h"
 #include "xls/ByteIo.h"
 #include "xls/CompoundFile.h"
 #include "xls/XlsApplication.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::xls {
 namespace {
@@ -41,7 +41,8 @@ std::string withStaleIndexes() {
         if (r.type == rt::Bof) moved[static_cast<uint32_t>(r.offset)] = static_cast<uint32_t>(rebuilt.size());
         if (r.type == rt::BoundSheet) boundSheets.push_back(rebuilt.size());
         appendRecord(rebuilt, r.type, r.data);
-        if (r.type == rt::Bof && getU16(r.data.data() + 2) == 0x0010) appendRecord(rebuilt, rt::Index, std::string(20, '\0'));
+        if (r.type == rt::Bof && getU16(r.data.data() + 2) == 0x0010)
+            appendRecord(rebuilt, rt::Index, std::string(20, '\0'));
     }
     for (size_t at : boundSheets) setU32(rebuilt.data() + at + 4, moved.at(getU32(rebuilt.data() + at + 4)));
     stream = rebuilt;
@@ -78,7 +79,8 @@ TEST(WorkbookIndex, IndexAndDbCellPositionsPointAtTheirRecords) {
         EXPECT_EQ(typeAt(getU32(d.data() + 12)), rt::DefColWidth);
         size_t blocks = (d.size() - 16) / 4;
         size_t dbCellsInSheet = 0;
-        for (size_t k = i; k < all.size() && all[k].type != rt::Eof; ++k) dbCellsInSheet += all[k].type == rt::DbCell;
+        for (size_t k = i; k < all.size() && all[k].type != rt::Eof; ++k)
+            dbCellsInSheet += all[k].type == rt::DbCell;
         EXPECT_EQ(blocks, dbCellsInSheet);
         for (size_t b = 0; b < blocks; ++b) {
             size_t dbCell = getU32(d.data() + 16 + 4 * b);

@@ -2,8 +2,8 @@
 // an edit changes only the cells it names.
 #include <gtest/gtest.h>
 
-#include "xls/XlsApplication.h"
 #include "XlsTestSupport.h"
+#include "xls/XlsApplication.h"
 
 namespace speclore::xls {
 namespace {
@@ -30,11 +30,13 @@ void saveUnchanged(const std::string& path) {
 json comparableStreams(const std::string& path) {
     json streams = dumpWithoutName(path, {"--streams"});
     for (json& e : streams["entries"]) {
-        for (const char* key : {"first_sector", "left", "right", "child", "colour", "did", "in_mini_stream"}) e.erase(key);
+        for (const char* key : {"first_sector", "left", "right", "child", "colour", "did", "in_mini_stream"})
+            e.erase(key);
         if (e["name"] == "Workbook" || e["type"] == "root") e.erase("size");
     }
     auto& entries = streams["entries"];
-    std::sort(entries.begin(), entries.end(), [](const json& a, const json& b) { return a["name"] < b["name"]; });
+    std::sort(entries.begin(), entries.end(),
+              [](const json& a, const json& b) { return a["name"] < b["name"]; });
     return streams;
 }
 
@@ -90,7 +92,8 @@ TEST(WorkbookRoundTrip, AnEditChangesOnlyTheNamedCells) {
             std::map<std::string, json> cellsBefore, cellsAfter;
             for (json& c : b["cells"]) cellsBefore[c["address"]] = c;
             for (json& c : a["cells"]) cellsAfter[c["address"]] = c;
-            std::set<std::string> named = s == 0 ? std::set<std::string>{"A1", "C40"} : std::set<std::string>{"J5"};
+            std::set<std::string> named =
+                s == 0 ? std::set<std::string>{"A1", "C40"} : std::set<std::string>{"J5"};
             for (auto& [address, cell] : cellsAfter) {
                 if (named.count(address)) continue;
                 ASSERT_TRUE(cellsBefore.count(address)) << address << " appeared";

@@ -2,14 +2,14 @@
 // file or the whole new one, never a part of it.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
+#include "XlsTestSupport.h"
 #include "app/AppError.h"
 #include "xls/WorkbookFile.h"
 #include "xls/XlsApplication.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::xls {
 namespace {
@@ -22,7 +22,8 @@ namespace {
         auto app = factory.CreateApplication();
         auto book = app->OpenWorkbook(path);
         for (int r = 1; r <= 20000; ++r)
-            for (char c = 'A'; c <= 'F'; ++c) book->Sheets(1).SetValue(c + std::to_string(r), "値" + std::to_string(r * 6 + c));
+            for (char c = 'A'; c <= 'F'; ++c)
+                book->Sheets(1).SetValue(c + std::to_string(r), "値" + std::to_string(r * 6 + c));
         if (::write(ready, "x", 1) != 1) _exit(3);
         book->Close(true);
     } catch (...) {

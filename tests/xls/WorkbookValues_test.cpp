@@ -4,9 +4,9 @@
 
 #include <climits>
 
+#include "XlsTestSupport.h"
 #include "app/AppError.h"
 #include "xls/XlsApplication.h"
-#include "XlsTestSupport.h"
 
 namespace speclore::xls {
 namespace {
@@ -39,10 +39,11 @@ TEST(WorkbookValues, TextsOfAnyLengthAndWidthReadBackExactly) {
         // Lengths chosen so that string headers, characters and the switch
         // between 8- and 16-bit characters fall on CONTINUE boundaries.
         for (int r = 10; r < 1510; ++r) {
-            std::string text = (r % 3 == 0) ? "項目" + std::to_string(r) : "field_" + std::to_string(r) + repeated("x", r % 97);
+            std::string text = (r % 3 == 0) ? "項目" + std::to_string(r)
+                                            : "field_" + std::to_string(r) + repeated("x", r % 97);
             written["B" + std::to_string(r)] = text;
         }
-        written["C1"] = repeated("abcdefghij", 900);    // 9000 one-byte characters
+        written["C1"] = repeated("abcdefghij", 900);       // 9000 one-byte characters
         written["C2"] = repeated("テーブル仕様書", 1500);  // 10500 two-byte characters
         written["C3"] = repeated("a", 8213) + "漢字" + repeated("b", 9000);
         written["C4"] = "絵文字 \xF0\x9F\x98\x80 と改行\nタブ\t";
@@ -93,9 +94,8 @@ TEST(WorkbookValues, IntegersOfTheWholeRangeReadBackExactly) {
     TempDir dir;
     std::string path = test::copyFixture(dir, "two_sheets.xls", "numbers.xls");
     const std::map<std::string, int32_t> numbers = {
-        {"A10", 0},           {"A11", 1},          {"A12", -1},         {"A13", 536870911},
-        {"A14", 536870912},   {"A15", -536870912}, {"A16", -536870913}, {"A17", INT32_MAX},
-        {"A18", INT32_MIN},   {"IV65536", 65536},
+        {"A10", 0},          {"A11", 1},          {"A12", -1},        {"A13", 536870911}, {"A14", 536870912},
+        {"A15", -536870912}, {"A16", -536870913}, {"A17", INT32_MAX}, {"A18", INT32_MIN}, {"IV65536", 65536},
     };
     {
         XlsApplicationFactory factory;

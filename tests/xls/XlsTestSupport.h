@@ -31,7 +31,8 @@ inline void writeBytes(const std::filesystem::path& path, const std::string& byt
 // Copies a fixture into `dir` under `name` and gives the copy's path.
 inline std::string copyFixture(const TempDir& dir, const std::string& fixture, const std::string& name) {
     std::filesystem::path target = dir / name;
-    std::filesystem::copy_file(xlsFixture(fixture), target, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(xlsFixture(fixture), target,
+                               std::filesystem::copy_options::overwrite_existing);
     return target.string();
 }
 

@@ -37,31 +37,35 @@ TEST(QtMessageBox, TitleIconTextAndButtonsFollowTheStyle) {
                             [](QMessageBox& box) {
                                 EXPECT_EQ(box.windowTitle(), QStringLiteral("Morvane"));
                                 EXPECT_EQ(box.icon(), QMessageBox::Critical);
-                                EXPECT_EQ(box.text(), QStringLiteral("ｴﾗｰNo. 6  【mMain-Main】\n\n<b>not markup</b>"));
+                                EXPECT_EQ(box.text(),
+                                          QStringLiteral("ｴﾗｰNo. 6  【mMain-Main】\n\n<b>not markup</b>"));
                                 EXPECT_EQ(box.textFormat(), Qt::PlainText);
                                 EXPECT_EQ(box.buttons().size(), 1);
                                 box.buttons().front()->click();
                             }),
               MsgBoxAnswer::Ok);
 
-    EXPECT_EQ(showAndAnswer("?", 48, [](QMessageBox& box) {
-                  EXPECT_EQ(box.icon(), QMessageBox::Warning);
-                  box.buttons().front()->click();
-              }),
+    EXPECT_EQ(showAndAnswer("?", 48,
+                            [](QMessageBox& box) {
+                                EXPECT_EQ(box.icon(), QMessageBox::Warning);
+                                box.buttons().front()->click();
+                            }),
               MsgBoxAnswer::Ok);
 
     // Yes is preselected: accepting the default answers Yes.
-    EXPECT_EQ(showAndAnswer("?", 36, [](QMessageBox& box) {
-                  EXPECT_EQ(box.icon(), QMessageBox::Question);
-                  EXPECT_EQ(box.buttons().size(), 2);
-                  box.defaultButton()->click();
-              }),
+    EXPECT_EQ(showAndAnswer("?", 36,
+                            [](QMessageBox& box) {
+                                EXPECT_EQ(box.icon(), QMessageBox::Question);
+                                EXPECT_EQ(box.buttons().size(), 2);
+                                box.defaultButton()->click();
+                            }),
               MsgBoxAnswer::Yes);
-    EXPECT_EQ(showAndAnswer("?", 36, [](QMessageBox& box) {
-                  for (QAbstractButton* button : box.buttons()) {
-                      if (box.buttonRole(button) == QMessageBox::NoRole) button->click();
-                  }
-              }),
+    EXPECT_EQ(showAndAnswer("?", 36,
+                            [](QMessageBox& box) {
+                                for (QAbstractButton* button : box.buttons()) {
+                                    if (box.buttonRole(button) == QMessageBox::NoRole) button->click();
+                                }
+                            }),
               MsgBoxAnswer::No);
     EXPECT_EQ(showAndAnswer("?", 36, [](QMessageBox& box) { box.reject(); }), MsgBoxAnswer::No);
 }
