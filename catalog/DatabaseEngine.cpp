@@ -16,6 +16,11 @@ const std::string& descriptionOrRaise(const std::optional<std::string>& descript
     return *description;
 }
 
+const std::string& descriptionOrEmpty(const std::optional<std::string>& description) noexcept {
+    static const std::string empty;
+    return description ? *description : empty;
+}
+
 int32_t checkedLong(double value) {
     // VB rounds half to even when it turns a number into a Long.
     double rounded = std::nearbyint(value);
@@ -30,6 +35,10 @@ int32_t checkedLong(double value) {
 const std::string& Field::Description() const { return descriptionOrRaise(description); }
 
 const std::string& TableDef::Description() const { return descriptionOrRaise(description); }
+
+const std::string& Field::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
+
+const std::string& TableDef::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
 
 std::string FieldValue::asText() const {
     if (auto* i = std::get_if<int64_t>(&value_)) return std::to_string(*i);

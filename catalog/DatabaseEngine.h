@@ -68,6 +68,9 @@ struct Field {
 
     // Properties("Description").Value; raises 3270 when the field has none.
     const std::string& Description() const;
+    // The same text without raising: the empty text when there is none.
+    // Most fields have none, so the sheet writers ask this way.
+    const std::string& DescriptionOrEmpty() const noexcept;
 };
 
 struct Index {
@@ -89,6 +92,8 @@ struct TableDef {
 
     // Properties("Description").Value; raises 3270 when the table has none.
     const std::string& Description() const;
+    // The same text without raising: the empty text when there is none.
+    const std::string& DescriptionOrEmpty() const noexcept;
 };
 
 // A value of a recordset column.

@@ -9,16 +9,6 @@ namespace {
 
 constexpr char kLastColumn = 'F';
 
-// A missing description, or any failure reading it, is the empty text.
-template <class Described>
-std::string descriptionOf(const Described& object) {
-    try {
-        return object.Description();
-    } catch (...) {
-        return {};
-    }
-}
-
 void writeTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name, const std::string& description) {
     auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
     range->HorizontalAlignment(xlGeneral);
@@ -38,7 +28,7 @@ void writeHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names) {
 
 void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field& field, const TableDef& table,
                    const ItemNames& names) {
-    const std::string description = descriptionOf(field);
+    const std::string& description = field.DescriptionOrEmpty();
     const TypeTexts type = FieldTypeTexts(field, names);
     const IndexRole role = FieldIndexRole(field.name, table.indexes);
 
@@ -61,7 +51,7 @@ void WriteTableSheet(XlWorksheet& sheet, const Database& database, const std::ve
         if (!item.selected) continue;
         progress.Step(item.name);
         const TableDef& table = database.TableDefs(item.name);
-        const std::string description = descriptionOf(table);
+        const std::string& description = table.DescriptionOrEmpty();
 
         writeTitleRow(sheet, row++, item.name, description);
         writeHeadingRow(sheet, row++, names);
