@@ -1,4 +1,5 @@
-// Exit statuses of speclore-mdb-reader, shared with the engine that runs it.
+// Exit statuses and descriptors of speclore-mdb-reader, shared with the
+// engine that runs it.
 #pragma once
 
 namespace speclore::jet::reader_exit {
@@ -10,5 +11,20 @@ inline constexpr int kUnrecognised = 3;
 // The file opened but its catalog, a table definition or a system table
 // could not be read.
 inline constexpr int kUnreadable = 4;
+// The reader ran out of memory under its limit: the database is too large,
+// not damaged.
+inline constexpr int kTooLarge = 5;
+// The reader executable could not be started (from the child between fork
+// and exec, as a shell reports a command it cannot run).
+inline constexpr int kCannotStart = 127;
 
 }  // namespace speclore::jet::reader_exit
+
+namespace speclore::jet {
+
+// The reader's descriptors: the snapshot goes to standard output; before it
+// reads the database it writes to kReaderNoticeFd the confinement mechanisms
+// the kernel lacks (a line such as "Landlock"), then closes it.
+inline constexpr int kReaderNoticeFd = 3;
+
+}  // namespace speclore::jet

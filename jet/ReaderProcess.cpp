@@ -3,20 +3,25 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/AppError.h"
 #include "jet/DatabaseFileCheck.h"
 #include "jet/ReaderExitCodes.h"
-
-extern char** environ;
 
 namespace speclore::jet {
 
@@ -24,12 +29,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Descriptors the child moves to 0 to 3 must not lie there already, or one
+// dup2 would overwrite another before it is moved.
+constexpr int kFirstParentFd = 10;
+
 class Fd {
 public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
+    // Takes `fd` and keeps a close-on-exec copy of it at kFirstParentFd or above.
+    static Fd above3(int fd) {
+        if (fd < 0) return Fd();
+        Fd original(fd);
+        return Fd(::fcntl(fd, F_DUPFD_CLOEXEC, kFirstParentFd));
+    }
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        reset();
+        fd_ = std::exchange(other.fd_, -1);
+        return *this;
+    }
     ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     void reset() {
         if (fd_ >= 0) ::close(fd_);
@@ -37,17 +57,30 @@ public:
     }
 
 private:
-    int fd_;
+    int fd_ = -1;
 };
 
-// A started reader; the destructor kills and reaps it if it still runs.
+struct Pipe {
+    Fd readEnd, writeEnd;
+    bool ok() const { return readEnd.get() >= 0 && writeEnd.get() >= 0; }
+};
+
+Pipe makePipe() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return Pipe{};
+    return {Fd::above3(fds[0]), Fd::above3(fds[1])};
+}
+
+// A started reader, leader of its own process group; the destructor kills
+// the group (whatever the reader may have started) and reaps the reader.
 class Child {
 public:
     explicit Child(pid_t pid) : pid_(pid) {}
     ~Child() {
         if (pid_ > 0) {
+            ::kill(-pid_, SIGKILL);
             ::kill(pid_, SIGKILL);
-            reap(0);
+            while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {}
         }
     }
     Child(const Child&) = delete;
@@ -72,13 +105,39 @@ public:
     }
 
 private:
-    void reap(int options) {
-        while (::waitpid(pid_, &status_, options) < 0 && errno == EINTR) {}
-        pid_ = -1;
-    }
     pid_t pid_;
     int status_ = 0;
 };
+
+// Everything the child needs between fork and exec, prepared beforehand:
+// only async-signal-safe calls may follow a fork in a threaded program.
+struct ChildSetup {
+    std::vector<char*> argv;
+    char* const* envp;
+    int nullDevice, snapshotOut, noticeOut;
+    rlimit memory;
+};
+
+[[noreturn]] void becomeReader(const ChildSetup& setup) {
+    const rlimit noCore{0, 0};
+    if (::setpgid(0, 0) != 0 || ::setrlimit(RLIMIT_CORE, &noCore) != 0 ||
+        ::setrlimit(RLIMIT_AS, &setup.memory) != 0 || ::dup2(setup.nullDevice, STDIN_FILENO) < 0 ||
+        ::dup2(setup.snapshotOut, STDOUT_FILENO) < 0 || ::dup2(setup.nullDevice, STDERR_FILENO) < 0 ||
+        ::dup2(setup.noticeOut, kReaderNoticeFd) < 0) {
+        ::_exit(reader_exit::kCannotStart);
+    }
+    ::close_range(kReaderNoticeFd + 1, ~0U, 0);
+    ::execve(setup.argv[0], setup.argv.data(), setup.envp);
+    ::_exit(reader_exit::kCannotStart);
+}
+
+// The reader's address space limit, within the one this program has.
+rlimit memoryLimit(size_t wanted) {
+    rlimit own{};
+    ::getrlimit(RLIMIT_AS, &own);
+    const rlim_t limit = std::min<rlim_t>(static_cast<rlim_t>(wanted), own.rlim_max);
+    return {limit, limit};
+}
 
 enum class Outcome { Finished, TimedOut, TooLarge };
 
@@ -101,9 +160,51 @@ Outcome collect(int fd, Clock::time_point deadline, size_t cap, std::string& out
     }
 }
 
+// What the reader wrote on its notice descriptor before it read anything,
+// kept to letters, digits and plain punctuation so that it cannot drive
+// the terminal.
+std::string noticeFrom(int fd) {
+    char buffer[256];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) < 0 && errno == EINTR) {}
+    std::string text;
+    for (ssize_t i = 0; i < n; ++i) {
+        const char c = buffer[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+            c == ',' || c == '-') {
+            text += c;
+        }
+    }
+    return text;
+}
+
+// Standard error, never a message box: the user is protected less than
+// the README promises, which is worth one line per process.
+void reportMissingConfinement(const std::string& missing) {
+    static std::mutex lock;
+    static std::set<std::string> reported;
+    std::lock_guard<std::mutex> guard(lock);
+    if (missing.empty() || !reported.insert(missing).second) return;
+    std::fprintf(stderr, "%s: this kernel offers no %s; the database reader runs without that confinement\n",
+                 program_invocation_short_name, missing.c_str());
+}
+
 AppError readerCannotStart(const std::string& readerPath) {
     return AppError(err::CannotCreateObject,
                     "データベースを読み取るプログラム '" + readerPath + "' を起動できません。");
+}
+
+std::string megabytes(size_t bytes) { return std::to_string((bytes + (size_t{1} << 20) - 1) >> 20); }
+
+// A limit reached is no sign of damage: say which, and how far it goes.
+AppError tooLarge(const std::string& file, const std::string& what, size_t limit) {
+    return AppError(err::DbCannotOpen, "データベース '" + file + "' は大きすぎて読み取れません。" + what +
+                                           "が上限の " + megabytes(limit) + " MB を超えました。");
+}
+
+uint64_t fileSizeOf(const std::string& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 }  // namespace
@@ -111,36 +212,45 @@ AppError readerCannotStart(const std::string& readerPath) {
 std::string readerPathIn(const std::string& programFolder) { return programFolder + "/" + kReaderExecutable; }
 
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
-                      const ReaderLimits& limits) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw readerCannotStart(readerPath);
-    Fd readEnd(fds[0]);
-    Fd writeEnd(fds[1]);
+                      const ReaderLimits& requested) {
+    const ReaderLimits limits = requested.scaledTo(fileSizeOf(file));
+    Pipe snapshot = makePipe();
+    Pipe notice = makePipe();
+    Fd nullDevice = Fd::above3(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    if (!snapshot.ok() || !notice.ok() || nullDevice.get() < 0) throw readerCannotStart(readerPath);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string path = readerPath;
     std::string modeArgument = mode == ReaderMode::Database ? "database" : "accounts";
-    std::vector<char*> argv{const_cast<char*>(readerPath.c_str()), modeArgument.data(),
-                            const_cast<char*>(file.c_str()), nullptr};
-    pid_t pid = -1;
-    int spawned = ::posix_spawn(&pid, readerPath.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw readerCannotStart(readerPath);
+    std::string fileArgument = file;
+    char* const noEnvironment[] = {nullptr};
+    ChildSetup setup{{path.data(), modeArgument.data(), fileArgument.data(), nullptr},
+                     noEnvironment,
+                     nullDevice.get(),
+                     snapshot.writeEnd.get(),
+                     notice.writeEnd.get(),
+                     memoryLimit(limits.maxMemoryBytes)};
+    const pid_t pid = ::fork();
+    if (pid == 0) becomeReader(setup);
+    if (pid < 0) throw readerCannotStart(readerPath);
     Child child(pid);
-    writeEnd.reset();
+    snapshot.writeEnd.reset();
+    notice.writeEnd.reset();
 
     const Clock::time_point deadline = Clock::now() + limits.timeLimit;
     std::string bytes;
-    if (collect(readEnd.get(), deadline, limits.maxSnapshotBytes, bytes) != Outcome::Finished) {
-        throw openError(err::DbCannotOpen, file);
-    }
+    const Outcome outcome = collect(snapshot.readEnd.get(), deadline, limits.maxSnapshotBytes, bytes);
+    if (outcome == Outcome::TooLarge) throw tooLarge(file, "表の定義と説明の大きさ", limits.maxSnapshotBytes);
+    if (outcome != Outcome::Finished) throw openError(err::DbCannotOpen, file);
     std::optional<int> status = child.waitUntil(deadline);
+    reportMissingConfinement(noticeFrom(notice.readEnd.get()));
     if (!status || !WIFEXITED(*status)) throw openError(err::DbCannotOpen, file);
-    if (WEXITSTATUS(*status) == reader_exit::kUnrecognised) throw openError(err::DbUnrecognizedFormat, file);
-    if (WEXITSTATUS(*status) != reader_exit::kOk) throw openError(err::DbCannotOpen, file);
+    switch (WEXITSTATUS(*status)) {
+    case reader_exit::kOk: break;
+    case reader_exit::kUnrecognised: throw openError(err::DbUnrecognizedFormat, file);
+    case reader_exit::kTooLarge: throw tooLarge(file, "読み取りに必要なメモリ", limits.maxMemoryBytes);
+    case reader_exit::kCannotStart: throw readerCannotStart(readerPath);
+    default: throw openError(err::DbCannotOpen, file);
+    }
     try {
         return decodeSnapshot(bytes);
     } catch (const MalformedSnapshot&) {

@@ -3,17 +3,21 @@
 //
 // Public entry point for the engine and for tests:
 //   readSnapshot(readerPath, ReaderMode, file, limits) -> Snapshot
-// runs the reader with a time limit and a cap on its output and decodes
-// what it wrote. A file libmdb does not recognise raises
-// openError(3343, file); a crash, a time-out, a non-zero exit, too much
-// output or a malformed snapshot raises openError(3049, file). The child is
-// always reaped; nothing is left running.
+// runs the reader with a clean environment, no descriptors but its pipes,
+// no core dumps, in its own process group, under a time limit, an address
+// space limit and a cap on its output (both scaled to the file), and
+// decodes what it wrote. A file libmdb does not recognise raises
+// openError(3343, file); a reader that runs out of memory or output room
+// raises 3049 saying the database is too large, with the limit; a crash, a
+// time-out, another non-zero exit or a malformed snapshot raises
+// openError(3049, file). The reader's group is always killed and reaped;
+// nothing is left running. When the reader reports that the kernel lacks a
+// confinement mechanism, standard error says so once per process.
 #pragma once
 
-#include <chrono>
-#include <cstddef>
 #include <string>
 
+#include "jet/ReaderLimits.h"
 #include "jet/Snapshot.h"
 
 namespace speclore::jet {
@@ -23,12 +27,6 @@ enum class ReaderMode {
     Database,
     // Catalog and MSysAccounts of a workgroup file.
     Accounts,
-};
-
-struct ReaderLimits {
-    std::chrono::milliseconds timeLimit{10000};
-    // big.mdb (400 tables, 16,000 fields) gives 0.6 MB.
-    size_t maxSnapshotBytes = size_t{64} << 20;
 };
 
 inline constexpr const char* kReaderExecutable = "speclore-mdb-reader";

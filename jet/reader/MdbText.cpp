@@ -6,8 +6,10 @@
 namespace speclore::jet::reader {
 
 std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
-    // Each byte in becomes at most three bytes of UTF-8.
-    std::vector<char> converted(3 * size + 1);
+    // Each byte in becomes at most three bytes of UTF-8. Every name and
+    // description passes here, so the buffer is kept from one to the next.
+    static std::vector<char> converted;
+    if (converted.size() < 3 * size + 1) converted.resize(3 * size + 1);
     int written = mdb_unicode2ascii(mdb, reinterpret_cast<const char*>(bytes), size, converted.data(),
                                     converted.size());
     if (written <= 0) return {};

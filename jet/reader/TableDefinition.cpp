@@ -32,10 +32,12 @@ constexpr Layout kJet3{25, 27, 31, 43, 8, 18, 1, 9, 13, 16, 1, 39, 0, 38, 20, 4,
 constexpr Layout kJet4{45, 47, 51, 63, 12, 25, 5, 11, 15, 23, 2, 52, 4, 46, 28, 8, 23};
 
 // The definition's bytes as one stream: the first page whole, then the
-// data part (from byte 8) of each continuation page.
-std::vector<uint8_t> definitionBytes(MdbHandle* mdb, uint32_t firstPage) {
+// data part (from byte 8) of each continuation page. Every table's
+// definition is read into the same buffer.
+const std::vector<uint8_t>& definitionBytes(MdbHandle* mdb, uint32_t firstPage) {
     const auto pageSize = static_cast<size_t>(mdb->fmt->pg_size);
-    std::vector<uint8_t> bytes;
+    static std::vector<uint8_t> bytes;
+    bytes.clear();
     std::set<uint32_t> seen;
     uint32_t page = firstPage;
     while (page != 0) {
@@ -102,7 +104,7 @@ struct PhysicalIndex {
 
 RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
     const Layout& layout = mdb->f->jet_version == MDB_VER_JET3 ? kJet3 : kJet4;
-    const std::vector<uint8_t> bytes = definitionBytes(mdb, firstPage);
+    const std::vector<uint8_t>& bytes = definitionBytes(mdb, firstPage);
     Cursor at(bytes, mdb);
 
     const uint32_t columnCount = at.u16(layout.columnCount);
@@ -113,7 +115,10 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
     }
 
     RawTable table;
+    table.columns.reserve(columnCount);
+    table.indexes.reserve(logicalCount);
     std::vector<uint16_t> columnNumbers;
+    columnNumbers.reserve(columnCount);
     size_t pos = layout.headerSize + layout.physicalCountEntry * physicalCount;
     for (uint32_t i = 0; i < columnCount; ++i, pos += layout.columnEntry) {
         at.need(pos, layout.columnEntry);
@@ -135,6 +140,8 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
                      [&](size_t a, size_t b) { return columnNumbers[a] < columnNumbers[b]; });
     std::vector<RawColumn> sorted;
     std::vector<uint16_t> sortedNumbers;
+    sorted.reserve(order.size());
+    sortedNumbers.reserve(order.size());
     for (size_t i : order) {
         sorted.push_back(std::move(table.columns[i]));
         sortedNumbers.push_back(columnNumbers[i]);

@@ -8,19 +8,26 @@
 //
 // libmdb is not hardened against hostile files, so it only ever runs in
 // this short-lived process; the program treats any failure here (exit
-// status, signal, time-out, malformed output) as an open failure.
+// status, signal, time-out, malformed output) as an open failure, and an
+// exhausted memory limit as a database too large. libmdb reads the file
+// through a memory mapping: no system call per page.
 #include <iconv.h>
-#include <sys/resource.h>
+#include <malloc.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <new>
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include "jet/ReaderExitCodes.h"
 #include "jet/Snapshot.h"
+#include "jet/reader/DatabaseImage.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/SystemTables.h"
 #include "jet/reader/TableDefinition.h"
@@ -29,15 +36,6 @@ using namespace speclore::jet;
 using namespace speclore::jet::reader;
 
 namespace {
-
-constexpr rlim_t kMemoryLimit = rlim_t{1} << 30;
-
-void limitResources() {
-    rlimit none{0, 0};
-    setrlimit(RLIMIT_CORE, &none);
-    rlimit memory{kMemoryLimit, kMemoryLimit};
-    setrlimit(RLIMIT_AS, &memory);
-}
 
 // libmdb reads Jet 3 text through glibc's SHIFT-JIS for code page 932,
 // which loses backslashes and the NEC and IBM characters; CP932 is the
@@ -85,13 +83,24 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
             RawTable table = readTableDefinition(mdb, row.definitionPage);
             for (RawColumn& column : table.columns) {
                 auto found = row.columnDescriptions.find(column.name);
-                if (found != row.columnDescriptions.end()) column.description = found->second;
+                if (found != row.columnDescriptions.end()) column.description = std::move(found->second);
             }
             row.object.table = std::move(table);
         }
         snapshot.objects.push_back(std::move(row.object));
     }
     return snapshot;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        written += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 }  // namespace
@@ -101,26 +110,37 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s database|accounts <file>\n", argv[0]);
         return reader_exit::kUsage;
     }
-    limitResources();
-    // Only the three standard streams are ours; whatever else the program
-    // had open is none of the reader's business.
-    close_range(3, ~0U, 0);
     // An empty entry in MDBPATH makes mdb_open loop forever on a missing
     // file; the others would change how libmdb converts text or what it
     // prints.
     for (const char* variable : {"MDBPATH", "MDB_JET3_CHARSET", "MDBICONV", "MDBOPTS"}) {
         unsetenv(variable);
     }
+    // The snapshot is built in many small pieces and encoded into one
+    // growing string, all freed at exit: keep the heap growing in large
+    // steps, never give memory back, and let big blocks grow in place.
+    mallopt(M_TOP_PAD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    // The program gives the reader its pipes and nothing else; run by hand,
+    // it keeps no other descriptor either.
+    close_range(kReaderNoticeFd + 1, ~0U, 0);
 
-    MdbHandle* mdb = mdb_open(argv[2], MDB_NOFLAGS);
+    std::optional<DatabaseImage> image;
+    try {
+        image.emplace(argv[2]);
+    } catch (const std::system_error& e) {
+        return e.code() == std::errc::not_enough_memory ? reader_exit::kTooLarge : reader_exit::kUnrecognised;
+    }
+    MdbHandle* mdb = mdb_open_buffer(image->data(), image->size(), MDB_NOFLAGS);
     if (!mdb) return reader_exit::kUnrecognised;
     int status = reader_exit::kOk;
     try {
         useDatabaseCodePage(mdb);
         std::string bytes = encodeSnapshot(readSnapshot(mdb, std::strcmp(argv[1], "accounts") == 0));
-        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
-            status = reader_exit::kUnreadable;
-        }
+        if (!writeAll(STDOUT_FILENO, bytes)) status = reader_exit::kUnreadable;
+    } catch (const std::bad_alloc&) {
+        status = reader_exit::kTooLarge;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         status = reader_exit::kUnreadable;

@@ -1,8 +1,10 @@
 // Opening databases through the engine: the workgroup login, the database
 // password chain, the reader process going wrong, and the database files
 // left exactly as they were.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -134,11 +136,18 @@ protected:
         std::ofstream(reader) << "#!/bin/sh\n" << script << "\n";
         fs::permissions(reader, fs::perms::owner_all);
     }
-    int32_t open(jet::ReaderLimits limits = {}) {
+    int32_t open(jet::ReaderLimits limits = {}) { return failure(limits).number(); }
+    // What the opening raised (number 0 when it succeeded).
+    AppError failure(jet::ReaderLimits limits = {}) {
         jet::JetDbEngineFactory factory(dir_.path().string(), limits);
         auto engine = factory.NewEngine();
         engine->SetDefaultUser("Admin");
-        return openNumber(*engine, "empty_rel.mdb");
+        try {
+            engine->OpenDatabase(fixture("empty_rel.mdb"), false, false, "");
+        } catch (const AppError& e) {
+            return e;
+        }
+        return AppError(0);
     }
     TempDir dir_;
 };
@@ -164,9 +173,57 @@ TEST_F(BrokenReader, AReaderThatHangsIsStoppedAtTheTimeLimit) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
-TEST_F(BrokenReader, EndlessOutputIsCutAtTheCap) {
+// A limit reached is reported as the database being too large, with the
+// limit, never as damage.
+TEST_F(BrokenReader, EndlessOutputIsCutAtTheCapAndCalledTooLarge) {
     install("exec cat /dev/zero");
-    EXPECT_EQ(open({std::chrono::milliseconds(5000), 1 << 20}), err::DbCannotOpen);
+    AppError e = failure({std::chrono::milliseconds(5000), 1 << 20});
+    EXPECT_EQ(e.number(), err::DbCannotOpen);
+    EXPECT_NE(e.description().find("大きすぎ"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("上限の 1 MB"), std::string::npos) << e.description();
+    EXPECT_EQ(e.description().find("破損"), std::string::npos) << e.description();
+}
+
+TEST_F(BrokenReader, AReaderOutOfMemoryIsATooLargeDatabaseWithItsLimit) {
+    install("exit 5");
+    AppError e = failure({std::chrono::milliseconds(5000), 0, size_t{1536} << 20});
+    EXPECT_EQ(e.number(), err::DbCannotOpen);
+    EXPECT_NE(e.description().find("大きすぎ"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("上限の 1536 MB"), std::string::npos) << e.description();
+    EXPECT_EQ(e.description().find("破損"), std::string::npos) << e.description();
+}
+
+TEST_F(BrokenReader, TheReaderGetsACleanEnvironmentItsOwnGroupNoCoreAndOnlyItsPipes) {
+    // A descriptor the program holds open across exec must not reach it.
+    const int opened = ::open("/dev/null", O_RDONLY);
+    const int held = ::fcntl(opened, F_DUPFD, 20);
+    ::close(opened);
+    ASSERT_GE(held, 20);
+    ::setenv("SPECLORE_SHOULD_NOT_PASS", "1", 1);
+    install(
+        "[ -z \"$(env | grep -v '^PWD=')\" ] || exit 4\n"
+        "[ \"$(ulimit -c)\" = 0 ] || exit 4\n"
+        "[ \"$(cut -d' ' -f5 /proc/$$/stat)\" = \"$$\" ] || exit 4\n"
+        "[ -p /proc/$$/fd/1 ] && [ -p /proc/$$/fd/3 ] || exit 4\n"
+        "[ ! -e /proc/$$/fd/" +
+        std::to_string(held) +
+        " ] || exit 4\n"
+        "exit 3");
+    EXPECT_EQ(open(), err::DbUnrecognizedFormat);
+    ::unsetenv("SPECLORE_SHOULD_NOT_PASS");
+    ::close(held);
+}
+
+TEST_F(BrokenReader, AMissingConfinementIsReportedOnStandardErrorOncePerProcess) {
+    install("printf 'test-mechanism \\033[2J' >&3\nexit 4");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(open(), err::DbCannotOpen);
+    EXPECT_EQ(open(), err::DbCannotOpen);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    const std::string line = "this kernel offers no test-mechanism 2J; the database reader runs";
+    ASSERT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_EQ(said.find(line), said.rfind(line)) << said;
+    EXPECT_EQ(said.find('\033'), std::string::npos) << "escape passed through";
 }
 
 TEST_F(BrokenReader, AMissingReaderIsNoDatabaseFault) {
