@@ -3,8 +3,8 @@
 
 #include "app/AppGlobals.h"
 #include "app/FileDialogs.h"
-#include "app/qt/DesktopStartup.h"
 #include "jet/JetEngine.h"
+#include "ui/DesktopStartup.h"
 #include "ui/MainWindow.h"
 #include "ui/QtFileDialogService.h"
 #include "xls/XlsApplication.h"

@@ -1,4 +1,4 @@
-#include "app/qt/SingleInstanceLock.h"
+#include "ui/SingleInstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,12 +1,12 @@
-#include "app/qt/DesktopStartup.h"
+#include "ui/DesktopStartup.h"
 
 #include <QApplication>
 #include <QWidget>
 
 #include "app/Startup.h"
-#include "app/qt/QtMessageBox.h"
-#include "app/qt/ScreenMetrics.h"
-#include "app/qt/SingleInstanceLock.h"
+#include "ui/QtMessageBox.h"
+#include "ui/ScreenMetrics.h"
+#include "ui/SingleInstanceLock.h"
 
 namespace speclore {
 

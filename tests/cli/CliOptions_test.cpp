@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/cli/CliOptions.h"
-#include "app/cli/TerminalProgress.h"
+#include "cli/CliOptions.h"
+#include "cli/TerminalProgress.h"
 
 namespace speclore::cli {
 namespace {

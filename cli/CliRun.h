@@ -2,10 +2,10 @@
 // from the command line, the environment and the settings file.
 #pragma once
 
-#include "app/cli/CliOptions.h"
 #include "catalog/DatabaseEngine.h"
 #include "catalog/ProgressView.h"
 #include "catalog/Spreadsheet.h"
+#include "cli/CliOptions.h"
 
 namespace speclore::cli {
 

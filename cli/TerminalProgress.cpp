@@ -1,4 +1,4 @@
-#include "app/cli/TerminalProgress.h"
+#include "cli/TerminalProgress.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

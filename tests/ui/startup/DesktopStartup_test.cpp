@@ -8,15 +8,15 @@
 #include <string>
 
 #include "app/AppGlobals.h"
-#include "app/qt/DesktopStartup.h"
-#include "app/qt/SingleInstanceLock.h"
+#include "ui/DesktopStartup.h"
+#include "ui/SingleInstanceLock.h"
 
 using namespace speclore;
 
 namespace {
 
 int argc = 1;
-char programName[] = "tests_app_desktop";
+char programName[] = "tests_ui_startup";
 char* argv[] = {programName, nullptr};
 
 }  // namespace
@@ -38,8 +38,8 @@ TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(applicationAliveAtUnload);
     EXPECT_EQ(window, nullptr);
-    EXPECT_TRUE(appGlobals().iniPath.ends_with("/tests_app_desktop.ini")) << appGlobals().iniPath;
-    EXPECT_EQ(appGlobals().iniPath, appGlobals().programFolder + "/tests_app_desktop.ini");
+    EXPECT_TRUE(appGlobals().iniPath.ends_with("/tests_ui_startup.ini")) << appGlobals().iniPath;
+    EXPECT_EQ(appGlobals().iniPath, appGlobals().programFolder + "/tests_ui_startup.ini");
     EXPECT_GT(appGlobals().twipsPerPixel, 0);
     EXPECT_GT(appGlobals().captionHeight, 0);
 }

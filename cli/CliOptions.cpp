@@ -1,4 +1,4 @@
-#include "app/cli/CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <functional>
 #include <map>

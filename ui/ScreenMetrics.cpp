@@ -1,4 +1,4 @@
-#include "app/qt/ScreenMetrics.h"
+#include "ui/ScreenMetrics.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/qt/SingleInstanceLock.h"
 #include "support/TempDir.h"
+#include "ui/SingleInstanceLock.h"
 
 using namespace speclore;
 using speclore::test::TempDir;

@@ -8,14 +8,14 @@
 
 #include <functional>
 
-#include "app/qt/QtMessageBox.h"
+#include "ui/QtMessageBox.h"
 
 using namespace speclore;
 
 namespace {
 
 int argc = 1;
-char programName[] = "tests_app_desktop";
+char programName[] = "tests_ui_startup";
 char* argv[] = {programName, nullptr};
 
 // Shows a box through the service and lets `answer` act on it once it is up.

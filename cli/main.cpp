@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/CliOptions.h"
-#include "app/cli/CliRun.h"
-#include "app/cli/TerminalProgress.h"
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "cli/TerminalProgress.h"
 #include "jet/JetEngine.h"
 #include "xls/XlsApplication.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "CatalogHarness.h"
+#include "catalog/CatalogHarness.h"
 #include "support/Subprocess.h"
 
 namespace speclore::test {
