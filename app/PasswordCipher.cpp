@@ -10,6 +10,7 @@
 #include "app/AppGlobals.h"
 #include "app/Cp932.h"
 #include "app/ErrorBox.h"
+#include "app/InstallLayout.h"
 
 namespace speclore {
 
@@ -41,13 +42,13 @@ public:
     CipherFunction decode() { return function("BlowFishDecode", decode_); }
 
 private:
-    // The program's own folder first, then the usual library search.
+    // The program's own folder first, then the installed library folder,
+    // then the usual library search.
     static void* load() {
         const std::string& folder = appGlobals().programFolder;
         if (!folder.empty()) {
-            if (void* h = dlopen((folder + "/" + kLibraryName).c_str(), RTLD_NOW | RTLD_LOCAL)) {
-                return h;
-            }
+            const std::string path = findProgramFile(folder, kLibraryName, ProgramFileKind::Library);
+            if (void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
         }
         return dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     }

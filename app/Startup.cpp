@@ -4,6 +4,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
+#include "app/InstallLayout.h"
 #include "app/MessageBox.h"
 
 namespace speclore {
@@ -63,7 +64,7 @@ StartupOutcome Main(const StartupHooks& hooks) {
         hooks.setApplicationTitle(kApplicationTitle);
         const std::string executable = hooks.executablePath();
         globals.programFolder = folderOf(executable);
-        globals.iniPath = iniPathFor(executable);
+        globals.iniPath = settingsPathFor(executable, settingsEnvironmentFromProcess());
         if (!hooks.workbookEngineAvailable()) {
             MsgBox(refusalMessage(), vbExclamation);
             outcome = StartupOutcome::Refused;

@@ -6,6 +6,7 @@
 
 #include "app/AppError.h"
 #include "app/ErrorBox.h"
+#include "app/InstallLayout.h"
 #include "catalog/ItemNames.h"
 #include "catalog/OpenMdbFile.h"
 #include "catalog/RelationSheetWriter.h"
@@ -115,7 +116,8 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     if (!run.database) return false;
     Database& database = *run.database->database;
 
-    const std::string templatePath = services.programFolder + "/Template.xls";
+    const std::string templatePath =
+        findProgramFile(services.programFolder, "Template.xls", ProgramFileKind::Data);
     refuseProtectedOutput(outputPath, templatePath, inputs, services.iniPath);
     ::unlink(outputPath.c_str());
     CopyFileWhole(templatePath, outputPath);

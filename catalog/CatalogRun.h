@@ -21,7 +21,7 @@ struct CatalogServices {
     DbEngineFactory& engines;
     XlApplicationFactory& spreadsheets;
     ProgressView& progress;
-    std::string programFolder;  // holds Template.xls and system.mdw
+    std::string programFolder;  // Template.xls and system.mdw lie here or in the installed data folder
     std::string iniPath;        // the settings file with section "CATALOG"
     CalendarDate today;         // for the date placeholders of the titles
 };

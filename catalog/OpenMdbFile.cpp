@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/AppError.h"
+#include "app/InstallLayout.h"
 #include "app/MessageBox.h"
 
 namespace speclore::catalog {
@@ -24,7 +25,7 @@ bool pathExists(const std::string& path) {
 // A system.mdw that exists but is no workgroup file is still passed on, so
 // that the engine reports it rather than it being passed over silently.
 void useDefaultWorkgroup(DbEngine& engine, const std::string& programFolder) {
-    const std::string defaultWorkgroup = programFolder + "/system.mdw";
+    const std::string defaultWorkgroup = findProgramFile(programFolder, "system.mdw", ProgramFileKind::Data);
     engine.SetSystemDB(pathExists(defaultWorkgroup) ? defaultWorkgroup : std::string());
     engine.SetDefaultUser("Admin");
     engine.SetDefaultPassword("");

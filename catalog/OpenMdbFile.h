@@ -21,7 +21,8 @@ struct OpenedDatabase {
 // opening shows the open-failure message (style 48) with the engine's
 // description and gives nothing back. A failure before the open call
 // (creating the engine, setting the workgroup) is raised to the caller's
-// trap. `programFolder` locates the default workgroup file "system.mdw".
+// trap. The default workgroup file "system.mdw" is looked up beside the
+// program in `programFolder`, then in the installed data folder.
 std::optional<OpenedDatabase> OpenMdbFile(DbEngineFactory& engines, const std::string& programFolder,
                                           const DatabaseLogin& login);
 

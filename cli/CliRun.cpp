@@ -7,6 +7,7 @@
 #include "app/AppError.h"
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
+#include "app/InstallLayout.h"
 #include "app/MessageBox.h"
 #include "app/SettingsFile.h"
 #include "catalog/CatalogRun.h"
@@ -117,7 +118,9 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
     }
     AppGlobals& globals = appGlobals();
     globals.programFolder = programFolder;
-    globals.iniPath = options.settingsPath.value_or(programFolder + "/Speclore.ini");
+    // The windowed program's settings file, wherever that program keeps it.
+    globals.iniPath = options.settingsPath.value_or(
+        settingsPathFor(programFolder + "/Speclore", settingsEnvironmentFromProcess()));
 
     catalog::CatalogInputs inputs;
     inputs.login = loginFor(options);

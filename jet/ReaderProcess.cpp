@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/AppError.h"
+#include "app/InstallLayout.h"
 #include "jet/DatabaseFileCheck.h"
 #include "jet/ReaderExitCodes.h"
 
@@ -209,7 +210,9 @@ uint64_t fileSizeOf(const std::string& file) {
 
 }  // namespace
 
-std::string readerPathIn(const std::string& programFolder) { return programFolder + "/" + kReaderExecutable; }
+std::string readerPathIn(const std::string& programFolder) {
+    return findProgramFile(programFolder, kReaderExecutable, ProgramFileKind::Library);
+}
 
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
                       const ReaderLimits& requested) {

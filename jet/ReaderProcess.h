@@ -31,7 +31,7 @@ enum class ReaderMode {
 
 inline constexpr const char* kReaderExecutable = "speclore-mdb-reader";
 
-// The reader beside the program: folder "/" kReaderExecutable.
+// The reader beside the program, else in the installed library folder.
 std::string readerPathIn(const std::string& programFolder);
 
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,

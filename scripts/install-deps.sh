@@ -12,6 +12,7 @@ PACKAGES="
   python3 python3-xlrd python3-xlwt
   libreoffice-calc-nogui
   xvfb xauth fonts-ipafont-gothic
+  file lintian desktop-file-utils appstream
 "
 missing=""
 for package in $PACKAGES; do

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Fresh Debian 12, as root: installs the packages, builds, runs every test,
-# then runs each fuzz target for a bounded time over its committed corpus.
+# builds and checks the Debian package, then runs each fuzz target for a
+# bounded time over its committed corpus.
 # The fuzz step runs even when a test failed, so that one run reports both;
 # the exit status is non-zero when either failed.
 set -eu
@@ -10,5 +11,6 @@ sh scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 ctest --test-dir build --output-on-failure -j"$(nproc)" || status=1
+sh tests/package/check-package.sh || status=1
 sh scripts/fuzz.sh || status=1
 exit $status
