@@ -9,6 +9,7 @@
 #include "app/ErrorBox.h"
 #include "app/Startup.h"
 #include "support/RecordingMessageBox.h"
+#include "support/TempDir.h"
 
 using namespace speclore;
 using speclore::testing::RecordingMessageBox;
@@ -23,7 +24,9 @@ struct FakePlatform {
     int32_t frame = 3;
     bool engine = true;
     bool windowFails = false;
-    std::string executable = "/opt/speclore/bin/Speclore";
+    // A program folder the user may write: a portable copy, settings beside it.
+    speclore::test::TempDir folder;
+    std::string executable = (folder / "Speclore").string();
     std::vector<std::string> steps;
     std::string title;
 
@@ -78,8 +81,8 @@ TEST(Startup, StepsRunInOrderAndSetTheProgramWideValues) {
     EXPECT_EQ(appGlobals().twipsPerPixel, 12);
     EXPECT_EQ(appGlobals().captionHeight, 12 * 23);
     EXPECT_EQ(appGlobals().frameHeight, 2 * 3 * 12);
-    EXPECT_EQ(appGlobals().programFolder, "/opt/speclore/bin");
-    EXPECT_EQ(appGlobals().iniPath, "/opt/speclore/bin/Speclore.ini");
+    EXPECT_EQ(appGlobals().programFolder, platform.folder.path().string());
+    EXPECT_EQ(appGlobals().iniPath, (platform.folder / "Speclore.ini").string());
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
