@@ -89,7 +89,23 @@ Index daoIndex(const RawIndex& raw, const RawTable& table) {
     return index;
 }
 
+// Positions in snapshot.objects as the name index lists them, or, without
+// one, by name without regard to case (ties in stored order).
+std::vector<uint32_t> catalogOrder(const Snapshot& snapshot) {
+    if (!snapshot.nameIndexOrder.empty()) return snapshot.nameIndexOrder;
+    std::vector<uint32_t> order(snapshot.objects.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return compareIgnoringCase(snapshot.objects[a].name, snapshot.objects[b].name) < 0;
+    });
+    return order;
+}
+
 }  // namespace
+
+bool isTableDefinition(int32_t type) {
+    return type == kLocalTable || type == kLinkedTable || type == kOdbcLinkedTable;
+}
 
 int32_t daoTableAttributes(int32_t type, int32_t flags) {
     const auto bits = static_cast<uint32_t>(flags);
@@ -122,10 +138,9 @@ catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t
 
 std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot) {
     std::vector<TableDef> tables;
-    for (const CatalogObject& object : snapshot.objects) {
-        if (object.type != kLocalTable && object.type != kLinkedTable && object.type != kOdbcLinkedTable) {
-            continue;
-        }
+    for (uint32_t position : catalogOrder(snapshot)) {
+        const CatalogObject& object = snapshot.objects[position];
+        if (!isTableDefinition(object.type)) continue;
         TableDef table;
         table.name = object.name;
         table.attributes = daoTableAttributes(object.type, object.flags);
@@ -140,9 +155,6 @@ std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot) {
         }
         tables.push_back(std::move(table));
     }
-    std::stable_sort(tables.begin(), tables.end(), [](const TableDef& a, const TableDef& b) {
-        return compareIgnoringCase(a.name, b.name) < 0;
-    });
     return tables;
 }
 

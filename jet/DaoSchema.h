@@ -15,6 +15,8 @@ inline constexpr int32_t kLocalTable = 1;
 inline constexpr int32_t kOdbcLinkedTable = 4;
 inline constexpr int32_t kLinkedTable = 6;
 
+bool isTableDefinition(int32_t type);
+
 // TableDef.Attributes from an MSysObjects row's Type and Flags.
 int32_t daoTableAttributes(int32_t type, int32_t flags);
 
@@ -22,8 +24,9 @@ int32_t daoTableAttributes(int32_t type, int32_t flags);
 // order, which stands in where a column keeps none of its own.
 catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder);
 
-// Every Type 1, 4 and 6 row, ordered by name without regard to case as DAO
-// walks the catalog's name index. Linked tables have no fields here.
+// Every Type 1, 4 and 6 row, in the order of the catalog's name index as
+// DAO walks it; by name without regard to case when the snapshot has no
+// such order. Linked tables have no fields here.
 std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot);
 
 }  // namespace speclore::jet

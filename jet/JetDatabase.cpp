@@ -8,7 +8,7 @@
 namespace speclore::jet {
 
 JetDatabase::JetDatabase(const Snapshot& snapshot)
-    : tables_(daoTableDefs(snapshot)), queryable_(sql::queryableTables(snapshot)) {}
+    : tables_(daoTableDefs(snapshot)), queryable_(sql::queryableTables(snapshot)), textOrder_(snapshot) {}
 
 void JetDatabase::checkOpen() const {
     if (closed_) throw AppError(err::DbObjectInvalid);
@@ -30,7 +30,7 @@ const catalog::TableDef& JetDatabase::TableDefs(const std::string& name) const {
 std::unique_ptr<catalog::Recordset> JetDatabase::OpenRecordset(const std::string& sql, int type) {
     checkOpen();
     if (type != catalog::dbOpenSnapshot) throw AppError(err::InvalidProcedureCall);
-    return std::make_unique<SnapshotRecordset>(sql::execute(sql::parseSelect(sql), queryable_));
+    return std::make_unique<SnapshotRecordset>(sql::execute(sql::parseSelect(sql), queryable_, textOrder_));
 }
 
 void JetDatabase::Close() {

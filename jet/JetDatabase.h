@@ -7,6 +7,7 @@
 #include "catalog/DatabaseEngine.h"
 #include "jet/Snapshot.h"
 #include "jet/SqlExecution.h"
+#include "jet/TextOrder.h"
 
 namespace speclore::jet {
 
@@ -28,6 +29,7 @@ private:
 
     std::vector<catalog::TableDef> tables_;
     std::vector<RowTable> queryable_;
+    TextOrder textOrder_;
     bool closed_ = false;
 };
 

@@ -83,6 +83,10 @@ struct Snapshot {
     std::vector<CatalogObject> objects;
     // MSysRelationships (all columns), and MSysAccounts for a workgroup file.
     std::vector<RowTable> rowTables;
+    // Positions in `objects` in the order of MSysObjects' ParentIdName
+    // index: by parent, then by name in the engine's collation. Empty when
+    // the index could not be walked; otherwise each position once.
+    std::vector<uint32_t> nameIndexOrder;
 
     const RowTable* rowTable(std::string_view name) const;
 };

@@ -156,6 +156,22 @@ RowTable readRowTable(Reader& r) {
     return table;
 }
 
+// Either nothing or every object's position exactly once.
+std::vector<uint32_t> readNameIndexOrder(Reader& r, size_t objects) {
+    uint32_t size = r.count();
+    if (size != 0 && size != objects) Reader::fail("name order does not cover the objects");
+    std::vector<uint32_t> order;
+    order.reserve(size);
+    std::vector<bool> seen(size, false);
+    for (uint32_t i = 0; i < size; ++i) {
+        uint32_t position = r.u32();
+        if (position >= size || seen[position]) Reader::fail("name order position out of range");
+        seen[position] = true;
+        order.push_back(position);
+    }
+    return order;
+}
+
 }  // namespace
 
 const RowTable* Snapshot::rowTable(std::string_view name) const {
@@ -186,6 +202,7 @@ Snapshot decodeSnapshot(std::string_view bytes) {
     }
     uint32_t tables = r.count();
     for (uint32_t i = 0; i < tables; ++i) snapshot.rowTables.push_back(readRowTable(r));
+    snapshot.nameIndexOrder = readNameIndexOrder(r, snapshot.objects.size());
     r.expectEnd();
     return snapshot;
 }

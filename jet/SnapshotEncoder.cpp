@@ -91,6 +91,8 @@ std::string encodeSnapshot(const Snapshot& snapshot) {
     }
     w.u32(static_cast<uint32_t>(snapshot.rowTables.size()));
     for (const RowTable& table : snapshot.rowTables) writeRowTable(w, table);
+    w.u32(static_cast<uint32_t>(snapshot.nameIndexOrder.size()));
+    for (uint32_t position : snapshot.nameIndexOrder) w.u32(position);
     return w.take();
 }
 

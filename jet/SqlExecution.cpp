@@ -50,9 +50,10 @@ private:
     std::vector<const RowTable*> tables_;
 };
 
-// Jet's ordering of values: Null first, numbers by value, text without
-// regard to case; a number and a text do not compare.
-int compareValues(const CellValue& a, const CellValue& b) {
+// Jet's ordering of values: Null first, numbers by value, text as
+// `compareText` has it; a number and a text do not compare.
+template <typename CompareText>
+int compareValues(const CellValue& a, const CellValue& b, CompareText compareText) {
     const bool aNull = a.index() == 0, bNull = b.index() == 0;
     if (aNull || bNull) return static_cast<int>(!aNull) - static_cast<int>(!bNull);
     if (auto* x = std::get_if<int64_t>(&a)) {
@@ -62,7 +63,7 @@ int compareValues(const CellValue& a, const CellValue& b) {
     }
     auto* y = std::get_if<std::string>(&b);
     if (!y) throw AppError(err::TypeMismatch);
-    return compareIgnoringCase(std::get<std::string>(a), *y);
+    return compareText(std::get<std::string>(a), *y);
 }
 
 // A condition compiled against a scope: column references resolved.
@@ -131,7 +132,9 @@ public:
 private:
     Truth compare(const CellValue& a, const CellValue& b) const {
         if (a.index() == 0 || b.index() == 0) return Truth::Unknown;
-        int c = compareValues(a, b);
+        // Conditions compare text without regard to case only; the join
+        // and the statements we send need no more.
+        int c = compareValues(a, b, compareIgnoringCase);
         const std::string& op = expr_.op;
         bool result;
         if (op == "=") {
@@ -238,7 +241,8 @@ std::vector<RowTable> queryableTables(const Snapshot& snapshot) {
     return tables;
 }
 
-ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>& tables) {
+ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>& tables,
+                  const TextOrder& textOrder) {
     std::vector<const RowTable*> sources{&findTable(tables, statement.from)};
     for (const Join& join : statement.joins) sources.push_back(&findTable(tables, join.table));
     const Scope scope(sources);
@@ -266,7 +270,9 @@ ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>&
         keys.emplace_back(scope.resolve(key.column, width), key.descending);
     std::stable_sort(rows.begin(), rows.end(), [&](const JoinedRow& a, const JoinedRow& b) {
         for (const auto& [slot, descending] : keys) {
-            int c = compareValues(scope.value(a, slot), scope.value(b, slot));
+            int c = compareValues(
+                scope.value(a, slot), scope.value(b, slot),
+                [&](const std::string& x, const std::string& y) { return textOrder.compare(x, y); });
             if (c != 0) return descending ? c > 0 : c < 0;
         }
         return false;

@@ -1,7 +1,7 @@
 // Runs a parsed SELECT over the system tables of a snapshot with Jet's
-// semantics: text compares without regard to case, a join keeps the rows
-// of its first table in stored order, and ORDER BY keeps that order among
-// rows that tie.
+// semantics: conditions compare text without regard to case, a join keeps
+// the rows of its first table in stored order, ORDER BY sorts text as
+// `textOrder` has it and keeps that order among rows that tie.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@
 
 #include "jet/Snapshot.h"
 #include "jet/SqlStatement.h"
+#include "jet/TextOrder.h"
 
 namespace speclore::jet::sql {
 
@@ -24,6 +25,7 @@ std::vector<RowTable> queryableTables(const Snapshot& snapshot);
 // Raises AppError: 3078 for an unknown table, 3061 for an unknown column,
 // 3079 for a column name that more than one table has, 3000 for a
 // statement that mixes Count(*) with columns.
-ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>& tables);
+ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>& tables,
+                  const TextOrder& textOrder = TextOrder());
 
 }  // namespace speclore::jet::sql

@@ -2,8 +2,6 @@
 
 namespace speclore::jet {
 
-namespace {
-
 char32_t foldCase(char32_t c) {
     if (c >= U'A' && c <= U'Z') return c + 0x20;
     if (c < 0xC0) return c;
@@ -15,8 +13,7 @@ char32_t foldCase(char32_t c) {
     return c;
 }
 
-// Decodes one code point at `i` and advances past it.
-char32_t next(std::string_view s, size_t& i) {
+char32_t nextCodePoint(std::string_view s, size_t& i) {
     auto c = static_cast<unsigned char>(s[i]);
     size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
     if (extra == 0 || extra >= s.size() - i) {
@@ -29,20 +26,18 @@ char32_t next(std::string_view s, size_t& i) {
     return cp;
 }
 
-}  // namespace
-
 std::u32string caseFoldKey(std::string_view utf8) {
     std::u32string key;
     key.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) key.push_back(foldCase(next(utf8, i)));
+    for (size_t i = 0; i < utf8.size();) key.push_back(foldCase(nextCodePoint(utf8, i)));
     return key;
 }
 
 int compareIgnoringCase(std::string_view a, std::string_view b) {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        char32_t x = foldCase(next(a, i));
-        char32_t y = foldCase(next(b, j));
+        char32_t x = foldCase(nextCodePoint(a, i));
+        char32_t y = foldCase(nextCodePoint(b, j));
         if (x != y) return x < y ? -1 : 1;
     }
     if (i < a.size()) return 1;

@@ -9,6 +9,13 @@
 
 namespace speclore::jet {
 
+// The code point at `i`, advancing past it; a byte that does not start a
+// whole UTF-8 sequence stands for itself.
+char32_t nextCodePoint(std::string_view utf8, size_t& i);
+
+// The lower-case form of an upper-case letter of the alphabets below.
+char32_t foldCase(char32_t c);
+
 // The text's code points with case folded; invalid UTF-8 bytes stand for
 // themselves. Equal keys mean equal text to Jet.
 std::u32string caseFoldKey(std::string_view utf8);

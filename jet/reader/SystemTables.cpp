@@ -124,6 +124,8 @@ std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
         row.object.type = static_cast<int32_t>(std::strtol(type->text, nullptr, 10));
         row.object.flags = static_cast<int32_t>(std::strtoll(flags->text, nullptr, 10));
         row.definitionPage = static_cast<uint32_t>(std::strtoll(id->text, nullptr, 10)) & 0x00FFFFFF;
+        // libmdb has moved on to the next slot of the page it read from.
+        row.location = {table->cur_phys_pg, static_cast<uint16_t>(table->cur_row - 1)};
         // An empty LvProp must not reuse the previous row's blob.
         if (lvProp->length > 0 && isTableDefinition(row.object.type)) {
             readDescriptionsOf(mdb, lvPropColumn, row);

@@ -15,12 +15,20 @@
 
 namespace speclore::jet::reader {
 
+// Where a row is stored, as index entries point at it: its data page and
+// its slot on that page.
+struct RowLocation {
+    uint32_t page = 0;
+    uint16_t row = 0;
+};
+
 // One MSysObjects row: the object as the snapshot keeps it (without its
-// table definition), where its definition starts, and the descriptions of
-// its columns by column name.
+// table definition), where its definition starts, where the row itself
+// lies, and the descriptions of its columns by column name.
 struct CatalogRow {
     CatalogObject object;
     uint32_t definitionPage = 0;
+    RowLocation location;
     std::map<std::string, std::string> columnDescriptions;
 };
 

@@ -29,6 +29,7 @@
 #include "jet/Snapshot.h"
 #include "jet/reader/DatabaseImage.h"
 #include "jet/reader/MdbHeader.h"
+#include "jet/reader/NameIndex.h"
 #include "jet/reader/SystemTables.h"
 #include "jet/reader/TableDefinition.h"
 
@@ -68,6 +69,7 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     snapshot.format = formatOf(mdb);
     snapshot.sortOrder = mdb->f->lang_id;
     std::vector<CatalogRow> catalog = readCatalog(mdb);
+    snapshot.nameIndexOrder = nameIndexOrder(mdb, catalog);
 
     const char* systemTable = accounts ? "MSysAccounts" : "MSysRelationships";
     std::optional<RowTable> rows = readRowTable(mdb, catalog, systemTable);

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -29,6 +30,21 @@ inline const nlohmann::json& manifestOf(const std::string& file) {
         if (database["file"] == file) return database;
     }
     throw std::runtime_error("no manifest entry for " + file);
+}
+
+// For each database of the shared fixture folders, by file name: the names
+// under the Tables container in the order of MSysObjects' ParentIdName
+// index, as another reader read it.
+inline const nlohmann::json& indexOrders() {
+    static const nlohmann::json orders = [] {
+        std::ifstream in(kJetFixtures / "index_order.json");
+        return nlohmann::json::parse(in);
+    }();
+    return orders;
+}
+
+inline std::vector<std::string> indexOrderOf(const std::string& file) {
+    return indexOrders().at(file).get<std::vector<std::string>>();
 }
 
 // Opens a fixture as OpenMdbFile does with an empty workgroup box and no

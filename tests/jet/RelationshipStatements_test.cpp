@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "jet/JetFixtures.h"
-#include "jet/TextCase.h"
 
 namespace speclore::test {
 namespace {
@@ -53,19 +52,24 @@ int32_t runCountStatement(Database& database) {
     return n;
 }
 
-// The rows that pass the filter, sorted by table then icolumn, ties in the
-// stored order of MSysRelationships.
+// The rows that pass the filter, sorted by table (in the order of the
+// catalog's name index) then icolumn, ties in the stored order of
+// MSysRelationships.
 std::vector<RelationRow> expectedRows(const nlohmann::json& manifest) {
     struct Keyed {
-        std::u32string object;
+        size_t object;
         int icolumn;
         RelationRow row;
+    };
+    const std::vector<std::string> names = indexOrderOf(manifest["file"]);
+    auto rank = [&](const std::string& name) {
+        return static_cast<size_t>(std::find(names.begin(), names.end(), name) - names.begin());
     };
     std::vector<Keyed> keyed;
     for (const auto& r : manifest["relationships"]) {
         if (!r["passes_filter"]) continue;
         keyed.push_back(
-            {jet::caseFoldKey(r["szObject"].get<std::string>()),
+            {rank(r["szObject"].get<std::string>()),
              r["icolumn"],
              {r["szObject"], r["szColumn"], r["szReferencedObject"], r["szReferencedColumn"], r["grbit"]}});
     }
