@@ -69,7 +69,7 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     snapshot.format = formatOf(mdb);
     snapshot.sortOrder = mdb->f->lang_id;
     std::vector<CatalogRow> catalog = readCatalog(mdb);
-    snapshot.nameIndexOrder = nameIndexOrder(mdb, catalog);
+    if (!accounts) snapshot.nameIndexOrder = nameIndexOrder(mdb, catalog);
 
     const char* systemTable = accounts ? "MSysAccounts" : "MSysRelationships";
     std::optional<RowTable> rows = readRowTable(mdb, catalog, systemTable);
