@@ -1,6 +1,6 @@
 #include "catalog/SheetFormat.h"
 
-#include <initializer_list>
+#include <span>
 
 namespace speclore::catalog {
 
@@ -9,13 +9,9 @@ namespace {
 constexpr int16_t kFrameColorIndex = 15;
 constexpr int16_t kHeadingInteriorColorIndex = 15;
 
-void setBorders(XlRange& range, std::initializer_list<int16_t> indexes, int16_t colorIndex) {
-    for (int16_t index : indexes) {
-        XlBorder& border = range.Borders(index);
-        border.LineStyle(xlContinuous);
-        border.Weight(xlThin);
-        border.ColorIndex(colorIndex);
-    }
+// A thin continuous line in the colour given.
+constexpr XlBorderLine thinLine(int16_t index, int16_t colorIndex) {
+    return {index, xlContinuous, xlThin, colorIndex};
 }
 
 }  // namespace
@@ -25,8 +21,12 @@ std::string CellAddress(char column, int32_t row) { return std::string(1, column
 void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
     auto range = sheet.Range(CellAddress('A', row), CellAddress(lastColumn, row));
     range->HorizontalAlignment(xlCenter);
-    setBorders(*range, {xlEdgeLeft, xlEdgeTop, xlEdgeBottom, xlEdgeRight, xlInsideVertical},
-               xlColorIndexAutomatic);
+    const XlBorderLine lines[] = {
+        thinLine(xlEdgeLeft, xlColorIndexAutomatic),       thinLine(xlEdgeTop, xlColorIndexAutomatic),
+        thinLine(xlEdgeBottom, xlColorIndexAutomatic),     thinLine(xlEdgeRight, xlColorIndexAutomatic),
+        thinLine(xlInsideVertical, xlColorIndexAutomatic),
+    };
+    range->SetBorders(lines);
     XlInterior& interior = range->Interior();
     interior.ColorIndex(kHeadingInteriorColorIndex);
     interior.Pattern(xlSolid);
@@ -36,8 +36,13 @@ void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
 void FrameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn) {
     if (first > last) return;
     auto range = sheet.Range(CellAddress('A', first), CellAddress(lastColumn, last));
-    setBorders(*range, {xlEdgeLeft, xlEdgeBottom, xlEdgeRight, xlInsideVertical}, kFrameColorIndex);
-    if (first < last) setBorders(*range, {xlInsideHorizontal}, kFrameColorIndex);
+    const XlBorderLine lines[] = {
+        thinLine(xlEdgeLeft, kFrameColorIndex),         thinLine(xlEdgeBottom, kFrameColorIndex),
+        thinLine(xlEdgeRight, kFrameColorIndex),        thinLine(xlInsideVertical, kFrameColorIndex),
+        thinLine(xlInsideHorizontal, kFrameColorIndex),
+    };
+    // A single row has no inside horizontal line to draw.
+    range->SetBorders(std::span(lines).first(first < last ? 5 : 4));
 }
 
 }  // namespace speclore::catalog

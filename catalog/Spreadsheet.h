@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,15 @@ public:
     virtual void Bold(bool bold) = 0;
 };
 
+// One border of a range, Borders(index), with the three properties that
+// draw it.
+struct XlBorderLine {
+    int16_t index;
+    int16_t lineStyle;
+    int16_t weight;
+    int16_t colorIndex;
+};
+
 // A rectangle of cells; each setter changes that one attribute of every cell.
 class XlRange {
 public:
@@ -58,6 +68,17 @@ public:
     virtual void WrapText(bool wrap) = 0;
     // Borders(index), index 7 to 12; other indexes raise an error.
     virtual XlBorder& Borders(int16_t index) = 0;
+    // A whole frame at once: for each line in turn, Borders(index) gets its
+    // LineStyle, Weight and ColorIndex. The cells end as those calls one by
+    // one leave them; an engine may do it in one pass over the range.
+    virtual void SetBorders(std::span<const XlBorderLine> lines) {
+        for (const XlBorderLine& line : lines) {
+            XlBorder& border = Borders(line.index);
+            border.LineStyle(line.lineStyle);
+            border.Weight(line.weight);
+            border.ColorIndex(line.colorIndex);
+        }
+    }
     virtual XlInterior& Interior() = 0;
     virtual XlFont& Font() = 0;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include "catalog/Spreadsheet.h"
 #include "xls/CellAddress.h"
@@ -23,6 +24,8 @@ public:
 private:
     XlsRange& range_;
     int16_t index_;
+
+    void applyToBorder(const XfChange& change);
 };
 
 class XlsInterior : public catalog::XlInterior {
@@ -45,6 +48,13 @@ private:
     XlsRange& range_;
 };
 
+// One format change over a range: to every cell whole (border 0), or to
+// the edges that Borders(border) names.
+struct RangeChange {
+    int16_t border;
+    XfChange change;
+};
+
 class XlsRange : public catalog::XlRange {
 public:
     // `first` and `last` are any two opposite corners.
@@ -54,15 +64,17 @@ public:
     void VerticalAlignment(int16_t alignment) override;
     void WrapText(bool wrap) override;
     catalog::XlBorder& Borders(int16_t index) override;
+    void SetBorders(std::span<const catalog::XlBorderLine> lines) override;
     catalog::XlInterior& Interior() override { return interior_; }
     catalog::XlFont& Font() override { return font_; }
 
-    // Applies the change to every cell of the rectangle.
+    // Makes the changes in order, each to every cell it reaches, in one
+    // pass over the rectangle. A border change reaches the outer edges (7
+    // to 10) or both sides of every inside line (11, 12), since
+    // neighbouring cells each record a shared edge.
+    void apply(std::span<const RangeChange> changes);
+    // The same for one change to every cell whole.
     void applyToCells(const XfChange& change);
-    // Applies a border change to the edges that Borders(index) names, cell
-    // by cell: the outer edges (7 to 10) and both sides of every inside
-    // line (11, 12), since neighbouring cells each record a shared edge.
-    void applyToBorder(int16_t index, XfChange change);
 
 private:
     Worksheet& sheet_;
@@ -71,8 +83,6 @@ private:
     std::array<XlsBorder, 6> borders_;
     XlsInterior interior_;
     XlsFont font_;
-
-    void applyTo(uint16_t row, uint16_t column, const XfChange& change);
 };
 
 }  // namespace speclore::xls

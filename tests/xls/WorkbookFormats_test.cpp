@@ -194,6 +194,50 @@ TEST_F(WorkbookFormats, UnknownConstantsRaiseError1004AndChangeNothing) {
     expect1004([&] { sheet.Range("A1", "IW1"); });
 }
 
+// A whole frame in one call leaves the file byte for byte as the calls one
+// by one do: same cells, same formats appended in the same order. The
+// ranges start from mixed formats (cells with and without records, bold,
+// an earlier frame they overlap) and have every shape: one cell, one row,
+// one column, a block.
+TEST(WorkbookFormatFrames, SetBordersWritesTheSameFileAsTheCallsOneByOne) {
+    const XlBorderLine lines[] = {
+        {xlEdgeLeft, xlContinuous, xlThin, 15},
+        {xlEdgeTop, -4115, -4138, xlColorIndexAutomatic},
+        {xlEdgeBottom, xlContinuous, 4, 10},
+        {xlEdgeRight, -4119, xlThin, 15},
+        {xlInsideVertical, -4118, 1, xlColorIndexAutomatic},
+        {xlInsideHorizontal, xlContinuous, xlThin, -4142},
+    };
+    const std::pair<const char*, const char*> ranges[] = {{"B2", "B2"},  {"B4", "F4"},   {"C6", "C12"},
+                                                          {"A8", "F20"}, {"D15", "H30"}, {"A3", "J40"}};
+    TempDir dir;
+    std::string paths[2];
+    XlsApplicationFactory factory;
+    for (int batched = 0; batched < 2; ++batched) {
+        paths[batched] = copyFixture(dir, "two_sheets.xls", batched ? "batched.xls" : "one_by_one.xls");
+        auto app = factory.CreateApplication();
+        auto book = app->OpenWorkbook(paths[batched]);
+        XlWorksheet& sheet = book->Sheets(1);
+        for (int row = 5; row < 25; row += 3) sheet.SetValue("C" + std::to_string(row), row);
+        sheet.Range("A9", "B9")->Font().Bold(true);
+        heading(sheet, "A4", "F4");
+        for (const auto& [first, last] : ranges) {
+            auto range = sheet.Range(first, last);
+            if (batched) {
+                range->SetBorders(lines);
+                continue;
+            }
+            for (const XlBorderLine& line : lines) {
+                range->Borders(line.index).LineStyle(line.lineStyle);
+                range->Borders(line.index).Weight(line.weight);
+                range->Borders(line.index).ColorIndex(line.colorIndex);
+            }
+        }
+        book->Close(true);
+    }
+    EXPECT_EQ(test::readBytes(paths[1]), test::readBytes(paths[0]));
+}
+
 TEST(WorkbookFormatSharing, ACatalogSizedRunStaysFarBelowTheFormatLimits) {
     TempDir dir;
     std::string path = copyFixture(dir, "two_sheets.xls", "big.xls");
