@@ -5,7 +5,7 @@ set -eu
 export DEBIAN_FRONTEND=noninteractive
 PACKAGES="
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n qt6-wayland
   libgtest-dev nlohmann-json3-dev
   mdbtools mdbtools-dev libglib2.0-dev
   clang libclang-rt-14-dev

@@ -5,6 +5,7 @@
 
 #include "app/Startup.h"
 #include "ui/QtMessageBox.h"
+#include "ui/QtTranslations.h"
 #include "ui/ScreenMetrics.h"
 #include "ui/SingleInstanceLock.h"
 
@@ -34,6 +35,7 @@ bool anyWindowVisible() {
 int runDesktopProgram(int argc, char** argv, const std::function<void()>& loadMainWindow,
                       const std::function<void()>& unloadWindows) {
     QApplication application(argc, argv);
+    ui::installQtTranslations(application);
     InstalledMessageBoxes boxes;
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     SingleInstanceLock lock(SingleInstanceLock::lockFileFor(executable));

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +21,24 @@ constexpr const char* kTagProperty = "tag";
 constexpr const char* kLineTopProperty = "topInTwips";
 // Paths are shown shortened to the width of the path boxes.
 constexpr int16_t kPathBoxWidth = 44;
+
+// A command button that Enter presses while it has the focus, as Space
+// does: on the desktop the program comes from, Enter presses the focused
+// button in any window, not only in dialogs.
+class CommandButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat() &&
+            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            animateClick();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
 
 template <class W>
 W* make(QWidget* parent, const QString& name, const TwipsRect& rect, const QFont& font) {
@@ -55,7 +74,7 @@ QLineEdit* addTextBox(QWidget* parent, const QString& name, const TwipsRect& rec
 }
 
 QPushButton* addButton(QWidget* parent, const QString& name, const QString& caption, const TwipsRect& rect) {
-    auto* button = make<QPushButton>(parent, name, rect, pGothicFont());
+    QPushButton* button = make<CommandButton>(parent, name, rect, pGothicFont());
     button->setText(caption);
     button->setAutoDefault(false);
     return button;

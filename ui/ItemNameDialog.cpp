@@ -4,6 +4,9 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
@@ -39,14 +42,27 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Morvane　出力項目名称設定"));
-    fixClientSizeInTwips(this, 9135, 10065);
 
-    QGroupBox* tables = addFrame(this, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
-    QGroupBox* relations = addFrame(this, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
+    // The controls sit on a page of the designed size inside a scroll area,
+    // so that on a screen too small for the dialog it shrinks and scrolls
+    // instead of reaching past the screen's edges.
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("pageItems"));
+    fixClientSizeInTwips(page, 9135, 10065);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    setFixedSize(clientSizeOnScreen(this, page->size()));
+
+    QGroupBox* tables = addFrame(page, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
+    QGroupBox* relations = addFrame(page, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
     addItemRows(tables, 0, catalog::kTableItemCount, boxes_);
     addItemRows(relations, catalog::kTableItemCount, catalog::kItemCount, boxes_);
-    cmdOK = addButton(this, "cmdOK", "OK", {5880, 9600, 1410, 340});
-    cmdCancel = addButton(this, "cmdCancel", "キャンセル", {7440, 9600, 1410, 340});
+    cmdOK = addButton(page, "cmdOK", "OK", {5880, 9600, 1410, 340});
+    cmdCancel = addButton(page, "cmdCancel", "キャンセル", {7440, 9600, 1410, 340});
 
     QWidget* previous = boxes_.front();
     for (QWidget* next : std::vector<QWidget*>(boxes_.begin() + 1, boxes_.end())) {
@@ -66,6 +82,7 @@ void FItemName::Form_Load() {
             boxes_[i]->setText(qs(GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection,
                                               catalog::kItemNameKeys[i].key)));
         }
+        stayAboveMainWindow();
         centreOnScreen(this);
         show();
         boxes_.front()->setFocus();
@@ -90,6 +107,27 @@ void FItemName::Form_Unload() {
     trap(ProcTag::common("fItemName-Form_Unload"), [this] {
         if (mainWindow_) mainWindow_->setEnabled(true);
     });
+}
+
+void FItemName::stayAboveMainWindow() {
+    if (!mainWindow_) return;
+    // Transient for the main window, the window manager keeps the dialog
+    // above it; it is not its child, since disabling the main window would
+    // disable a child window too.
+    winId();
+    mainWindow_->winId();
+    windowHandle()->setTransientParent(mainWindow_->windowHandle());
+    mainWindow_->installEventFilter(this);
+}
+
+bool FItemName::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the disabled main window may still activate it under some
+    // window managers: the dialog comes back to the front.
+    if (watched == mainWindow_ && event->type() == QEvent::WindowActivate && isVisible()) {
+        raise();
+        activateWindow();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FItemName::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,5 @@
 // fItemName, the dialog that edits the 41 item names of section "CATALOG".
-// It is modeless and has no owner; the main window that opened it stays
+// It is modeless and stays above the main window that opened it, which stays
 // disabled until it closes, however it closes.
 #pragma once
 
@@ -25,8 +25,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void stayAboveMainWindow();
+
     QPointer<QWidget> mainWindow_;
     // One box per key, in key order.
     std::vector<QLineEdit*> boxes_;

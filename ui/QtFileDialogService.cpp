@@ -50,7 +50,8 @@ QString qtNameFilter(const FileFilter& filter) {
     return qs(filter.description) + QStringLiteral(" (") + patterns.join(u' ') + QStringLiteral(")");
 }
 
-void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
+                         const QString& folderWhenNoneGiven) {
     const bool open = request.kind == FileDialogKind::Open;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The descriptions carry their own pattern text; Qt's copy stays hidden.
@@ -65,19 +66,38 @@ void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
     dialog.setNameFilters(filters);
     if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
 
-    if (!request.initialFolder.empty()) dialog.setDirectory(qs(request.initialFolder));
+    if (!request.initialFolder.empty()) {
+        dialog.setDirectory(qs(request.initialFolder));
+    } else if (!folderWhenNoneGiven.isEmpty()) {
+        dialog.setDirectory(folderWhenNoneGiven);
+    }
     if (!request.defaultName.empty()) dialog.selectFile(qs(request.defaultName));
     QString extension = qs(request.defaultExtension);
     if (extension.startsWith(u'.')) extension.remove(0, 1);
     dialog.setDefaultSuffix(extension);
 }
 
+QString rememberedDialogName(const FileDialogRequest& request) {
+    QString name = request.kind == FileDialogKind::Open ? QStringLiteral("open") : QStringLiteral("save");
+    if (!request.filters.empty()) {
+        for (const QChar c : qs(request.filters.front().patterns)) {
+            name += c.isLetterOrNumber() ? c : QChar(u'_');
+        }
+    }
+    return name;
+}
+
+QtFileDialogService::QtFileDialogService(RememberedFolders folders) : folders_(std::move(folders)) {}
+
 std::string QtFileDialogService::show(const FileDialogRequest& request) {
     FolderCheckingFileDialog dialog(static_cast<QWidget*>(request.owner), request.pathMustExist);
-    configureFileDialog(dialog, request);
+    const QString name = rememberedDialogName(request);
+    configureFileDialog(dialog, request, folders_.folderFor(name));
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? std::string() : ss(chosen.front());
+    if (chosen.isEmpty()) return {};
+    folders_.remember(name, chosen.front());
+    return ss(chosen.front());
 }
 
 }  // namespace speclore::ui

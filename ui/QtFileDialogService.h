@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "app/FileDialogs.h"
+#include "ui/RememberedFolders.h"
 
 class QFileDialog;
 
@@ -16,12 +17,25 @@ namespace speclore::ui {
 // all-files "*.*" → "*", since Linux file names need no dot).
 QString qtNameFilter(const FileFilter& filter);
 
-// Sets up the dialog for the request (everything but showing it).
-void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+// Sets up the dialog for the request (everything but showing it); a request
+// without an initial folder opens in `folderWhenNoneGiven`, if any.
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
+                         const QString& folderWhenNoneGiven = {});
 
+// The name under which a dialog's folder is remembered: its kind and its
+// first file type, so the database, workgroup and workbook dialogs each
+// keep their own.
+QString rememberedDialogName(const FileDialogRequest& request);
+
+// A request without an initial folder opens where that dialog was last used
+// (else in the user's home folder), never in the process's working folder.
 class QtFileDialogService : public FileDialogService {
 public:
+    explicit QtFileDialogService(RememberedFolders folders = RememberedFolders(QString()));
     std::string show(const FileDialogRequest& request) override;
+
+private:
+    RememberedFolders folders_;
 };
 
 }  // namespace speclore::ui

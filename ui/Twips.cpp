@@ -2,7 +2,9 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "app/AppGlobals.h"
@@ -27,8 +29,25 @@ void fixClientSizeInTwips(QWidget* window, int32_t width, int32_t height) {
 void centreOnScreen(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
-    QRect area = screen->availableGeometry();
-    window->move(area.center() - window->rect().center());
+    const QRect area = screen->availableGeometry();
+    // move() places the frame, so a window as large as the area starts at
+    // its corner with the title bar on screen.
+    QPoint topLeft = area.center() - window->rect().center();
+    topLeft.setX(std::max(topLeft.x(), area.left()));
+    topLeft.setY(std::max(topLeft.y(), area.top()));
+    window->move(topLeft);
+}
+
+QSize clientSizeOnScreen(const QWidget* window, const QSize& designed) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return designed;
+    // Before the window is shown its frame is not known; the style's title
+    // bar and borders stand in.
+    const QSize frame(2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth),
+                      window->style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                          2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+    const QSize room = screen->availableGeometry().size() - frame;
+    return designed.boundedTo(room);
 }
 
 }  // namespace speclore::ui

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class QSize;
 class QWidget;
 
 namespace speclore::ui {
@@ -25,7 +26,13 @@ void placeInTwips(QWidget* widget, const TwipsRect& rect);
 // Fixes the window's client area to the size, converted to pixels.
 void fixClientSizeInTwips(QWidget* window, int32_t width, int32_t height);
 
-// Moves a top-level window so that it sits in the middle of its screen.
+// Moves a top-level window so that it sits in the middle of its screen, its
+// title bar never above the screen's top nor its frame past the left edge.
 void centreOnScreen(QWidget* window);
+
+// The size a window of client size `designed` (pixels) may have on its
+// screen: the designed size, shrunk to what the screen's available area
+// holds once the frame of `window` is added.
+QSize clientSizeOnScreen(const QWidget* window, const QSize& designed);
 
 }  // namespace speclore::ui

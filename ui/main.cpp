@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
         [&] {
             databases = std::make_unique<jet::JetDbEngineFactory>(appGlobals().programFolder);
             spreadsheets = std::make_unique<xls::XlsApplicationFactory>();
-            dialogs = std::make_unique<ui::QtFileDialogService>();
+            dialogs = std::make_unique<ui::QtFileDialogService>(
+                ui::RememberedFolders(ui::RememberedFolders::defaultStorePath()));
             installFileDialogService(dialogs.get());
             mainWindow = std::make_unique<ui::FMain>(ui::MainWindowEngines{*databases, *spreadsheets});
             mainWindow->Form_Load();

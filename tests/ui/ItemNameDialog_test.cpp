@@ -1,6 +1,8 @@
 // fItemName: opened from fMain, the 41 boxes, OK, Cancel and the close button.
 #include <gtest/gtest.h>
 
+#include <QScreen>
+#include <QWindow>
 #include <QtTest/QTest>
 
 #include "UiTestSupport.h"
@@ -46,7 +48,10 @@ TEST_F(ItemNameDialog, OpensWithTheStoredValuesAndDisablesTheMainWindow) {
     ui::FItemName* dialog = open();
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(window->isEnabled());
-    EXPECT_EQ(dialog->size(), QSize(609, 671));
+    // The designed page keeps its size; the dialog fits the (800 x 600)
+    // offscreen screen and scrolls.
+    EXPECT_EQ(child<QWidget>(dialog, "pageItems")->size(), QSize(609, 671));
+    EXPECT_TRUE(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Morvane　出力項目名称設定"));
     EXPECT_EQ(itemBox(dialog, "ctTitleA")->text(), QStringLiteral("番号"));
     EXPECT_EQ(itemBox(dialog, "crYes")->text(), QStringLiteral("有"));
@@ -116,4 +121,21 @@ TEST_F(ItemNameDialog, EnterAndEscapeNeitherConfirmNorCancel) {
     EXPECT_FALSE(window->isEnabled());
     EXPECT_EQ(stored("ctNum"), "");
     EXPECT_FALSE(std::filesystem::exists(appGlobals().iniPath));
+}
+
+TEST_F(ItemNameDialog, StaysAboveTheMainWindowAndEnterPressesItsFocusedButton) {
+    window->show();
+    ui::FItemName* dialog = open();
+    ASSERT_NE(dialog->windowHandle(), nullptr);
+    EXPECT_EQ(dialog->windowHandle()->transientParent(), window->windowHandle());
+    // Enter in a box does nothing; on a focused button it presses it.
+    itemBox(dialog, "ctTitleA")->setText(QStringLiteral("番号"));
+    QTest::keyClick(itemBox(dialog, "ctTitleA"), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    QPushButton* ok = child<QPushButton>(dialog, "cmdOK");
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->itemNameDialog(); }, 2000));
+    EXPECT_EQ(stored("ctTitleA"), "番号");
+    EXPECT_TRUE(window->isEnabled());
 }
