@@ -2,12 +2,16 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+#include <algorithm>
 
 #include "app/PathText.h"
 #include "ui/DesignFonts.h"
@@ -37,6 +41,34 @@ protected:
             return;
         }
         QPushButton::keyPressEvent(event);
+    }
+};
+
+// Entries no wider than the list, so that a long table name ends in "..."
+// instead of giving the list a horizontal scroll bar; its tool tip shows it
+// whole.
+class FittingItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(parent())) {
+            size.setWidth(std::min(size.width(), view->viewport()->width()));
+        }
+        return size;
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() == QEvent::ToolTip) {
+            const QString text = index.data(Qt::DisplayRole).toString();
+            if (option.fontMetrics.horizontalAdvance(text) > option.rect.width()) {
+                QToolTip::showText(event->globalPos(), text, view);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
 };
 
@@ -84,6 +116,9 @@ QListWidget* addMultiSelectList(QWidget* parent, const QString& name, const Twip
     auto* list = make<QListWidget>(parent, name, rect, gothicFont());
     list->setSelectionMode(QAbstractItemView::MultiSelection);
     list->setSortingEnabled(false);
+    list->setItemDelegate(new FittingItemDelegate(list));
+    list->setTextElideMode(Qt::ElideRight);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return list;
 }
 

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTranslator>
 #include <QtTest/QTest>
 
@@ -105,4 +107,18 @@ TEST(DesktopIntegration, EnterPressesTheFocusedCommandButton) {
     QTest::keyClick(button, Qt::Key_Return, Qt::ControlModifier);
     QTest::qWait(300);
     EXPECT_EQ(clicks, 2);
+}
+
+TEST(DesktopIntegration, ALongTableNameIsCutWithAnEllipsisNotScrolled) {
+    ensureApplication();
+    QWidget window;
+    QListWidget* list = ui::addMultiSelectList(&window, "lstTest", {0, 0, 3000, 2000});
+    const QString name = QStringLiteral("とても長いテーブル名").repeated(12);
+    list->addItem(name);
+    window.show();
+    QApplication::processEvents();
+    const QRect entry = list->visualItemRect(list->item(0));
+    EXPECT_LE(entry.width(), list->viewport()->width());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list->item(0)->text(), name);
 }
