@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -55,7 +56,13 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
-    setFixedSize(clientSizeOnScreen(this, page->size()));
+    // A dialog cut short gets room for the vertical scroll bar beside the
+    // page, where the screen has it, so it needs no horizontal one.
+    QSize designed = page->size();
+    if (clientSizeOnScreen(this, designed).height() < designed.height()) {
+        designed.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    }
+    setFixedSize(clientSizeOnScreen(this, designed));
 
     QGroupBox* tables = addFrame(page, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
     QGroupBox* relations = addFrame(page, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
