@@ -6,7 +6,9 @@
 // same run times `mdb-schema <database> postgres`, which reads the same
 // tables, indexes, descriptions and relationships. Prints the medians, the
 // ratio (target at most 1.5) and the peak memory of the program and of the
-// reader process (target under 100 MB each).
+// reader process (target under 100 MB each). Then times the reader alone,
+// confined as shipped and, through its test build, unconfined: the
+// confinement must cost no noticeable time.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -140,6 +142,21 @@ int main(int argc, char** argv) {
         schemaPeak = std::max(schemaPeak, run.peakKilobytes);
     }
 
+    std::vector<double> confinedTimes, unconfinedTimes;
+    const std::vector<std::string> probe{SPECLORE_READER_PROBE, "database", database, "none"};
+    std::vector<std::string> probeUnconfined = probe;
+    probeUnconfined.emplace_back("unconfined");
+    for (int n = 0; n < repetitions; ++n) {
+        ChildRun confined = runQuietly(probe);
+        ChildRun unconfined = runQuietly(probeUnconfined);
+        if (!succeeded(confined) || !succeeded(unconfined)) {
+            std::fprintf(stderr, "the reader's test build failed on %s\n", database.c_str());
+            return 1;
+        }
+        confinedTimes.push_back(confined.milliseconds);
+        unconfinedTimes.push_back(unconfined.milliseconds);
+    }
+
     const double ours = median(engineTimes);
     const double reference = median(schemaTimes);
     std::printf("database: %s\n", database.c_str());
@@ -154,5 +171,9 @@ int main(int argc, char** argv) {
     std::printf("peak memory: program %.1f MB, reader %.1f MB, mdb-schema %.1f MB (target < 100 MB) %s\n",
                 megabytes(self.ru_maxrss), megabytes(reader.peakKilobytes), megabytes(schemaPeak),
                 std::max(self.ru_maxrss, reader.peakKilobytes) < 100 * 1024 ? "ok" : "MISSED");
+    const double confined = median(confinedTimes);
+    const double unconfined = median(unconfinedTimes);
+    std::printf("reader alone (median of %d): confined %.1f ms, unconfined %.1f ms, ratio %.2f\n",
+                repetitions, confined, unconfined, confined / unconfined);
     return 0;
 }

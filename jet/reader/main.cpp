@@ -9,10 +9,13 @@
 // libmdb is not hardened against hostile files, so it only ever runs in
 // this short-lived process; the program treats any failure here (exit
 // status, signal, time-out, malformed output) as an open failure, and an
-// exhausted memory limit as a database too large. libmdb reads the file
-// through a memory mapping: no system call per page.
+// exhausted memory limit as a database too large.
+//
+// The reader opens everything it needs first (the database's image, the
+// text conversions), then confines itself, and only then parses the file.
 #include <iconv.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,11 +30,15 @@
 
 #include "jet/ReaderExitCodes.h"
 #include "jet/Snapshot.h"
-#include "jet/reader/DatabaseImage.h"
+#include "jet/reader/Confinement.h"
+#include "jet/reader/DatabaseFile.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/NameIndex.h"
 #include "jet/reader/SystemTables.h"
 #include "jet/reader/TableDefinition.h"
+#ifdef SPECLORE_READER_PROBE
+#include "jet/reader/probe/ForbiddenActs.h"
+#endif
 
 using namespace speclore::jet;
 using namespace speclore::jet::reader;
@@ -105,10 +112,30 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
+bool isPipe(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+// Tells the program which mechanisms the kernel did not offer, then closes
+// the notice pipe for good. Run by hand, the reader has no such pipe.
+void reportConfinement(const std::vector<std::string>& missing, bool noticePipe) {
+    if (!noticePipe) return;
+    std::string line;
+    for (const std::string& mechanism : missing) line += (line.empty() ? "" : ", ") + mechanism;
+    if (!line.empty()) writeAll(kReaderNoticeFd, line + "\n");
+    ::close(kReaderNoticeFd);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::strcmp(argv[1], "database") != 0 && std::strcmp(argv[1], "accounts") != 0)) {
+#ifdef SPECLORE_READER_PROBE
+    const bool argumentsFit = argc == 4 || (argc == 5 && std::strcmp(argv[4], "unconfined") == 0);
+#else
+    const bool argumentsFit = argc == 3;
+#endif
+    if (!argumentsFit || (std::strcmp(argv[1], "database") != 0 && std::strcmp(argv[1], "accounts") != 0)) {
         std::fprintf(stderr, "usage: %s database|accounts <file>\n", argv[0]);
         return reader_exit::kUsage;
     }
@@ -128,17 +155,26 @@ int main(int argc, char** argv) {
     // it keeps no other descriptor either.
     close_range(kReaderNoticeFd + 1, ~0U, 0);
 
-    std::optional<DatabaseImage> image;
+    std::optional<DatabaseFile> file;
     try {
-        image.emplace(argv[2]);
-    } catch (const std::system_error& e) {
-        return e.code() == std::errc::not_enough_memory ? reader_exit::kTooLarge : reader_exit::kUnrecognised;
+        file.emplace(argv[2]);
+    } catch (const std::system_error&) {
+        return reader_exit::kUnrecognised;
     }
-    MdbHandle* mdb = mdb_open_buffer(image->data(), image->size(), MDB_NOFLAGS);
+    MdbHandle* mdb = file->openWithLibmdb();
     if (!mdb) return reader_exit::kUnrecognised;
+    // Loads the conversion modules, which confinement would keep out.
+    useDatabaseCodePage(mdb);
+    const bool noticePipe = isPipe(kReaderNoticeFd);
+#ifdef SPECLORE_READER_PROBE
+    if (argc == 4) reportConfinement(confineReader(file->descriptor()), noticePipe);
+    if (std::strcmp(argv[3], "none") != 0) return tryForbiddenAct(argv[3], argv[2]);
+#else
+    reportConfinement(confineReader(file->descriptor()), noticePipe);
+#endif
+
     int status = reader_exit::kOk;
     try {
-        useDatabaseCodePage(mdb);
         std::string bytes = encodeSnapshot(readSnapshot(mdb, std::strcmp(argv[1], "accounts") == 0));
         if (!writeAll(STDOUT_FILENO, bytes)) status = reader_exit::kUnreadable;
     } catch (const std::bad_alloc&) {
