@@ -9,7 +9,8 @@ PACKAGES="
   libgtest-dev nlohmann-json3-dev
   mdbtools mdbtools-dev libglib2.0-dev libseccomp-dev
   clang libclang-rt-14-dev
-  python3 python3-xlrd python3-xlwt
+  libzip-dev libpugixml-dev
+  python3 python3-xlrd python3-xlwt python3-openpyxl python3-pil
   libreoffice-calc-nogui
   xvfb xauth fonts-ipafont-gothic
   file lintian desktop-file-utils appstream

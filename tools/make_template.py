@@ -56,35 +56,9 @@ def _import_xlwt():
 xlwt = _import_xlwt()
 from xlwt import CompoundDoc  # noqa: E402
 
-UI_FONT = 'ＭＳ Ｐゴシック'
-SHIFT_JIS = 0x80
-BASE_HEIGHT = 220      # 11 pt, the size Japanese Excel starts every workbook with
-TITLE_HEIGHT = 320     # 16 pt
-NOTE_HEIGHT = 180      # 9 pt
-DEFAULT_ROW_TWIPS = 270
-TITLE_ROW_TWIPS = 480
-GREY_50 = 0x17         # palette entry 808080
-A4 = 9
-
-SHEETS = [
-    {
-        'name': 'テーブル仕様書',
-        # NO, field name, type, size, index role, description
-        'widths': [6, 28, 16, 20, 16, 56],
-        'print_title_rows': 1,
-        'note': '※ 番号が太字の項目は主キーです。',
-        'frozen_rows': 0,
-    },
-    {
-        'name': 'リレーション仕様書',
-        # NO, table, column, referenced table, referenced column, kind,
-        # integrity, cascading update, cascading delete, join
-        'widths': [6, 24, 22, 24, 22, 13, 11, 10, 10, 12],
-        'print_title_rows': 4,
-        'note': None,
-        'frozen_rows': 4,
-    },
-]
+from template_layout import (A4, BASE_HEIGHT, DEFAULT_ROW_TWIPS, FOOTER_CENTRE,  # noqa: E402
+                             GREY_50, HEADER_RIGHT, MARGINS, NOTE_HEIGHT, SHEETS, SHIFT_JIS,
+                             TITLE_HEIGHT, TITLE_ROW_TWIPS, UI_FONT)
 
 # BIFF8 record types used below.
 BOF, EOF, FONT, XF, COUNTRY, BOUNDSHEET = 0x0809, 0x000A, 0x0031, 0x00E0, 0x008C, 0x0085
@@ -155,14 +129,14 @@ def build_workbook():
         ws.set_fit_width_to_pages(1)
         ws.set_fit_height_to_pages(0)
         ws.set_print_centered_horz(True)
-        ws.set_left_margin(0.6)
-        ws.set_right_margin(0.6)
-        ws.set_top_margin(0.75)
-        ws.set_bottom_margin(0.75)
-        ws.set_header_margin(0.3)
-        ws.set_footer_margin(0.3)
-        ws.set_header_str(b'&R&A')
-        ws.set_footer_str(b'&C&P / &N')
+        ws.set_left_margin(MARGINS['left'])
+        ws.set_right_margin(MARGINS['right'])
+        ws.set_top_margin(MARGINS['top'])
+        ws.set_bottom_margin(MARGINS['bottom'])
+        ws.set_header_margin(MARGINS['header'])
+        ws.set_footer_margin(MARGINS['footer'])
+        ws.set_header_str(('&R' + HEADER_RIGHT).encode('ascii'))
+        ws.set_footer_str(('&C' + FOOTER_CENTRE).encode('ascii'))
     return wb
 
 

@@ -1,0 +1,98 @@
+#include "xlsx/CellText.h"
+
+#include <cstdint>
+
+namespace speclore::xlsx {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at `i`, advancing it; malformed input gives U+FFFD.
+char32_t decodeOne(std::string_view s, size_t& i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char lead = byte(i++);
+    if (lead < 0x80) return lead;
+    int extra;
+    char32_t cp;
+    if ((lead & 0xE0) == 0xC0)
+        extra = 1, cp = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0)
+        extra = 2, cp = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0)
+        extra = 3, cp = lead & 0x07;
+    else
+        return kReplacement;
+    for (int k = 0; k < extra; ++k) {
+        if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacement;
+        cp = (cp << 6) | (byte(i++) & 0x3F);
+    }
+    static const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < smallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
+    return cp;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+void appendEscape(std::string& out, char32_t cp) {
+    static const char hex[] = "0123456789ABCDEF";
+    out += "_x";
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(hex[(cp >> shift) & 0xF]);
+    out.push_back('_');
+}
+
+bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// "_xHHHH_" at `i`, which a reader would take for an escaped character.
+bool looksLikeEscape(std::string_view s, size_t i) {
+    if (s.size() - i < 7 || s[i + 1] != 'x' || s[i + 6] != '_') return false;
+    for (size_t k = i + 2; k < i + 6; ++k)
+        if (!isHex(s[k])) return false;
+    return true;
+}
+
+}  // namespace
+
+size_t appendCellText(std::string& out, std::string_view text) {
+    size_t units = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t at = i;
+        char32_t cp = decodeOne(text, i);
+        units += cp >= 0x10000 ? 2 : 1;
+        switch (cp) {
+        case '&': out += "&amp;"; continue;
+        case '<': out += "&lt;"; continue;
+        case '>': out += "&gt;"; continue;
+        case '_':
+            if (looksLikeEscape(text, at)) {
+                appendEscape(out, '_');
+                continue;
+            }
+            break;
+        default: break;
+        }
+        if ((cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0xFFFE || cp == 0xFFFF)
+            appendEscape(out, cp);
+        else
+            appendUtf8(out, cp);
+    }
+    return units;
+}
+
+}  // namespace speclore::xlsx

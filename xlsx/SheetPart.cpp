@@ -1,0 +1,332 @@
+#include "xlsx/SheetPart.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "xlsx/CellText.h"
+#include "xlsx/XlsxError.h"
+#include "xlsx/XmlPart.h"
+
+namespace speclore::xlsx {
+
+namespace {
+
+// Where the cell table goes when the part is printed again.
+constexpr const char* kCellTableMark = "speclore-cell-table";
+
+template <class Items>
+auto byNumber(Items& items, uint32_t wanted) {
+    return std::lower_bound(items.begin(), items.end(), wanted,
+                            [](const auto& item, uint32_t n) { return item.number < n; });
+}
+
+template <class Cells>
+auto byColumn(Cells& cells, uint32_t wanted) {
+    return std::lower_bound(cells.begin(), cells.end(), wanted,
+                            [](const auto& cell, uint32_t c) { return cell.column < c; });
+}
+
+bool isTrue(std::string_view value) { return value == "1" || value == "true"; }
+
+void appendNumber(std::string& out, int64_t value) {
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
+bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+}  // namespace
+
+SheetPart::SheetPart(const std::string& text, const std::string& partName) {
+    parseXmlPart(document_, text, partName, XmlReading::Verbatim);
+    pugi::xml_node root = document_.document_element();
+    if (localName(root) != "worksheet") throwUnreadable("部品 " + partName + " はワークシートではありません");
+    prefix_ = prefixOf(root);
+    columnXf_.assign(kMaxColumns, 0);
+    readColumns(root);
+    pugi::xml_node sheetData = childNamed(root, "sheetData");
+    if (!sheetData) throwUnreadable("部品 " + partName + " にセルの表 (sheetData) がありません");
+    readCells(sheetData, partName);
+    root.insert_child_before(pugi::node_pi, sheetData).set_name(kCellTableMark);
+    root.remove_child(sheetData);
+}
+
+void SheetPart::readColumns(const pugi::xml_node& root) {
+    for (pugi::xml_node cols : root.children()) {
+        if (localName(cols) != "cols") continue;
+        for (pugi::xml_node col : cols.children()) {
+            if (localName(col) != "col") continue;
+            unsigned first = col.attribute("min").as_uint(0), last = col.attribute("max").as_uint(0);
+            unsigned xf = col.attribute("style").as_uint(0);
+            for (unsigned c = std::max(first, 1u); c <= last && c <= kMaxColumns; ++c) columnXf_[c - 1] = xf;
+        }
+    }
+}
+
+void SheetPart::readCells(const pugi::xml_node& sheetData, const std::string& partName) {
+    auto bad = [&](const std::string& what) { throwUnreadable("部品 " + partName + ": " + what); };
+    uint32_t nextRow = 0;
+    for (pugi::xml_node rowNode : sheetData.children()) {
+        if (rowNode.type() != pugi::node_element || localName(rowNode) != "row") continue;
+        uint32_t number = nextRow;
+        if (pugi::xml_attribute r = rowNode.attribute("r")) {
+            unsigned long long given = r.as_ullong(0);
+            if (given == 0 || given > kMaxRows) bad(std::string("行番号 ") + r.value() + " が範囲外です");
+            number = static_cast<uint32_t>(given - 1);
+        }
+        if (number >= kMaxRows) bad("行が多すぎます");
+        nextRow = number + 1;
+        Row& row = rowFor(number);
+        if (row.attributes.empty()) {
+            for (pugi::xml_attribute attribute : rowNode.attributes()) {
+                std::string_view name = attribute.name();
+                if (name == "r" || name == "spans") continue;
+                if (name == "s") row.xf = attribute.as_uint(0);
+                if (name == "customFormat") row.hasFormat = isTrue(attribute.value());
+                row.attributes += ' ';
+                row.attributes += name;
+                row.attributes += "=\"";
+                row.attributes += attribute.value();
+                row.attributes += '"';
+            }
+        }
+        uint32_t nextColumn = 0;
+        for (pugi::xml_node cellNode : rowNode.children()) {
+            if (cellNode.type() != pugi::node_element || localName(cellNode) != "c") continue;
+            uint32_t column = nextColumn;
+            if (pugi::xml_attribute r = cellNode.attribute("r")) {
+                std::optional<CellReference> reference = readCellReference(r.value());
+                if (!reference) bad(std::string("セル番地 ") + r.value() + " が不正です");
+                column = reference->column;
+            }
+            if (column >= kMaxColumns) bad("列が多すぎます");
+            nextColumn = column + 1;
+            KeptCell kept;
+            uint32_t xf = 0;
+            for (pugi::xml_attribute attribute : cellNode.attributes()) {
+                std::string_view name = attribute.name();
+                if (name == "r") continue;
+                if (name == "s") {
+                    xf = attribute.as_uint(0);
+                    continue;
+                }
+                kept.attributes += ' ';
+                kept.attributes += name;
+                kept.attributes += "=\"";
+                kept.attributes += attribute.value();
+                kept.attributes += '"';
+            }
+            for (pugi::xml_node content : cellNode.children()) kept.content += printVerbatim(content);
+            Cell cell{column, xf, Kind::Empty, 0};
+            if (!kept.attributes.empty() || !kept.content.empty()) {
+                cell.kind = Kind::Kept;
+                cell.payload = static_cast<uint32_t>(kept_.size());
+                kept_.push_back(std::move(kept));
+            }
+            putCell(row, cell);
+        }
+    }
+}
+
+SheetPart::Row& SheetPart::rowFor(uint32_t number) {
+    if (rows_.empty() || rows_.back().number < number) {
+        rows_.push_back(Row{number, {}, false, 0, {}});
+        return rows_.back();
+    }
+    auto at = byNumber(rows_, number);
+    if (at != rows_.end() && at->number == number) return *at;
+    return *rows_.insert(at, Row{number, {}, false, 0, {}});
+}
+
+const SheetPart::Row* SheetPart::findRow(uint32_t number) const {
+    if (!rows_.empty() && rows_.back().number == number) return &rows_.back();
+    auto at = byNumber(rows_, number);
+    return at != rows_.end() && at->number == number ? &*at : nullptr;
+}
+
+void SheetPart::putCell(Row& row, Cell cell) {
+    auto& cells = row.cells;
+    if (cells.empty() || cells.back().column < cell.column) {
+        cells.push_back(cell);
+        return;
+    }
+    auto at = byColumn(cells, cell.column);
+    if (at != cells.end() && at->column == cell.column)
+        *at = cell;  // a later cell of the same address wins
+    else
+        cells.insert(at, cell);
+}
+
+SheetPart::Cell* SheetPart::find(CellReference reference) {
+    Row* row = const_cast<Row*>(findRow(reference.row));
+    if (!row) return nullptr;
+    auto& cells = row->cells;
+    if (!cells.empty() && cells.back().column == reference.column) return &cells.back();
+    auto at = byColumn(cells, reference.column);
+    return at != cells.end() && at->column == reference.column ? &*at : nullptr;
+}
+
+SheetPart::Cell& SheetPart::findOrCreate(CellReference reference) {
+    if (Cell* existing = find(reference)) return *existing;
+    Cell cell{reference.column, cellFormat(reference), Kind::Empty, 0};
+    putCell(rowFor(reference.row), cell);
+    return *find(reference);
+}
+
+uint32_t SheetPart::cellFormat(CellReference reference) const {
+    if (const Row* row = findRow(reference.row)) {
+        auto at = byColumn(row->cells, reference.column);
+        if (at != row->cells.end() && at->column == reference.column) return at->xf;
+        if (row->hasFormat) return row->xf;
+    }
+    return columnXf_[reference.column];
+}
+
+void SheetPart::setText(CellReference reference, std::string_view text) {
+    if (text.empty()) {
+        clearValue(reference);
+        return;
+    }
+    std::string element = "<" + prefix_ + "is><" + prefix_ + "t";
+    if (isXmlSpace(text.front()) || isXmlSpace(text.back())) element += " xml:space=\"preserve\"";
+    element += '>';
+    if (appendCellText(element, text) > kMaxCellText)
+        throwInvalidArgument("セル " + formatCellReference(reference) +
+                             " の文字列が 32767 文字を超えています");
+    element += "</" + prefix_ + "t></" + prefix_ + "is>";
+    Cell& cell = findOrCreate(reference);
+    cell.kind = Kind::Text;
+    cell.payload = static_cast<uint32_t>(texts_.size());
+    texts_.push_back(std::move(element));
+    changed_ = true;
+}
+
+void SheetPart::setNumber(CellReference reference, int32_t number) {
+    Cell& cell = findOrCreate(reference);
+    cell.kind = Kind::Number;
+    cell.payload = static_cast<uint32_t>(number);
+    changed_ = true;
+}
+
+void SheetPart::clearValue(CellReference reference) {
+    Cell* cell = find(reference);
+    if (!cell) return;
+    changed_ = true;
+    uint32_t xf = cell->xf;
+    Row& row = *const_cast<Row*>(findRow(reference.row));
+    row.cells.erase(row.cells.begin() + (cell - row.cells.data()));
+    // A cell with the format it would show anyway needs no element at all.
+    if (cellFormat(reference) != xf) putCell(row, Cell{reference.column, xf, Kind::Empty, 0});
+}
+
+void SheetPart::setFormat(CellReference reference, uint32_t xf) {
+    if (!find(reference) && cellFormat(reference) == xf) return;
+    findOrCreate(reference).xf = xf;
+    changed_ = true;
+}
+
+void SheetPart::writeCells(std::string& out) const {
+    const std::string& p = prefix_;
+    if (rows_.empty()) {
+        out += "<" + p + "sheetData/>";
+        return;
+    }
+    const std::string rowOpen = "<" + p + "row r=\"", rowClose = "</" + p + "row>";
+    const std::string cellOpen = "<" + p + "c r=\"", cellClose = "</" + p + "c>";
+    const std::string valueOpen = "><" + p + "v>", valueClose = "</" + p + "v>" + cellClose;
+    out += "<" + p + "sheetData>";
+    for (const Row& row : rows_) {
+        if (row.cells.empty() && row.attributes.empty()) continue;
+        out += rowOpen;
+        appendNumber(out, row.number + 1);
+        out += '"';
+        if (!row.cells.empty()) {
+            out += " spans=\"";
+            appendNumber(out, row.cells.front().column + 1);
+            out += ':';
+            appendNumber(out, row.cells.back().column + 1);
+            out += '"';
+        }
+        out += row.attributes;
+        if (row.cells.empty()) {
+            out += "/>";
+            continue;
+        }
+        out += '>';
+        for (const Cell& cell : row.cells) {
+            out += cellOpen;
+            appendColumnLetters(out, cell.column);
+            appendNumber(out, row.number + 1);
+            out += '"';
+            if (cell.xf != 0) {
+                out += " s=\"";
+                appendNumber(out, cell.xf);
+                out += '"';
+            }
+            switch (cell.kind) {
+            case Kind::Empty: out += "/>"; break;
+            case Kind::Number:
+                out += valueOpen;
+                appendNumber(out, static_cast<int32_t>(cell.payload));
+                out += valueClose;
+                break;
+            case Kind::Text:
+                out += " t=\"inlineStr\">";
+                out += texts_[cell.payload];
+                out += cellClose;
+                break;
+            case Kind::Kept: {
+                const KeptCell& kept = kept_[cell.payload];
+                out += kept.attributes;
+                if (kept.content.empty()) {
+                    out += "/>";
+                } else {
+                    out += '>';
+                    out += kept.content;
+                    out += cellClose;
+                }
+                break;
+            }
+            }
+        }
+        out += rowClose;
+    }
+    out += "</" + p + "sheetData>";
+}
+
+std::string SheetPart::text() const {
+    // The dimension names the rectangle the cells span.
+    pugi::xml_node dimension = childNamed(document_.document_element(), "dimension");
+    if (dimension) {
+        uint32_t top = UINT32_MAX, bottom = 0, left = UINT32_MAX, right = 0;
+        for (const Row& row : rows_) {
+            if (row.cells.empty()) continue;
+            top = std::min(top, row.number);
+            bottom = std::max(bottom, row.number);
+            left = std::min(left, row.cells.front().column);
+            right = std::max(right, row.cells.back().column);
+        }
+        std::string ref = "A1";
+        if (top != UINT32_MAX) {
+            ref = formatCellReference({top, left});
+            if (top != bottom || left != right) ref += ":" + formatCellReference({bottom, right});
+        }
+        pugi::xml_attribute attribute = dimension.attribute("ref");
+        if (!attribute) attribute = dimension.append_attribute("ref");
+        attribute.set_value(ref.c_str());
+    }
+    std::string around = printVerbatim(document_);
+    const std::string mark = std::string("<?") + kCellTableMark + "?>";
+    size_t at = around.find(mark);
+    std::string out;
+    size_t cellCount = 0;
+    for (const Row& row : rows_) cellCount += row.cells.size();
+    out.reserve(around.size() + rows_.size() * 40 + cellCount * 48);
+    out.append(around, 0, at);
+    writeCells(out);
+    out.append(around, at + mark.size());
+    return out;
+}
+
+}  // namespace speclore::xlsx

@@ -1,0 +1,80 @@
+// One worksheet part. Its cell table (sheetData) is taken out into rows of
+// cells so that cells can be written and formatted; everything around it
+// (columns, merged cells, page setup, headers and footers, drawings,
+// comments, validations, conditional formats) stays as the template has it.
+// Written back, the cell table is recomputed, with its row spans and the
+// sheet's dimension.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "xlsx/CellReference.h"
+
+namespace speclore::xlsx {
+
+class SheetPart {
+public:
+    // Raises error 1004 when the part is no worksheet or its cells are bad.
+    SheetPart(const std::string& text, const std::string& partName);
+
+    // The format a cell shows: its own, else its row's or column's.
+    uint32_t cellFormat(CellReference cell) const;
+
+    // Values keep the cell's format. Text is UTF-8; malformed sequences
+    // become U+FFFD. Raises error 1004 for text over 32,767 characters.
+    void setText(CellReference cell, std::string_view text);
+    void setNumber(CellReference cell, int32_t number);
+    // Leaves the cell without value; its format stays.
+    void clearValue(CellReference cell);
+    // Gives the cell another format, keeping its value.
+    void setFormat(CellReference cell, uint32_t xf);
+
+    bool changed() const { return changed_; }
+    std::string text() const;
+
+private:
+    enum class Kind : uint8_t { Empty, Number, Text, Kept };
+    struct Cell {
+        uint32_t column;
+        uint32_t xf;
+        Kind kind;
+        uint32_t payload;  // the number, or an index in texts_ or kept_
+    };
+    // A cell of the template that is not rewritten: its attributes other
+    // than r and s, and its content, as written.
+    struct KeptCell {
+        std::string attributes;
+        std::string content;
+    };
+    struct Row {
+        uint32_t number;         // from 0
+        std::string attributes;  // as written, without r and spans
+        bool hasFormat = false;  // customFormat: the row's s applies
+        uint32_t xf = 0;
+        std::vector<Cell> cells;  // ordered by column
+    };
+
+    pugi::xml_document document_;  // the part, the cell table replaced by a mark
+    std::string prefix_;
+    std::vector<Row> rows_;  // ordered by number
+    std::vector<std::string> texts_;
+    std::vector<KeptCell> kept_;
+    std::vector<uint32_t> columnXf_;
+    bool changed_ = false;
+
+    void readColumns(const pugi::xml_node& root);
+    void readCells(const pugi::xml_node& sheetData, const std::string& partName);
+    Row& rowFor(uint32_t number);
+    const Row* findRow(uint32_t number) const;
+    Cell* find(CellReference cell);
+    Cell& findOrCreate(CellReference cell);
+    void putCell(Row& row, Cell cell);
+    void writeCells(std::string& out) const;
+};
+
+}  // namespace speclore::xlsx

@@ -1,0 +1,59 @@
+#include "xlsx/XlsxApplication.h"
+
+#include "xlsx/CellReference.h"
+#include "xlsx/XlsxError.h"
+#include "xlsx/XlsxRange.h"
+
+namespace speclore::xlsx {
+
+void XlsxWorksheet::SetValue(std::string_view address, std::string_view text) {
+    sheet_.setText(parseCellReference(address), text);
+}
+
+void XlsxWorksheet::SetValue(std::string_view address, int32_t number) {
+    sheet_.setNumber(parseCellReference(address), number);
+}
+
+std::unique_ptr<catalog::XlRange> XlsxWorksheet::Range(std::string_view first, std::string_view last) {
+    return std::make_unique<XlsxRange>(sheet_, workbook_.styles(), parseCellReference(first),
+                                       parseCellReference(last));
+}
+
+XlsxWorkbook::XlsxWorkbook(WorkbookPackage workbook, std::string path)
+    : workbook_(std::move(workbook)), path_(std::move(path)) {}
+
+XlsxWorkbook::~XlsxWorkbook() = default;
+
+WorkbookPackage& XlsxWorkbook::open() {
+    if (!workbook_) throwInvalidArgument("ブックは既に閉じられています");
+    return *workbook_;
+}
+
+catalog::XlWorksheet& XlsxWorkbook::Sheets(int index) {
+    WorkbookPackage& workbook = open();
+    SheetPart& sheet = workbook.worksheet(index);
+    for (auto& existing : sheets_)
+        if (&existing->sheet() == &sheet) return *existing;
+    sheets_.push_back(std::make_unique<XlsxWorksheet>(workbook, sheet));
+    return *sheets_.back();
+}
+
+void XlsxWorkbook::Close(bool saveChanges) {
+    WorkbookPackage& workbook = open();
+    if (saveChanges) workbook.save(path_);
+    sheets_.clear();
+    workbook_.reset();
+}
+
+std::unique_ptr<catalog::XlWorkbook> XlsxApplication::OpenWorkbook(const std::string& fileName) {
+    if (quit_) throwInvalidArgument("アプリケーションは既に終了しています");
+    return std::make_unique<XlsxWorkbook>(WorkbookPackage::open(fileName), fileName);
+}
+
+void XlsxApplication::Quit() { quit_ = true; }
+
+std::unique_ptr<catalog::XlApplication> XlsxApplicationFactory::CreateApplication() {
+    return std::make_unique<XlsxApplication>();
+}
+
+}  // namespace speclore::xlsx
