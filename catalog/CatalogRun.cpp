@@ -116,13 +116,16 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     if (!run.database) return false;
     Database& database = *run.database->database;
 
+    const WorkbookFormat format = WorkbookFormatOf(outputPath);
     const std::string templatePath =
-        findProgramFile(services.programFolder, "Template.xls", ProgramFileKind::Data);
+        services.templatePath.empty()
+            ? findProgramFile(services.programFolder, TemplateFileName(format), ProgramFileKind::Data)
+            : services.templatePath;
     refuseProtectedOutput(outputPath, templatePath, inputs, services.iniPath);
     ::unlink(outputPath.c_str());
     CopyFileWhole(templatePath, outputPath);
 
-    run.application = services.spreadsheets.CreateApplication();
+    run.application = services.spreadsheets.forFormat(format).CreateApplication();
     run.workbook = run.application->OpenWorkbook(outputPath);
     XlWorksheet& tableSheet = run.workbook->Sheets(1);
     tableSheet.SetValue("A1", ExpandTitle(inputs.tableTitle, inputs.login.databasePath, services.today));

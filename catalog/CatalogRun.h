@@ -7,6 +7,7 @@
 #include "catalog/DatabaseEngine.h"
 #include "catalog/ProgressView.h"
 #include "catalog/Spreadsheet.h"
+#include "catalog/WorkbookFormat.h"
 
 namespace speclore::catalog {
 
@@ -19,15 +20,20 @@ struct CalendarDate {
 // What a run reaches outside its inputs.
 struct CatalogServices {
     DbEngineFactory& engines;
-    XlApplicationFactory& spreadsheets;
+    SpreadsheetEngines spreadsheets;
     ProgressView& progress;
-    std::string programFolder;  // Template.xls and system.mdw lie here or in the installed data folder
+    // Template.xls, Template.xlsx and system.mdw lie here or in the installed data folder
+    std::string programFolder;
     std::string iniPath;        // the settings file with section "CATALOG"
     CalendarDate today;         // for the date placeholders of the titles
+    // The template to copy; empty: the one in the program's folder for the
+    // output's format. Either way the output's name chooses the engine.
+    std::string templatePath = {};
 };
 
-// Writes the workbook to outputPath; true when it was written and saved,
-// false after any failure (already reported to the user).
+// Writes the workbook to outputPath, in the format its name asks for; true
+// when it was written and saved, false after any failure (already reported
+// to the user).
 bool CreateCatalog(const std::string& outputPath, const CatalogInputs& inputs, CatalogServices& services);
 
 // The title with "<FileName>", "<FileTitle>", "<YYYY>", "<YY>", "<MM>",

@@ -3,19 +3,26 @@
 #include <functional>
 #include <map>
 
+#include "catalog/WorkbookFormat.h"
+
 namespace speclore::cli {
 
 const char* const kCliHelpText =
-    "Usage: speclore-cli DATABASE -o OUTPUT.xls [options]\n"
+    "Usage: speclore-cli DATABASE -o OUTPUT.xls|OUTPUT.xlsx [options]\n"
     "\n"
     "Writes the table specification workbook for an Access database (.mdb/.mde)\n"
     "without windows, as the start command of the main window does: worksheet 1\n"
     "describes the tables field by field, worksheet 2 lists the relationships.\n"
-    "The workbook is a copy of Template.xls from the program's folder.\n"
+    "The output's type chooses the workbook format: OUTPUT.xlsx is an Excel\n"
+    "workbook (Office Open XML) made from Template.xlsx, any other name an\n"
+    "Excel 97-2003 workbook made from Template.xls, both from the program's\n"
+    "folder. An .xls sheet ends at row 65,536; larger catalogs need .xlsx.\n"
     "\n"
     "Options:\n"
     "  -o, --output FILE        the workbook to write (required); an existing file\n"
     "                           of that name is replaced\n"
+    "  --template FILE          fill a copy of this template instead; it must be\n"
+    "                           of the output's type (.xlsx for .xlsx, else .xls)\n"
     "  --table NAME             document this table; repeat for more, in the order\n"
     "                           wanted (default: every table the main window would\n"
     "                           list, in the same order)\n"
@@ -48,8 +55,9 @@ const char* const kCliHelpText =
     "  1  the run failed (the database could not be opened, it has no tables, or\n"
     "     writing the workbook failed); the reason is on standard error\n"
     "  2  usage error: unknown or incomplete option, no DATABASE or no -o, an\n"
-    "     environment variable that is not set, a --settings file that does not\n"
-    "     exist, a --table that the database does not hold; nothing was written\n"
+    "     environment variable that is not set, a --settings or --template file\n"
+    "     that does not exist, a template whose type is not the output's, a\n"
+    "     --table that the database does not hold; nothing was written\n"
     "\n"
     "Example:\n"
     "  speclore-cli Sales.mdb -o Sales.xls --table-title \"<FileTitle> テーブル仕様書\"\n";
@@ -70,6 +78,7 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--user", [](CliOptions& o, const std::string& v) { o.accountName = v; }},
         {"--password-env", [](CliOptions& o, const std::string& v) { o.accountPasswordVariable = v; }},
         {"--settings", [](CliOptions& o, const std::string& v) { o.settingsPath = v; }},
+        {"--template", [](CliOptions& o, const std::string& v) { o.templatePath = v; }},
     };
     return options;
 }
@@ -77,6 +86,11 @@ const std::map<std::string, Setter>& valueOptions() {
 void checkComplete(const CliOptions& options) {
     if (options.databasePath.empty()) throw UsageError{"no DATABASE given"};
     if (options.outputPath.empty()) throw UsageError{"no output workbook given (-o OUTPUT.xls)"};
+    if (options.templatePath &&
+        catalog::WorkbookFormatOf(*options.templatePath) != catalog::WorkbookFormatOf(options.outputPath)) {
+        throw UsageError{"the template " + *options.templatePath + " is not of the output's type (" +
+                         catalog::TemplateFileName(catalog::WorkbookFormatOf(options.outputPath)) + ")"};
+    }
     if (!options.workgroupPath && (options.accountName || options.accountPasswordVariable)) {
         throw UsageError{"--user and --password-env need --workgroup"};
     }

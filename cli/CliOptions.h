@@ -18,6 +18,7 @@ struct CliOptions {
     std::optional<std::string> accountName;
     std::optional<std::string> accountPasswordVariable;
     std::optional<std::string> settingsPath;
+    std::optional<std::string> templatePath;  // instead of the program folder's
     bool help = false;
 };
 

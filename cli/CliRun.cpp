@@ -116,6 +116,9 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
     if (options.settingsPath && !std::filesystem::is_regular_file(*options.settingsPath)) {
         throw UsageError{"no settings file at " + *options.settingsPath};
     }
+    if (options.templatePath && !std::filesystem::is_regular_file(*options.templatePath)) {
+        throw UsageError{"no template at " + *options.templatePath};
+    }
     AppGlobals& globals = appGlobals();
     globals.programFolder = programFolder;
     // The windowed program's settings file, wherever that program keeps it.
@@ -135,8 +138,13 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
     }
     inputs.tables = std::move(*tables);
 
-    catalog::CatalogServices services{engines.databases,     engines.spreadsheets, progress,
-                                      globals.programFolder, globals.iniPath,      today()};
+    catalog::CatalogServices services{engines.databases,
+                                      engines.spreadsheets,
+                                      progress,
+                                      globals.programFolder,
+                                      globals.iniPath,
+                                      today(),
+                                      options.templatePath.value_or("")};
     if (catalog::CreateCatalog(options.outputPath, inputs, services)) {
         MsgBox(kRunFinished, vbInformation);
         return kExitWritten;

@@ -4,7 +4,7 @@
 
 #include "catalog/DatabaseEngine.h"
 #include "catalog/ProgressView.h"
-#include "catalog/Spreadsheet.h"
+#include "catalog/WorkbookFormat.h"
 #include "cli/CliOptions.h"
 
 namespace speclore::cli {
@@ -13,10 +13,10 @@ enum ExitStatus : int { kExitWritten = 0, kExitRunFailed = 1, kExitUsage = 2 };
 
 struct CliEngines {
     catalog::DbEngineFactory& databases;
-    catalog::XlApplicationFactory& spreadsheets;
+    catalog::SpreadsheetEngines spreadsheets;
 };
 
-// Runs the catalog for the options; `programFolder` holds Template.xls and
+// Runs the catalog for the options; `programFolder` holds the templates and
 // the default settings file. Raises UsageError for a password variable that
 // is not set or a table the database does not hold.
 ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, CliEngines engines,

@@ -10,10 +10,11 @@
 #include "cli/TerminalProgress.h"
 #include "jet/JetEngine.h"
 #include "xls/XlsApplication.h"
+#include "xlsx/XlsxApplication.h"
 
 namespace {
 
-// The folder of this executable, where Template.xls and Speclore.ini lie.
+// The folder of this executable, where the templates and Speclore.ini lie.
 std::string programFolder() {
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -42,8 +43,9 @@ int main(int argc, char** argv) {
 
         const std::string folder = programFolder();
         speclore::jet::JetDbEngineFactory databases(folder);
-        speclore::xls::XlsApplicationFactory spreadsheets;
-        const ExitStatus status = RunCli(options, folder, {databases, spreadsheets}, progress);
+        speclore::xls::XlsApplicationFactory xls;
+        speclore::xlsx::XlsxApplicationFactory xlsx;
+        const ExitStatus status = RunCli(options, folder, {databases, {xls, xlsx}}, progress);
         speclore::installMessageBoxService(nullptr);
         return status;
     } catch (const UsageError& error) {

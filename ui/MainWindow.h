@@ -10,6 +10,7 @@
 #include "catalog/CatalogInputs.h"
 #include "catalog/DatabaseEngine.h"
 #include "catalog/Spreadsheet.h"
+#include "catalog/WorkbookFormat.h"
 #include "ui/ItemNameDialog.h"
 
 class QFrame;
@@ -21,10 +22,10 @@ class QPushButton;
 namespace speclore::ui {
 
 // What the window reaches outside itself: an engine per database opening
-// and the spreadsheet application of a run.
+// and the spreadsheet application of a run, one per workbook format.
 struct MainWindowEngines {
     catalog::DbEngineFactory& databases;
-    catalog::XlApplicationFactory& spreadsheets;
+    catalog::SpreadsheetEngines spreadsheets;
 };
 
 // "Morvane Ver" with major, ".", minor and revision run together.

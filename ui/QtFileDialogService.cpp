@@ -39,6 +39,22 @@ private:
     bool pathMustExist_;
 };
 
+// The extension a name typed without one gets: that of the chosen filter
+// when it names a single one ("*.xlsx"), else the request's default.
+QString suffixFor(const FileDialogRequest& request, const QString& chosenFilter) {
+    QString suffix = qs(request.defaultExtension);
+    if (suffix.startsWith(u'.')) suffix.remove(0, 1);
+    for (const FileFilter& filter : request.filters) {
+        if (qtNameFilter(filter) != chosenFilter) continue;
+        const QString pattern = qs(filter.patterns).trimmed();
+        const bool single = pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(u';') &&
+                            !pattern.mid(2).contains(u'*') && !pattern.mid(2).contains(u'?');
+        if (single) suffix = pattern.mid(2);
+        break;
+    }
+    return suffix;
+}
+
 }  // namespace
 
 QString qtNameFilter(const FileFilter& filter) {
@@ -72,9 +88,10 @@ void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
         dialog.setDirectory(folderWhenNoneGiven);
     }
     if (!request.defaultName.empty()) dialog.selectFile(qs(request.defaultName));
-    QString extension = qs(request.defaultExtension);
-    if (extension.startsWith(u'.')) extension.remove(0, 1);
-    dialog.setDefaultSuffix(extension);
+    dialog.setDefaultSuffix(suffixFor(request, filters.isEmpty() ? QString() : filters.front()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, request](const QString& filter) { dialog.setDefaultSuffix(suffixFor(request, filter)); });
 }
 
 QString rememberedDialogName(const FileDialogRequest& request) {

@@ -19,8 +19,11 @@ namespace speclore::ui {
 
 namespace {
 
-const std::string kWorkbookFilter =
-    filterText({{"Microsoft Excel ブック (*.xls)", "*.xls"}, {"すべてのファイル (*.*)", "*.*"}});
+// The chosen type decides the workbook's format; .xls comes first as it
+// always has.
+const std::string kWorkbookFilter = filterText({{"Microsoft Excel ブック (*.xls)", "*.xls"},
+                                                {"Excel ブック (*.xlsx)", "*.xlsx"},
+                                                {"すべてのファイル (*.*)", "*.*"}});
 
 catalog::CalendarDate today() {
     std::time_t now = std::time(nullptr);

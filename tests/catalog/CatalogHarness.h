@@ -21,6 +21,7 @@
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
 #include "xls/XlsApplication.h"
+#include "xlsx/XlsxApplication.h"
 
 namespace speclore::test {
 
@@ -62,6 +63,8 @@ public:
     CatalogHarness() {
         std::filesystem::create_directory(programFolder());
         std::filesystem::copy_file(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xls", templatePath());
+        std::filesystem::copy_file(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xlsx",
+                                   programFolder() + "/Template.xlsx");
         std::string ini = "[CATALOG]\r\n";
         for (const auto& entry : catalog::kItemNameKeys) {
             ini += std::string(entry.key) + "=" + caption(entry.key) + "\r\n";
@@ -97,7 +100,8 @@ public:
     bool runTo(const std::string& output, const catalog::CatalogInputs& inputs) {
         progress.events.clear();
         boxes.boxes.clear();
-        catalog::CatalogServices services{engines, spreadsheets, progress, programFolder(), iniPath(), today};
+        catalog::CatalogServices services{
+            engines, {spreadsheets, xlsxSpreadsheets}, progress, programFolder(), iniPath(), today};
         return catalog::CreateCatalog(output, inputs, services);
     }
 
@@ -109,6 +113,7 @@ public:
     catalog::CalendarDate today{2026, 3, 5};
     jet::JetDbEngineFactory engines{SPECLORE_PROGRAM_DIR};
     xls::XlsApplicationFactory spreadsheets;
+    xlsx::XlsxApplicationFactory xlsxSpreadsheets;
     RecordingProgress progress;
     speclore::testing::RecordingMessageBox boxes;
 };

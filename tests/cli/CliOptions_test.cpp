@@ -51,6 +51,11 @@ TEST(CliOptions, RefusesIncompleteOrUnknownCommandLines) {
     EXPECT_EQ(usageMessage({"a.mdb", "b.mdb", "-o", "o.xls"}), "more than one DATABASE given: b.mdb");
     EXPECT_EQ(usageMessage({"db.mdb", "-o", "o.xls", "--user", "u"}),
               "--user and --password-env need --workgroup");
+    EXPECT_EQ(usageMessage({"db.mdb", "-o", "o.XLSX", "--template", "mine.xls"}),
+              "the template mine.xls is not of the output's type (Template.xlsx)");
+    EXPECT_EQ(usageMessage({"db.mdb", "-o", "o.xls", "--template=mine.xlsx"}),
+              "the template mine.xlsx is not of the output's type (Template.xls)");
+    EXPECT_EQ(parse({"db.mdb", "-o", "o.xlsx", "--template", "mine.Xlsx"}).templatePath, "mine.Xlsx");
 }
 
 TEST(FitToColumns, CutsWholeCharactersCountingWideOnesTwice) {

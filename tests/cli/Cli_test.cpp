@@ -5,6 +5,7 @@
 
 #include "catalog/CatalogHarness.h"
 #include "support/Subprocess.h"
+#include "support/Xlsxdump.h"
 
 namespace speclore::test {
 namespace {
@@ -40,6 +41,34 @@ TEST(Cli, WritesTheWorkbookAndSaysSo) {
     std::filesystem::current_path(before);
     EXPECT_EQ(bare.exitCode, 0) << bare.err;
     EXPECT_EQ(cellText(sheetNumber(xlsdumpJson(output), 1), "A1"), "empty_rel.mdb");
+}
+
+TEST(Cli, TheOutputsTypeChoosesTheFormatAndATemplateMayBeGiven) {
+    TempDir dir;
+    const std::string db = fixturePath("catalog_ja.mdb");
+    const std::string output = (dir / "out.xlsx").string();
+    ProcessResult run = cli({db, "-o", output, "--table", "受注", "--table-title", "<FileTitle>"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(fileBytes(output).substr(0, 2), "PK");
+    nlohmann::json tables = xlsxdumpJson(output)["sheets"][0];
+    EXPECT_EQ(xlsxCell(tables, "A1")["value"], "catalog_ja");
+    EXPECT_EQ(xlsxCell(tables, "A3")["value"], "受注");
+
+    // Another template of the output's type; one of the other type is a
+    // usage error, and so is one that does not exist.
+    const std::string mine = (dir / "mine.xlsx").string();
+    std::filesystem::copy_file(std::string(SPECLORE_PROGRAM_DIR) + "/Template.xlsx", mine);
+    run = cli({db, "-o", output, "--table", "顧客", "--template", mine});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(xlsxCell(xlsxdumpJson(output)["sheets"][0], "A3")["value"], "顧客");
+    const std::string other = (dir / "other.xls").string();
+    run = cli({db, "-o", other, "--template", mine});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("not of the output's type"), std::string::npos) << run.err;
+    run = cli({db, "-o", output, "--template", (dir / "none.xlsx").string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no template at"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(other));
 }
 
 TEST(Cli, UsageErrorsExitWithTwoAndWriteNothing) {

@@ -26,7 +26,7 @@ struct ItemNameDialog : ::testing::Test {
     std::unique_ptr<ui::FMain> window;
 
     void SetUp() override {
-        window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, spreadsheets});
+        window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, {spreadsheets, spreadsheets}});
         window->Form_Load();
     }
     ui::FItemName* open() {

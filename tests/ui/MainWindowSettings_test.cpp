@@ -22,7 +22,8 @@ struct MainWindowSettings : ::testing::Test {
     NoSpreadsheets spreadsheets;
 
     std::unique_ptr<ui::FMain> loadWindow() {
-        auto window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, spreadsheets});
+        auto window =
+            std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, {spreadsheets, spreadsheets}});
         window->Form_Load();
         return window;
     }

@@ -10,8 +10,10 @@
 #include "support/RecordingFileDialog.h"
 #include "support/RecordingMessageBox.h"
 #include "support/Xlsdump.h"
+#include "support/Xlsxdump.h"
 #include "ui/MainWindow.h"
 #include "xls/XlsApplication.h"
+#include "xlsx/XlsxApplication.h"
 
 using namespace speclore;
 using namespace speclore::uitest;
@@ -30,10 +32,12 @@ struct StartCommand : ::testing::Test {
     RecordingFileDialog dialogs;
     jet::JetDbEngineFactory databases{SPECLORE_PROGRAM_DIR};
     xls::XlsApplicationFactory spreadsheets;
+    xlsx::XlsxApplicationFactory xlsxSpreadsheets;
     std::unique_ptr<ui::FMain> window;
 
     void SetUp() override {
-        window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, spreadsheets});
+        window =
+            std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, {spreadsheets, xlsxSpreadsheets}});
         window->Form_Load();
     }
     void browse(const std::string& path) {
@@ -89,6 +93,7 @@ TEST_F(StartCommand, SaveDialogGetsTheWorkbookFilterTitleAndDefaultNameAndCancel
     EXPECT_EQ(save.owner, window.get());
     EXPECT_EQ(save.title, "テーブル仕様書を名前を付けて保存してください");
     EXPECT_EQ(save.filters, (std::vector<FileFilter>{{"Microsoft Excel ブック (*.xls)", "*.xls"},
+                                                     {"Excel ブック (*.xlsx)", "*.xlsx"},
                                                      {"すべてのファイル (*.*)", "*.*"}}));
     EXPECT_EQ(save.initialFolder, "");
     EXPECT_EQ(save.defaultName, "empty_rel");
@@ -128,6 +133,18 @@ TEST_F(StartCommand, FullRunFromTheStartButtonWritesTheWorkbookAndSaysSo) {
         if (w->objectName() == QStringLiteral("fProcess")) EXPECT_FALSE(w->isVisible());
     }
     EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(StartCommand, AnXlsxNameWritesAnXlsxWorkbookFromTemplateXlsx) {
+    browse(kFixtures + "/catalog_ja.mdb");
+    box("txtテーブルタイトル")->setText(QStringLiteral("<FileTitle> テーブル仕様書"));
+    const std::string output = (env.folder / "仕様書.xlsx").string();
+    start(output);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << boxes.boxes[0].text;
+    EXPECT_EQ(boxes.boxes[0].text, kSucceeded);
+    const nlohmann::json book = speclore::test::xlsxdumpJson(output);
+    EXPECT_EQ(speclore::test::xlsxCell(book["sheets"][0], "A1")["value"], "catalog_ja テーブル仕様書");
+    EXPECT_EQ(speclore::test::xlsxCell(book["sheets"][0], "A4")["format"]["fill"]["pattern"], "solid");
 }
 
 TEST_F(StartCommand, WrongDatabasePasswordKeepsTheOldListAndARunReportsTwice) {

@@ -31,7 +31,7 @@ struct TableSelection : ::testing::Test {
                             {"隠し", catalog::dbHiddenObject},
                             {"リンク", catalog::dbAttachedTable},
                             {"商品", 0}};
-        window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, spreadsheets});
+        window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, {spreadsheets, spreadsheets}});
         window->Form_Load();
     }
     void browse(const std::string& path) {

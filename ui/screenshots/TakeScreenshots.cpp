@@ -20,6 +20,7 @@
 #include "jet/JetEngine.h"
 #include "ui/MainWindow.h"
 #include "xls/XlsApplication.h"
+#include "xlsx/XlsxApplication.h"
 
 namespace {
 
@@ -84,11 +85,12 @@ int main(int argc, char** argv) {
                                std::filesystem::copy_options::overwrite_existing);
 
     jet::JetDbEngineFactory databases(globals.programFolder);
-    xls::XlsApplicationFactory spreadsheets;
+    xls::XlsApplicationFactory xlsWorkbooks;
+    xlsx::XlsxApplicationFactory xlsxWorkbooks;
     ScriptedDialogs dialogs;
     installFileDialogService(&dialogs);
 
-    ui::FMain window(ui::MainWindowEngines{databases, spreadsheets});
+    ui::FMain window(ui::MainWindowEngines{databases, {xlsWorkbooks, xlsxWorkbooks}});
     window.Form_Load();
     dialogs.answers = {database};
     window.findChild<QPushButton*>("cmd処理ファイル参照")->click();
