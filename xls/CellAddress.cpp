@@ -26,7 +26,12 @@ CellAddress parseCellAddress(std::string_view text) {
         if (c < '0' || c > '9' || digits == 5) bad();
         row = row * 10 + static_cast<uint32_t>(c - '0');
     }
-    if (digits == 0 || row == 0 || row > kMaxRows) bad();
+    if (digits == 0 || row == 0) bad();
+    // The one limit a large catalog meets: say which, and what holds more.
+    if (row > kMaxRows)
+        throwInvalidArgument(
+            "行 " + std::to_string(row) +
+            " は .xls のワークシートの最終行 65536 を超えています。.xlsx で出力してください");
     return {static_cast<uint16_t>(row - 1), static_cast<uint16_t>(column - 1)};
 }
 

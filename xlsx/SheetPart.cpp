@@ -43,6 +43,9 @@ SheetPart::SheetPart(const std::string& text, const std::string& partName) {
     pugi::xml_node root = document_.document_element();
     if (localName(root) != "worksheet") throwUnreadable("部品 " + partName + " はワークシートではありません");
     prefix_ = prefixOf(root);
+    textOpen_ = "<" + prefix_ + "is><" + prefix_ + "t>";
+    textOpenPreserve_ = "<" + prefix_ + "is><" + prefix_ + "t xml:space=\"preserve\">";
+    textClose_ = "</" + prefix_ + "t></" + prefix_ + "is>";
     columnXf_.assign(kMaxColumns, 0);
     readColumns(root);
     pugi::xml_node sheetData = childNamed(root, "sheetData");
@@ -140,9 +143,26 @@ SheetPart::Row& SheetPart::rowFor(uint32_t number) {
 }
 
 const SheetPart::Row* SheetPart::findRow(uint32_t number) const {
-    if (!rows_.empty() && rows_.back().number == number) return &rows_.back();
+    // Calls come row after row, and several for one row.
+    if (lastRow_ < rows_.size() && rows_[lastRow_].number == number) return &rows_[lastRow_];
+    if (!rows_.empty() && rows_.back().number == number) {
+        lastRow_ = rows_.size() - 1;
+        return &rows_.back();
+    }
     auto at = byNumber(rows_, number);
-    return at != rows_.end() && at->number == number ? &*at : nullptr;
+    if (at == rows_.end() || at->number != number) return nullptr;
+    lastRow_ = static_cast<size_t>(at - rows_.begin());
+    return &*at;
+}
+
+SheetPart::Row* SheetPart::findRow(uint32_t number) {
+    return const_cast<Row*>(static_cast<const SheetPart*>(this)->findRow(number));
+}
+
+std::string_view SheetPart::textAt(uint32_t index) const {
+    size_t start = textStarts_[index];
+    size_t end = index + 1 < textStarts_.size() ? textStarts_[index + 1] : texts_.size();
+    return std::string_view(texts_).substr(start, end - start);
 }
 
 void SheetPart::putCell(Row& row, Cell cell) {
@@ -159,7 +179,7 @@ void SheetPart::putCell(Row& row, Cell cell) {
 }
 
 SheetPart::Cell* SheetPart::find(CellReference reference) {
-    Row* row = const_cast<Row*>(findRow(reference.row));
+    Row* row = findRow(reference.row);
     if (!row) return nullptr;
     auto& cells = row->cells;
     if (!cells.empty() && cells.back().column == reference.column) return &cells.back();
@@ -188,17 +208,18 @@ void SheetPart::setText(CellReference reference, std::string_view text) {
         clearValue(reference);
         return;
     }
-    std::string element = "<" + prefix_ + "is><" + prefix_ + "t";
-    if (isXmlSpace(text.front()) || isXmlSpace(text.back())) element += " xml:space=\"preserve\"";
-    element += '>';
-    if (appendCellText(element, text) > kMaxCellText)
+    const size_t start = texts_.size();
+    texts_ += isXmlSpace(text.front()) || isXmlSpace(text.back()) ? textOpenPreserve_ : textOpen_;
+    if (appendCellText(texts_, text) > kMaxCellText) {
+        texts_.resize(start);
         throwInvalidArgument("セル " + formatCellReference(reference) +
                              " の文字列が 32767 文字を超えています");
-    element += "</" + prefix_ + "t></" + prefix_ + "is>";
+    }
+    texts_ += textClose_;
     Cell& cell = findOrCreate(reference);
     cell.kind = Kind::Text;
-    cell.payload = static_cast<uint32_t>(texts_.size());
-    texts_.push_back(std::move(element));
+    cell.payload = static_cast<uint32_t>(textStarts_.size());
+    textStarts_.push_back(start);
     changed_ = true;
 }
 
@@ -214,15 +235,19 @@ void SheetPart::clearValue(CellReference reference) {
     if (!cell) return;
     changed_ = true;
     uint32_t xf = cell->xf;
-    Row& row = *const_cast<Row*>(findRow(reference.row));
+    Row& row = *findRow(reference.row);
     row.cells.erase(row.cells.begin() + (cell - row.cells.data()));
     // A cell with the format it would show anyway needs no element at all.
     if (cellFormat(reference) != xf) putCell(row, Cell{reference.column, xf, Kind::Empty, 0});
 }
 
 void SheetPart::setFormat(CellReference reference, uint32_t xf) {
-    if (!find(reference) && cellFormat(reference) == xf) return;
-    findOrCreate(reference).xf = xf;
+    if (Cell* cell = find(reference)) {
+        cell->xf = xf;
+    } else {
+        if (cellFormat(reference) == xf) return;
+        putCell(rowFor(reference.row), Cell{reference.column, xf, Kind::Empty, 0});
+    }
     changed_ = true;
 }
 
@@ -273,7 +298,7 @@ void SheetPart::writeCells(std::string& out) const {
                 break;
             case Kind::Text:
                 out += " t=\"inlineStr\">";
-                out += texts_[cell.payload];
+                out += textAt(cell.payload);
                 out += cellClose;
                 break;
             case Kind::Kept: {
@@ -322,7 +347,7 @@ std::string SheetPart::text() const {
     std::string out;
     size_t cellCount = 0;
     for (const Row& row : rows_) cellCount += row.cells.size();
-    out.reserve(around.size() + rows_.size() * 40 + cellCount * 48);
+    out.reserve(around.size() + texts_.size() + rows_.size() * 40 + cellCount * 32);
     out.append(around, 0, at);
     writeCells(out);
     out.append(around, at + mark.size());

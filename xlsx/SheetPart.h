@@ -43,7 +43,7 @@ private:
         uint32_t column;
         uint32_t xf;
         Kind kind;
-        uint32_t payload;  // the number, or an index in texts_ or kept_
+        uint32_t payload;  // the number, or an index in textStarts_ or kept_
     };
     // A cell of the template that is not rewritten: its attributes other
     // than r and s, and its content, as written.
@@ -61,8 +61,13 @@ private:
 
     pugi::xml_document document_;  // the part, the cell table replaced by a mark
     std::string prefix_;
-    std::vector<Row> rows_;  // ordered by number
-    std::vector<std::string> texts_;
+    std::vector<Row> rows_;       // ordered by number
+    mutable size_t lastRow_ = 0;  // where the last row looked for was
+    // The inline strings written, one after another: string i runs from
+    // textStarts_[i] to textStarts_[i + 1] (or the end).
+    std::string texts_;
+    std::vector<size_t> textStarts_;
+    std::string textOpen_, textOpenPreserve_, textClose_;
     std::vector<KeptCell> kept_;
     std::vector<uint32_t> columnXf_;
     bool changed_ = false;
@@ -71,6 +76,8 @@ private:
     void readCells(const pugi::xml_node& sheetData, const std::string& partName);
     Row& rowFor(uint32_t number);
     const Row* findRow(uint32_t number) const;
+    Row* findRow(uint32_t number);
+    std::string_view textAt(uint32_t index) const;
     Cell* find(CellReference cell);
     Cell& findOrCreate(CellReference cell);
     void putCell(Row& row, Cell cell);

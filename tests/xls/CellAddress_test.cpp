@@ -35,6 +35,12 @@ TEST(CellAddress, AnythingOutsideTheSheetIsError1004) {
             EXPECT_EQ(e.number(), err::ApplicationDefined) << text;
         }
     }
+    try {
+        parseCellAddress("A65537");
+    } catch (const AppError& e) {
+        EXPECT_NE(e.description().find("最終行 65536"), std::string::npos) << e.description();
+        EXPECT_NE(e.description().find(".xlsx"), std::string::npos) << e.description();
+    }
 }
 
 }  // namespace
