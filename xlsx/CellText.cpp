@@ -1,6 +1,7 @@
 #include "xlsx/CellText.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace speclore::xlsx {
 
@@ -67,9 +68,34 @@ bool looksLikeEscape(std::string_view s, size_t i) {
     return true;
 }
 
+// The UTF-16 length of text that needs no escaping at all, or nothing.
+std::optional<size_t> plainLength(std::string_view text) {
+    size_t units = 0;
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == '&' || byte == '<' || byte == '>' ||
+                byte == '_')
+                return std::nullopt;
+            ++i;
+            ++units;
+            continue;
+        }
+        const char32_t cp = decodeOne(text, i);
+        if (cp >= 0xFFFD && cp <= 0xFFFF) return std::nullopt;  // malformed, or not allowed in XML
+        units += cp >= 0x10000 ? 2 : 1;
+    }
+    return units;
+}
+
 }  // namespace
 
 size_t appendCellText(std::string& out, std::string_view text) {
+    // Most text goes through as it is.
+    if (std::optional<size_t> units = plainLength(text)) {
+        out += text;
+        return *units;
+    }
     size_t units = 0;
     for (size_t i = 0; i < text.size();) {
         size_t at = i;
