@@ -24,8 +24,8 @@ struct CatalogServices {
     ProgressView& progress;
     // Template.xls, Template.xlsx and system.mdw lie here or in the installed data folder
     std::string programFolder;
-    std::string iniPath;        // the settings file with section "CATALOG"
-    CalendarDate today;         // for the date placeholders of the titles
+    std::string iniPath;  // the settings file with section "CATALOG"
+    CalendarDate today;   // for the date placeholders of the titles
     // The template to copy; empty: the one in the program's folder for the
     // output's format. Either way the output's name chooses the engine.
     std::string templatePath = {};
