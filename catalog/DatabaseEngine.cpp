@@ -34,6 +34,8 @@ int32_t checkedLong(double value) {
 
 const std::string& Field::Description() const { return descriptionOrRaise(description); }
 
+const std::string& QueryDef::Description() const { return descriptionOrRaise(description); }
+
 const std::string& TableDef::Description() const { return descriptionOrRaise(description); }
 
 const std::string& Field::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }

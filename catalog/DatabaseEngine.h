@@ -58,6 +58,17 @@ inline constexpr int32_t dbRelationRight = 0x2000000;
 // Recordset types.
 inline constexpr int dbOpenSnapshot = 4;
 
+// QueryDef.Type codes.
+inline constexpr int32_t dbQSelect = 0;
+inline constexpr int32_t dbQCrosstab = 16;
+inline constexpr int32_t dbQDelete = 32;
+inline constexpr int32_t dbQUpdate = 48;
+inline constexpr int32_t dbQAppend = 64;
+inline constexpr int32_t dbQMakeTable = 80;
+inline constexpr int32_t dbQDDL = 96;
+inline constexpr int32_t dbQSQLPassThrough = 112;
+inline constexpr int32_t dbQSetOperation = 128;
+
 struct Field {
     std::string name;
     int16_t type = 0;
@@ -94,6 +105,22 @@ struct TableDef {
     const std::string& Description() const;
     // The same text without raising: the empty text when there is none.
     const std::string& DescriptionOrEmpty() const noexcept;
+};
+
+struct QueryDef {
+    std::string name;
+    int32_t type = dbQSelect;
+    // The text of the query's SQL view, lines ending in CR LF. A definition
+    // that cannot be read whole gives what can be read followed by a line
+    // that says what is missing.
+    std::string sql;
+    std::optional<std::string> description;
+    // Not DAO's: the tables and queries the query reads from, in the order
+    // the definition names them, each once.
+    std::vector<std::string> sourceTables;
+
+    // Properties("Description").Value; raises 3270 when the query has none.
+    const std::string& Description() const;
 };
 
 // A value of a recordset column.
@@ -134,6 +161,8 @@ public:
     virtual const std::vector<TableDef>& TableDefs() const = 0;
     // TableDefs(name); raises 3265 when there is none of that name.
     virtual const TableDef& TableDefs(const std::string& name) const = 0;
+    // Every saved query, in the engine's order.
+    virtual const std::vector<QueryDef>& QueryDefs() const = 0;
     virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& sql, int type) = 0;
     virtual void Close() = 0;
 };

@@ -89,6 +89,8 @@ Index daoIndex(const RawIndex& raw, const RawTable& table) {
     return index;
 }
 
+}  // namespace
+
 // Positions in snapshot.objects as the name index lists them, or, without
 // one, by name without regard to case (ties in stored order).
 std::vector<uint32_t> catalogOrder(const Snapshot& snapshot) {
@@ -100,8 +102,6 @@ std::vector<uint32_t> catalogOrder(const Snapshot& snapshot) {
     });
     return order;
 }
-
-}  // namespace
 
 bool isTableDefinition(int32_t type) {
     return type == kLocalTable || type == kLinkedTable || type == kOdbcLinkedTable;

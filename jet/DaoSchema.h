@@ -20,6 +20,11 @@ bool isTableDefinition(int32_t type);
 // TableDef.Attributes from an MSysObjects row's Type and Flags.
 int32_t daoTableAttributes(int32_t type, int32_t flags);
 
+// Positions in snapshot.objects as the name index lists them, or, without
+// one, by name without regard to case (ties in stored order): the order of
+// DAO's collections.
+std::vector<uint32_t> catalogOrder(const Snapshot& snapshot);
+
 // A field as DAO describes it. `databaseSortOrder` is the header's sort
 // order, which stands in where a column keeps none of its own.
 catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder);

@@ -1,6 +1,7 @@
 #include "jet/JetDatabase.h"
 
 #include "app/AppError.h"
+#include "jet/DaoQueryDefs.h"
 #include "jet/DaoSchema.h"
 #include "jet/SnapshotRecordset.h"
 #include "jet/TextCase.h"
@@ -8,7 +9,10 @@
 namespace speclore::jet {
 
 JetDatabase::JetDatabase(const Snapshot& snapshot)
-    : tables_(daoTableDefs(snapshot)), queryable_(sql::queryableTables(snapshot)), textOrder_(snapshot) {}
+    : tables_(daoTableDefs(snapshot)),
+      queries_(daoQueryDefs(snapshot)),
+      queryable_(sql::queryableTables(snapshot)),
+      textOrder_(snapshot) {}
 
 void JetDatabase::checkOpen() const {
     if (closed_) throw AppError(err::DbObjectInvalid);
@@ -27,6 +31,11 @@ const catalog::TableDef& JetDatabase::TableDefs(const std::string& name) const {
     throw AppError(err::DbItemNotFound);
 }
 
+const std::vector<catalog::QueryDef>& JetDatabase::QueryDefs() const {
+    checkOpen();
+    return queries_;
+}
+
 std::unique_ptr<catalog::Recordset> JetDatabase::OpenRecordset(const std::string& sql, int type) {
     checkOpen();
     if (type != catalog::dbOpenSnapshot) throw AppError(err::InvalidProcedureCall);
@@ -36,6 +45,7 @@ std::unique_ptr<catalog::Recordset> JetDatabase::OpenRecordset(const std::string
 void JetDatabase::Close() {
     closed_ = true;
     tables_.clear();
+    queries_.clear();
     queryable_.clear();
 }
 

@@ -18,6 +18,7 @@ public:
     const std::vector<catalog::TableDef>& TableDefs() const override;
     // Finds the name without regard to case; raises 3265 when missing.
     const catalog::TableDef& TableDefs(const std::string& name) const override;
+    const std::vector<catalog::QueryDef>& QueryDefs() const override;
     // Runs the SELECT text over MSysObjects and MSysRelationships; only
     // dbOpenSnapshot is offered (5 otherwise).
     std::unique_ptr<catalog::Recordset> OpenRecordset(const std::string& sql, int type) override;
@@ -28,6 +29,7 @@ private:
     void checkOpen() const;
 
     std::vector<catalog::TableDef> tables_;
+    std::vector<catalog::QueryDef> queries_;
     std::vector<RowTable> queryable_;
     TextOrder textOrder_;
     bool closed_ = false;

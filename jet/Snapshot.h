@@ -64,6 +64,8 @@ struct CatalogObject {
     std::optional<std::string> description;
     // The table definition, for rows of Type 1.
     std::optional<RawTable> table;
+    // MSysObjects.Id; MSysQueries.ObjectId refers to it.
+    int32_t id = 0;
 };
 
 using CellValue = std::variant<std::monostate, int64_t, std::string>;
@@ -81,7 +83,8 @@ struct Snapshot {
     uint16_t sortOrder = 0;
     // MSysObjects, in stored order.
     std::vector<CatalogObject> objects;
-    // MSysRelationships (all columns), and MSysAccounts for a workgroup file.
+    // MSysRelationships and MSysQueries (all columns but the binary ones),
+    // and MSysAccounts for a workgroup file.
     std::vector<RowTable> rowTables;
     // Positions in `objects` in the order of MSysObjects' ParentIdName
     // index: by parent, then by name in the engine's collation. Empty when

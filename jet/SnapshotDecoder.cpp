@@ -193,6 +193,7 @@ Snapshot decodeSnapshot(std::string_view bytes) {
     snapshot.objects.reserve(objects);
     for (uint32_t i = 0; i < objects; ++i) {
         CatalogObject object;
+        object.id = r.i32();
         object.name = r.text();
         object.type = r.i32();
         object.flags = r.i32();

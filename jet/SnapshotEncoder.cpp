@@ -82,6 +82,7 @@ std::string encodeSnapshot(const Snapshot& snapshot) {
     w.u16(snapshot.sortOrder);
     w.u32(static_cast<uint32_t>(snapshot.objects.size()));
     for (const CatalogObject& object : snapshot.objects) {
+        w.i32(object.id);
         w.text(object.name);
         w.i32(object.type);
         w.i32(object.flags);

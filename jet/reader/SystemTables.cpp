@@ -87,10 +87,12 @@ CellKind cellKind(int type) {
     }
 }
 
-// Descriptions are asked of tables only (local and linked); the property
-// blob of any other object (the database itself, a query, a form) is left
+// Descriptions are asked of tables (local and linked) and of queries; the
+// property blob of any other object (the database itself, a form) is left
 // unread, so that a damaged one cannot make the whole database unreadable.
 bool isTableDefinition(int32_t type) { return type == 1 || type == 4 || type == 6; }
+
+constexpr int32_t kSavedQueryType = 5;
 
 // The descriptions in the LvProp blob of the current row.
 void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
@@ -100,6 +102,19 @@ void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
     Descriptions found = readDescriptions(mdb, static_cast<const unsigned char*>(blob.get()), size);
     row.object.description = std::move(found.table);
     row.columnDescriptions = std::move(found.columns);
+}
+
+// A query's description is worth a try, but its blob also holds the
+// properties of the query's columns and of forms' filters, which nothing
+// else here reads: a blob that cannot be read leaves the query without a
+// description rather than making the database unreadable.
+void readQueryDescriptionOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
+    try {
+        readDescriptionsOf(mdb, lvProp, row);
+    } catch (const UnreadableDatabase&) {
+        row.object.description.reset();
+    }
+    row.columnDescriptions.clear();
 }
 
 }  // namespace
@@ -123,12 +138,15 @@ std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
         row.object.name.assign(name->text, static_cast<size_t>(name->length));
         row.object.type = static_cast<int32_t>(std::strtol(type->text, nullptr, 10));
         row.object.flags = static_cast<int32_t>(std::strtoll(flags->text, nullptr, 10));
-        row.definitionPage = static_cast<uint32_t>(std::strtoll(id->text, nullptr, 10)) & 0x00FFFFFF;
+        row.object.id = static_cast<int32_t>(std::strtoll(id->text, nullptr, 10));
+        row.definitionPage = static_cast<uint32_t>(row.object.id) & 0x00FFFFFF;
         // libmdb has moved on to the next slot of the page it read from.
         row.location = {table->cur_phys_pg, static_cast<uint16_t>(table->cur_row - 1)};
         // An empty LvProp must not reuse the previous row's blob.
         if (lvProp->length > 0 && isTableDefinition(row.object.type)) {
             readDescriptionsOf(mdb, lvPropColumn, row);
+        } else if (lvProp->length > 0 && row.object.type == kSavedQueryType) {
+            readQueryDescriptionOf(mdb, lvPropColumn, row);
         }
         rows.push_back(std::move(row));
     }

@@ -2,7 +2,8 @@
 // writes everything the engine needs as a snapshot to standard output.
 //
 //   speclore-mdb-reader database <file>   catalog, local table definitions
-//                                          with descriptions, MSysRelationships
+//                                          with descriptions, MSysRelationships,
+//                                          MSysQueries
 //   speclore-mdb-reader accounts <file>   catalog and MSysAccounts of a
 //                                          workgroup file
 //
@@ -34,6 +35,7 @@
 #include "jet/reader/DatabaseFile.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/NameIndex.h"
+#include "jet/reader/SavedQueryRows.h"
 #include "jet/reader/SystemTables.h"
 #include "jet/reader/TableDefinition.h"
 #ifdef SPECLORE_READER_PROBE
@@ -85,6 +87,7 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     } else if (accounts) {
         throw UnreadableDatabase(systemTable);
     }
+    if (!accounts) addSavedQueryRows(mdb, catalog, snapshot);
 
     for (CatalogRow& row : catalog) {
         // Only local tables have a definition; a linked table's Id is no page.

@@ -100,6 +100,8 @@ struct FakeDatabases : catalog::DbEngineFactory {
         const catalog::TableDef& TableDefs(const std::string&) const override {
             throw AppError(err::DbItemNotFound);
         }
+        const std::vector<catalog::QueryDef>& QueryDefs() const override { return queries; }
+        std::vector<catalog::QueryDef> queries;
         std::unique_ptr<catalog::Recordset> OpenRecordset(const std::string&, int) override {
             throw AppError(err::DbSyntaxError);
         }
