@@ -66,4 +66,14 @@ bool trap(const ProcTag& tag, Body&& body) {
     }
 }
 
+// Runs a clean-up step after a failure that has been reported already: the
+// steps after it go ahead even when this one fails, and nothing more is
+// reported.
+template <class Step>
+void ignoringFailures(Step&& step) noexcept {
+    try {
+        std::forward<Step>(step)();
+    } catch (...) {}
+}
+
 }  // namespace speclore

@@ -20,13 +20,6 @@ namespace {
 
 constexpr const char* kRunTag = "fMain-CreateCatalog";
 
-template <class Body>
-void ignoringFailures(Body&& body) noexcept {
-    try {
-        body();
-    } catch (...) {}
-}
-
 // Everything a run holds. A run that does not reach its end leaves through
 // the destructor, after the error box: the workbook is closed without
 // saving (the output keeps the unchanged template copy), the spreadsheet

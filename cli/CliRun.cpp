@@ -1,7 +1,6 @@
 #include "cli/CliRun.h"
 
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 
 #include "app/AppError.h"
@@ -9,18 +8,16 @@
 #include "app/ErrorBox.h"
 #include "app/InstallLayout.h"
 #include "app/MessageBox.h"
-#include "app/SettingsFile.h"
 #include "catalog/CatalogRun.h"
 #include "catalog/OpenMdbFile.h"
+#include "frontend/InitialSettings.h"
+#include "frontend/ListedTables.h"
+#include "frontend/RunMessages.h"
+#include "frontend/Today.h"
 
 namespace speclore::cli {
 
 namespace {
-
-// The words of the main window's start command.
-constexpr const char* kNoTableSelected = "「対象テーブル」 を選択してください。";
-constexpr const char* kRunFinished = "テーブル仕様書の作成処理が終了しました。";
-constexpr const char* kRunFailed = "テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。";
 
 // The main window lists tables while browsing for the database; its tag
 // names the procedure that would have failed there.
@@ -77,8 +74,8 @@ std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& o
         if (!opened) return;
         list.emplace();
         if (options.tables.empty()) {
-            for (const catalog::TableDef& table : opened->database->TableDefs()) {
-                if (table.attributes == 0) list->push_back({table.name, true});
+            for (std::string& name : frontend::listedTables(*opened->database)) {
+                list->push_back({std::move(name), true});
             }
         } else {
             for (const std::string& name : options.tables) {
@@ -93,20 +90,6 @@ std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& o
         throw UsageError{"the database has no table named \"" + *unknownTable + "\""};
     }
     return list;
-}
-
-// The title given on the command line, else the one the main window would
-// restore from section "INITIAL".
-std::string titleOrStored(const std::optional<std::string>& given, const std::string& iniPath,
-                          const char* key) {
-    return given ? *given : GetIniValue(iniPath, "INITIAL", key);
-}
-
-catalog::CalendarDate today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 }  // namespace
@@ -127,13 +110,16 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
 
     catalog::CatalogInputs inputs;
     inputs.login = loginFor(options);
-    inputs.tableTitle = titleOrStored(options.tableTitle, globals.iniPath, "TABLETITLE");
-    inputs.relationTitle = titleOrStored(options.relationTitle, globals.iniPath, "RELATIONTITLE");
+    // A title not given is the one the main window would restore.
+    inputs.tableTitle =
+        options.tableTitle ? *options.tableTitle : frontend::initialTableTitle(globals.iniPath);
+    inputs.relationTitle =
+        options.relationTitle ? *options.relationTitle : frontend::initialRelationTitle(globals.iniPath);
 
     auto tables = tableList(options, programFolder, engines.databases, inputs.login);
     if (!tables) return kExitRunFailed;
     if (tables->empty()) {
-        MsgBox(kNoTableSelected, vbInformation);
+        MsgBox(frontend::kNoTableChosen, vbInformation);
         return kExitRunFailed;
     }
     inputs.tables = std::move(*tables);
@@ -143,14 +129,11 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
                                       progress,
                                       globals.programFolder,
                                       globals.iniPath,
-                                      today(),
+                                      frontend::today(),
                                       options.templatePath.value_or("")};
-    if (catalog::CreateCatalog(options.outputPath, inputs, services)) {
-        MsgBox(kRunFinished, vbInformation);
-        return kExitWritten;
-    }
-    MsgBox(kRunFailed, vbExclamation);
-    return kExitRunFailed;
+    const bool written = catalog::CreateCatalog(options.outputPath, inputs, services);
+    frontend::showRunOutcome(written);
+    return written ? kExitWritten : kExitRunFailed;
 }
 
 }  // namespace speclore::cli

@@ -7,9 +7,7 @@
 #include "app/AppError.h"
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
-#include "app/PasswordCipher.h"
-#include "app/SettingsFile.h"
-#include "ui/BooleanText.h"
+#include "frontend/InitialSettings.h"
 #include "ui/FormControls.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
@@ -22,14 +20,6 @@
 namespace speclore::ui {
 
 namespace {
-
-constexpr const char* kSection = "INITIAL";
-
-std::string readInitial(const char* key) { return GetIniValue(appGlobals().iniPath, kSection, key); }
-
-void writeInitial(const char* key, const std::string& value) {
-    SetIniValue(appGlobals().iniPath, kSection, key, value);
-}
 
 int32_t addTwips(int32_t a, int32_t b) {
     int32_t sum = 0;
@@ -44,39 +34,38 @@ QString mainWindowCaption(int major, int minor, int revision) {
 }
 
 void FMain::Form_Load() {
-    bool loaded = trap(ProcTag::common("fMain-Form_Load"), [this] {
+    frontend::InitialSettings initial;
+    trap(ProcTag::common("fMain-Form_Load"), [this, &initial] {
         setWindowTitle(
             mainWindowCaption(SPECLORE_VERSION_MAJOR, SPECLORE_VERSION_MINOR, SPECLORE_VERSION_REVISION));
-        std::string option = readInitial("OPTION");
-        AdvancedOpen = textToBoolean(option.empty() ? "False" : option);
-        txtDBパスワード->setText(qs(BFDecode(kPasswordKey, readInitial("DBPASSWORD"))));
-        setPathBox(txtMDWファイル, readInitial("MDBFILE"));
-        txtアカウント名->setText(qs(readInitial("ACCOUNT")));
-        txtパスワード->setText(qs(BFDecode(kPasswordKey, readInitial("PASSWORD"))));
-        txtテーブルタイトル->setText(qs(readInitial("TABLETITLE")));
-        txtリレーションタイトル->setText(qs(readInitial("RELATIONTITLE")));
-        SetEnabled();
-        centreOnScreen(this);
-        show();
+        initial = frontend::loadInitialSettings(appGlobals().iniPath);
     });
-    if (!loaded) {
-        // The error box has told what could not be restored; the window
-        // still comes up, or the program would run on with no window at all.
-        SetEnabled();
-        centreOnScreen(this);
-        show();
-    }
+    // When the values could not be restored the error box has said so; the
+    // window still comes up empty, or the program would run on with no
+    // window at all.
+    AdvancedOpen = initial.advancedOpen;
+    txtDBパスワード->setText(qs(initial.databasePassword));
+    setPathBox(txtMDWファイル, initial.workgroupPath);
+    txtアカウント名->setText(qs(initial.accountName));
+    txtパスワード->setText(qs(initial.accountPassword));
+    txtテーブルタイトル->setText(qs(initial.tableTitle));
+    txtリレーションタイトル->setText(qs(initial.relationTitle));
+    SetEnabled();
+    centreOnScreen(this);
+    show();
 }
 
 void FMain::Form_Unload() {
     trap(ProcTag::common("fMain-Form_Unload"), [this] {
-        writeInitial("OPTION", booleanToText(AdvancedOpen));
-        writeInitial("DBPASSWORD", BFEncode(kPasswordKey, ss(txtDBパスワード->text())));
-        writeInitial("MDBFILE", pathBoxTag(txtMDWファイル));
-        writeInitial("ACCOUNT", ss(txtアカウント名->text()));
-        writeInitial("PASSWORD", BFEncode(kPasswordKey, ss(txtパスワード->text())));
-        writeInitial("TABLETITLE", ss(txtテーブルタイトル->text()));
-        writeInitial("RELATIONTITLE", ss(txtリレーションタイトル->text()));
+        frontend::InitialSettings initial;
+        initial.advancedOpen = AdvancedOpen;
+        initial.databasePassword = ss(txtDBパスワード->text());
+        initial.workgroupPath = pathBoxTag(txtMDWファイル);
+        initial.accountName = ss(txtアカウント名->text());
+        initial.accountPassword = ss(txtパスワード->text());
+        initial.tableTitle = ss(txtテーブルタイトル->text());
+        initial.relationTitle = ss(txtリレーションタイトル->text());
+        frontend::saveInitialSettings(appGlobals().iniPath, initial);
     });
 }
 

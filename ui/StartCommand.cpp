@@ -2,7 +2,6 @@
 // catalog run with the progress window.
 #include <QLineEdit>
 #include <QListWidget>
-#include <ctime>
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
@@ -10,6 +9,8 @@
 #include "app/MessageBox.h"
 #include "app/PathText.h"
 #include "catalog/CatalogRun.h"
+#include "frontend/RunMessages.h"
+#include "frontend/Today.h"
 #include "ui/FormControls.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgressWindow.h"
@@ -24,13 +25,6 @@ namespace {
 const std::string kWorkbookFilter = filterText({{"Microsoft Excel ブック (*.xls)", "*.xls"},
                                                 {"Excel ブック (*.xlsx)", "*.xlsx"},
                                                 {"すべてのファイル (*.*)", "*.*"}});
-
-catalog::CalendarDate today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
 
 }  // namespace
 
@@ -56,29 +50,25 @@ catalog::CatalogInputs FMain::currentInputs() const {
 void FMain::cmd処理開始_Click() {
     trap(ProcTag::common("fMain-cmd処理開始_Click"), [this] {
         if (txt処理ファイル->text().isEmpty()) {
-            MsgBox("「処理ファイル」 を選択してください。", vbInformation);
+            MsgBox(frontend::kNoDatabaseChosen, vbInformation);
             return;
         }
         if (!(lst処理テーブル->selectedItems().size() > 0)) {
-            MsgBox("「対象テーブル」 を選択してください。", vbInformation);
+            MsgBox(frontend::kNoTableChosen, vbInformation);
             return;
         }
         std::string outputPath =
             SaveFileDlg(dialogOwner(), kWorkbookFilter, "テーブル仕様書を名前を付けて保存してください", "",
                         defaultWorkbookName(pathBoxTag(txt処理ファイル)), ".xls");
         if (outputPath.empty()) return;
-        if (CreateCatalog(outputPath)) {
-            MsgBox("テーブル仕様書の作成処理が終了しました。", vbInformation);
-        } else {
-            MsgBox("テーブル仕様書の作成処理中にエラーが発生しました。処理を中止します。", vbExclamation);
-        }
+        frontend::showRunOutcome(CreateCatalog(outputPath));
     });
 }
 
 bool FMain::CreateCatalog(const std::string& outputPath) {
     FProcess progress;
     catalog::CatalogServices services{engines_.databases,         engines_.spreadsheets, progress,
-                                      appGlobals().programFolder, appGlobals().iniPath,  today()};
+                                      appGlobals().programFolder, appGlobals().iniPath,  frontend::today()};
     struct RunFlag {
         bool& flag;
         explicit RunFlag(bool& f) : flag(f) { flag = true; }

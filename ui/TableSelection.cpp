@@ -9,6 +9,7 @@
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
 #include "catalog/OpenMdbFile.h"
+#include "frontend/ListedTables.h"
 #include "ui/FormControls.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
@@ -23,14 +24,6 @@ const std::string kWorkgroupFilter =
     filterText({{"ワークグループ ファイル (*.mdw)", "*.mdw"}, {"すべてのファイル (*.*)", "*.*"}});
 
 constexpr const char* kBrowseStopped = "処理ファイルの参照に失敗しました。\r\n\r\n処理を中止します。";
-
-// Each step of emptying goes ahead even when one before it failed.
-template <class Step>
-void attempt(Step&& step) {
-    try {
-        step();
-    } catch (...) {}
-}
 
 }  // namespace
 
@@ -55,16 +48,16 @@ void FMain::cmd処理ファイル参照_Click() {
         if (!opened) return;
         setPathBox(txt処理ファイル, path);
         lst処理テーブル->clear();
-        for (const catalog::TableDef& table : opened->database->TableDefs()) {
-            if (table.attributes == 0) lst処理テーブル->addItem(qs(table.name));
+        for (const std::string& name : frontend::listedTables(*opened->database)) {
+            lst処理テーブル->addItem(qs(name));
         }
         opened->database->Close();
         setSelectionOfAll(true);
     });
     if (finished) return;
     MsgBox(kBrowseStopped, vbCritical);
-    attempt([this] { clearPathBox(txt処理ファイル); });
-    attempt([this] { lst処理テーブル->clear(); });
+    ignoringFailures([this] { clearPathBox(txt処理ファイル); });
+    ignoringFailures([this] { lst処理テーブル->clear(); });
 }
 
 void FMain::setSelectionOfAll(bool selected) {

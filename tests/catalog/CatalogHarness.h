@@ -5,7 +5,6 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "catalog/ItemNames.h"
 #include "catalog/OpenMdbFile.h"
 #include "jet/JetEngine.h"
+#include "support/FileBytes.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
@@ -44,16 +44,6 @@ inline std::string fixturePath(const std::string& name) {
     return std::string(SPECLORE_TEST_FIXTURES) + "/" + name;
 }
 
-inline std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 // The caption the harness's settings file stores under a key: the key in
 // Japanese brackets, so that each cell tells which key was chosen.
 inline std::string caption(const std::string& key) { return "「" + key + "」"; }
@@ -69,7 +59,7 @@ public:
         for (const auto& entry : catalog::kItemNameKeys) {
             ini += std::string(entry.key) + "=" + caption(entry.key) + "\r\n";
         }
-        writeBytes(iniPath(), utf8ToCp932(ini));
+        writeFile(iniPath(), utf8ToCp932(ini));
     }
 
     std::string programFolder() const { return (dir / "program").string(); }

@@ -2,7 +2,7 @@
 // and brings back what it read: the text of every sheet as CSV, or a PDF
 // print. Shows that a real spreadsheet application accepts our files.
 //
-//   if (!libreOfficeInstalled()) GTEST_SKIP() << "soffice is not installed";
+//   if (!libreOfficeInstalled()) SPECLORE_MISSING_TOOL("soffice is not installed");
 //   SheetTexts sheets = readSheetsWithLibreOffice(book, workDir);
 //   EXPECT_EQ(sheets.at("テーブル仕様書")[0][0], "title");
 //

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "XlsTestSupport.h"
+#include "support/MissingTool.h"
 #include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
@@ -24,10 +25,10 @@ TEST(Template, IsWhatTheGeneratorMakes) {
         runProcess({"python3", std::string(SPECLORE_SOURCE_DIR) + "/tools/make_template.py", generated},
                    std::chrono::minutes(1));
     if (run.exitCode == 3) {
-        GTEST_SKIP() << "python3-xlwt is not installed: " << run.err;
+        SPECLORE_MISSING_TOOL("python3-xlwt is not installed: " + run.err);
     }
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(readBytes(generated) == readBytes(kTemplate))
+    EXPECT_TRUE(readFile(generated) == readFile(kTemplate))
         << "resources/Template.xls is stale: run tools/make_template.py and commit the result";
 }
 

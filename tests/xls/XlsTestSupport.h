@@ -3,12 +3,11 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "support/FileBytes.h"
 #include "support/TempDir.h"
 #include "support/Xlsdump.h"
 
@@ -16,16 +15,6 @@ namespace speclore::test {
 
 inline std::string xlsFixture(const std::string& name) {
     return std::string(SPECLORE_TEST_FIXTURES) + "/xls/" + name;
-}
-
-inline std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Copies a fixture into `dir` under `name` and gives the copy's path.

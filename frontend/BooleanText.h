@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace speclore::ui {
+namespace speclore::frontend {
 
 // "True" or "False" in any letter case, or a number (true when not zero),
 // surrounding spaces allowed. Anything else raises a type mismatch (13).
@@ -11,4 +11,4 @@ bool textToBoolean(const std::string& text);
 
 inline const char* booleanToText(bool value) { return value ? "True" : "False"; }
 
-}  // namespace speclore::ui
+}  // namespace speclore::frontend

@@ -1,4 +1,4 @@
-#include "ui/BooleanText.h"
+#include "frontend/BooleanText.h"
 
 #include <strings.h>
 #include <cctype>
@@ -7,7 +7,7 @@
 
 #include "app/AppError.h"
 
-namespace speclore::ui {
+namespace speclore::frontend {
 
 bool textToBoolean(const std::string& text) {
     std::size_t first = text.find_first_not_of(' ');
@@ -32,4 +32,4 @@ bool textToBoolean(const std::string& text) {
     return number != 0.0;
 }
 
-}  // namespace speclore::ui
+}  // namespace speclore::frontend
