@@ -56,12 +56,14 @@ mode_t newFileMode() {
 FileRead readRegularFile(const std::string& path, size_t maxBytes) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
-        return {errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Unreadable, {}};
+        return {errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Unreadable, {}, errno};
     }
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<unsigned long long>(info.st_size) > maxBytes)
-        return {FileReadStatus::Unreadable, {}};
+    if (::fstat(fd.get(), &info) != 0) return {FileReadStatus::Unreadable, {}, errno};
+    if (!S_ISREG(info.st_mode))
+        return {FileReadStatus::Unreadable, {}, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes)
+        return {FileReadStatus::Unreadable, {}, EFBIG};
 
     std::string bytes;
     bytes.reserve(static_cast<size_t>(info.st_size));
@@ -70,14 +72,14 @@ FileRead readRegularFile(const std::string& path, size_t maxBytes) {
         ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR) continue;
-            return {FileReadStatus::Unreadable, {}};
+            return {FileReadStatus::Unreadable, {}, errno};
         }
         if (got == 0) break;
         bytes.append(buffer, static_cast<size_t>(got));
         // The file may grow while it is read; keep to the limit regardless.
-        if (bytes.size() > maxBytes) return {FileReadStatus::Unreadable, {}};
+        if (bytes.size() > maxBytes) return {FileReadStatus::Unreadable, {}, EFBIG};
     }
-    return {FileReadStatus::Read, std::move(bytes)};
+    return {FileReadStatus::Read, std::move(bytes), 0};
 }
 
 int replaceFileWith(const std::string& path, const std::vector<std::string_view>& pieces,

@@ -16,10 +16,12 @@ enum class FileReadStatus {
 struct FileRead {
     FileReadStatus status;
     std::string bytes;
+    int error = 0;  // why it is not Read, as an errno value
 };
 
 // Reads a regular file whole. Anything else (a folder, a pipe, a device, a
-// file over `maxBytes`) is Unreadable, and opening it never blocks.
+// file over `maxBytes`) is Unreadable (EISDIR for a folder, EINVAL for the
+// other kinds, EFBIG for the size), and opening it never blocks.
 FileRead readRegularFile(const std::string& path, size_t maxBytes);
 
 // How far a replacement makes sure of the new file before it returns.

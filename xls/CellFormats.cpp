@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "xls/ByteIo.h"
+#include "xls/RecordLayout.h"
 #include "xls/XlsError.h"
 
 namespace speclore::xls {
@@ -13,17 +13,11 @@ namespace {
 constexpr size_t kMaxXfs = 4050;
 constexpr size_t kMaxFonts = 510;
 
-// "Used attribute" bits in byte 9 of an XF.
-constexpr uint8_t kUsedFont = 0x08;
-constexpr uint8_t kUsedAlignment = 0x10;
-constexpr uint8_t kUsedBorder = 0x20;
-constexpr uint8_t kUsedPattern = 0x40;
+static_assert(std::tuple_size_v<CellFormats::XfBytes> == xfLayout::kSize);
 
-constexpr uint16_t kWeightNormal = 400;
-constexpr uint16_t kWeightBold = 700;
-
-// FONT index 4 does not exist: record k has index k below 4, k + 1 after.
-uint16_t fontIndexFromRecord(size_t k) { return static_cast<uint16_t>(k < 4 ? k : k + 1); }
+uint16_t fontIndexFromRecord(size_t k) {
+    return static_cast<uint16_t>(k < fontLayout::kMissingIndex ? k : k + 1);
+}
 
 struct LineStyle {
     LineKind kind;
@@ -71,29 +65,18 @@ uint32_t encodeLine(LineStyle s) {
     return 0;
 }
 
-// Where each edge keeps its line style and colour inside the two border
-// words of an XF (offsets 10 and 14).
+// Where each edge keeps its line style and colour in an XF.
 struct EdgeFields {
     EdgeMask edge;
-    int styleWord, styleShift;
-    int colorWord, colorShift;
+    BitField line;
+    BitField color;
 };
 constexpr EdgeFields kEdges[] = {
-    {EdgeLeft, 10, 0, 10, 16},
-    {EdgeRight, 10, 4, 10, 23},
-    {EdgeTop, 10, 8, 14, 0},
-    {EdgeBottom, 10, 12, 14, 7},
+    {EdgeLeft, xfLayout::kLeftLine, xfLayout::kLeftColor},
+    {EdgeRight, xfLayout::kRightLine, xfLayout::kRightColor},
+    {EdgeTop, xfLayout::kTopLine, xfLayout::kTopColor},
+    {EdgeBottom, xfLayout::kBottomLine, xfLayout::kBottomColor},
 };
-
-uint32_t getBits(const char* xf, int word, int shift, uint32_t mask) {
-    return (getU32(xf + word) >> shift) & mask;
-}
-
-void setBits(char* xf, int word, int shift, uint32_t mask, uint32_t value) {
-    uint32_t v = getU32(xf + word);
-    v = (v & ~(mask << shift)) | ((value & mask) << shift);
-    setU32(xf + word, v);
-}
 
 }  // namespace
 
@@ -114,12 +97,12 @@ void CellFormats::addTemplateXf(std::string_view data) {
 }
 
 bool CellFormats::isCellXf(uint16_t index) const {
-    return index < xfs_.size() && (getU16(xfs_[index].data() + 4) & 0x0004) == 0;
+    return index < xfs_.size() && getField(xfs_[index].data(), xfLayout::kIsStyle) == 0;
 }
 
 const std::string* CellFormats::font(uint16_t fontIndex) const {
-    if (fontIndex == 4) return nullptr;
-    size_t record = fontIndex < 4 ? fontIndex : fontIndex - 1u;
+    if (fontIndex == fontLayout::kMissingIndex) return nullptr;
+    size_t record = fontIndex < fontLayout::kMissingIndex ? fontIndex : fontIndex - 1u;
     return record < fonts_.size() ? &fonts_[record] : nullptr;
 }
 
@@ -138,93 +121,103 @@ CellFormats::XfBytes CellFormats::changed(uint16_t xf, const XfChange& change) {
     XfBytes bytes = xfs_[xf];
     char* p = bytes.data();
     // A cell pointing at a style XF gets a cell XF whose parent is that style.
-    if (getU16(p + 4) & 0x0004) setU16(p + 4, static_cast<uint16_t>((getU16(p + 4) & 0x0003) | (xf << 4)));
-    uint8_t used = 0;
+    if (getField(p, xfLayout::kIsStyle)) {
+        setField(p, xfLayout::kIsStyle, 0);
+        setField(p, xfLayout::kLotusPrefix, 0);
+        setField(p, xfLayout::kParent, xf);
+    }
     switch (change.op) {
     case XfOp::HorizontalAlign:
-        p[6] = static_cast<char>((p[6] & ~0x07) | (change.value & 0x07));
-        used = kUsedAlignment;
+        setField(p, xfLayout::kHorizontalAlign, change.value);
+        setField(p, xfLayout::kUsedAlignment, 1);
         break;
     case XfOp::VerticalAlign:
-        p[6] = static_cast<char>((p[6] & ~0x70) | ((change.value & 0x07) << 4));
-        used = kUsedAlignment;
+        setField(p, xfLayout::kVerticalAlign, change.value);
+        setField(p, xfLayout::kUsedAlignment, 1);
         break;
     case XfOp::Wrap:
-        p[6] = static_cast<char>((p[6] & ~0x08) | (change.value ? 0x08 : 0));
-        used = kUsedAlignment;
+        setField(p, xfLayout::kWrap, change.value ? 1 : 0);
+        setField(p, xfLayout::kUsedAlignment, 1);
         break;
     case XfOp::LineStyle:
     case XfOp::Weight:
     case XfOp::BorderColor:
-        for (const EdgeFields& f : kEdges) {
-            if (!(change.edges & f.edge)) continue;
-            LineStyle line = decodeLine(getBits(p, f.styleWord, f.styleShift, 0xF));
-            bool hadLine = line.kind != LineKind::None;
-            if (change.op == XfOp::LineStyle) {
-                line.kind = static_cast<LineKind>(change.value);
-            } else if (!hadLine) {
-                // Giving a missing line a weight or a colour draws it.
-                line = {LineKind::Continuous, LineWeight::Thin};
-            }
-            if (change.op == XfOp::Weight) line.weight = static_cast<LineWeight>(change.value);
-            setBits(p, f.styleWord, f.styleShift, 0xF, encodeLine(line));
-            if (line.kind == LineKind::None)
-                setBits(p, f.colorWord, f.colorShift, 0x7F, 0);
-            else if (change.op == XfOp::BorderColor)
-                setBits(p, f.colorWord, f.colorShift, 0x7F, change.value);
-            else if (!hadLine || getBits(p, f.colorWord, f.colorShift, 0x7F) == 0)
-                setBits(p, f.colorWord, f.colorShift, 0x7F, kAutomaticColor);
-        }
-        used = kUsedBorder;
+        changeBorders(p, change);
+        setField(p, xfLayout::kUsedBorder, 1);
         break;
     case XfOp::FillColor:
     case XfOp::FillPattern:
-    case XfOp::FillPatternColor: {
-        uint32_t pattern = getBits(p, 14, 26, 0x3F);
-        uint16_t colors = getU16(p + 18);
-        uint32_t fore = colors & 0x7F;
-        uint32_t back = (colors >> 7) & 0x7F;
-        if (change.op == XfOp::FillColor && change.value == kNoFill) {
-            pattern = 0;
+    case XfOp::FillPatternColor:
+        changeFill(p, change);
+        setField(p, xfLayout::kUsedPattern, 1);
+        break;
+    case XfOp::Bold:
+        setField(p, xfLayout::kFont,
+                 boldFont(static_cast<uint16_t>(getField(p, xfLayout::kFont)), change.value != 0));
+        setField(p, xfLayout::kUsedFont, 1);
+        break;
+    }
+    setField(p, xfLayout::kHasExtension, 0);  // the extension records describe the old XF
+    return bytes;
+}
+
+void CellFormats::changeBorders(char* p, const XfChange& change) {
+    for (const EdgeFields& f : kEdges) {
+        if (!(change.edges & f.edge)) continue;
+        LineStyle line = decodeLine(getField(p, f.line));
+        bool hadLine = line.kind != LineKind::None;
+        if (change.op == XfOp::LineStyle) {
+            line.kind = static_cast<LineKind>(change.value);
+        } else if (!hadLine) {
+            // Giving a missing line a weight or a colour draws it.
+            line = {LineKind::Continuous, LineWeight::Thin};
+        }
+        if (change.op == XfOp::Weight) line.weight = static_cast<LineWeight>(change.value);
+        setField(p, f.line, encodeLine(line));
+        if (line.kind == LineKind::None)
+            setField(p, f.color, 0);
+        else if (change.op == XfOp::BorderColor)
+            setField(p, f.color, change.value);
+        else if (!hadLine || getField(p, f.color) == 0)
+            setField(p, f.color, kAutomaticColor);
+    }
+}
+
+void CellFormats::changeFill(char* p, const XfChange& change) {
+    uint32_t pattern = getField(p, xfLayout::kFillPattern);
+    uint32_t fore = getField(p, xfLayout::kFillForeColor);
+    uint32_t back = getField(p, xfLayout::kFillBackColor);
+    if (change.op == XfOp::FillColor && change.value == kNoFill) {
+        pattern = 0;
+        fore = kAutomaticColor;
+        back = kWindowBackground;
+    } else if (change.op == XfOp::FillColor) {
+        fore = change.value;
+        if (pattern == 0 && fore != kAutomaticColor) pattern = 1;
+    } else if (change.op == XfOp::FillPattern) {
+        pattern = change.value;
+        if (pattern == 0) {
             fore = kAutomaticColor;
             back = kWindowBackground;
-        } else if (change.op == XfOp::FillColor) {
-            fore = change.value;
-            if (pattern == 0 && fore != kAutomaticColor) pattern = 1;
-        } else if (change.op == XfOp::FillPattern) {
-            pattern = change.value;
-            if (pattern == 0) {
-                fore = kAutomaticColor;
-                back = kWindowBackground;
-            }
-        } else {
-            back = change.value;
         }
-        // A fill drawn in a colour pairs with an automatic pattern colour,
-        // never with the window background that marks "no fill".
-        if (pattern != 0 && back == kWindowBackground) back = kAutomaticColor;
-        setBits(p, 14, 26, 0x3F, pattern);
-        setU16(p + 18, static_cast<uint16_t>((colors & 0xC000) | fore | (back << 7)));
-        used = kUsedPattern;
-        break;
+    } else {
+        back = change.value;
     }
-    case XfOp::Bold:
-        setU16(p, boldFont(getU16(p), change.value != 0));
-        used = kUsedFont;
-        break;
-    }
-    p[9] = static_cast<char>(p[9] | used);
-    setBits(p, 14, 25, 0x1, 0);  // the extension records describe the old XF
-    return bytes;
+    // A fill drawn in a colour pairs with an automatic pattern colour,
+    // never with the window background that marks "no fill".
+    if (pattern != 0 && back == kWindowBackground) back = kAutomaticColor;
+    setField(p, xfLayout::kFillPattern, pattern);
+    setField(p, xfLayout::kFillForeColor, fore);
+    setField(p, xfLayout::kFillBackColor, back);
 }
 
 uint16_t CellFormats::boldFont(uint16_t fontIndex, bool bold) {
     const std::string* source = font(fontIndex);
-    if (!source || source->size() < 14) throwUnreadable("書式が存在しないフォントを指しています");
+    if (!source || source->size() < fontLayout::kFixedSize)
+        throwUnreadable("書式が存在しないフォントを指しています");
     std::string record = *source;
-    setU16(record.data() + 6, bold ? kWeightBold : kWeightNormal);
-    uint16_t grbit = getU16(record.data() + 2);
-    setU16(record.data() + 2, static_cast<uint16_t>(bold ? grbit | 1 : grbit & ~1));
+    setField(record.data(), fontLayout::kWeight, bold ? fontLayout::kWeightBold : fontLayout::kWeightNormal);
+    setField(record.data(), fontLayout::kBold, bold ? 1 : 0);
     if (auto hit = fontLookup_.find(record); hit != fontLookup_.end()) return hit->second;
     if (fonts_.size() >= kMaxFonts) throwInvalidArgument("フォントの数が上限に達しました");
     uint16_t index = fontIndexFromRecord(fonts_.size());

@@ -78,6 +78,8 @@ private:
 
     bool isCellXf(uint16_t index) const;
     XfBytes changed(uint16_t xf, const XfChange& change);
+    static void changeBorders(char* xf, const XfChange& change);
+    static void changeFill(char* xf, const XfChange& change);
     uint16_t boldFont(uint16_t fontIndex, bool bold);
     uint16_t internXf(const XfBytes& bytes);
 };

@@ -16,4 +16,11 @@ inline constexpr uint32_t kMiniSectorSize = 64;
 inline constexpr uint32_t kMiniCutoff = 4096;
 inline constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
+// The header is 512 bytes whatever the sector size; it ends with the first
+// 109 DIFAT entries, and DIFAT sectors list the FAT sectors past them.
+inline constexpr uint32_t kHeaderSize = 512;
+inline constexpr uint32_t kHeaderDifatOffset = 0x4C;
+inline constexpr uint32_t kHeaderDifatEntries = 109;
+static_assert(kHeaderDifatOffset + 4 * kHeaderDifatEntries == kHeaderSize);
+
 }  // namespace speclore::xls::cfb

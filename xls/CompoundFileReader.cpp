@@ -58,7 +58,7 @@ private:
     }
 
     void readHeader() {
-        if (bytes_.size() < 512 || std::memcmp(bytes_.data(), kSignature, 8) != 0)
+        if (bytes_.size() < kHeaderSize || std::memcmp(bytes_.data(), kSignature, 8) != 0)
             throwUnreadable("OLE2 複合ファイルではありません");
         const char* h = bytes_.data();
         uint16_t major = getU16(h + 0x1A);
@@ -92,8 +92,8 @@ private:
             throwUnreadable("FAT のセクター数が不正です");
         std::vector<uint32_t> fatSectors;
         const char* h = bytes_.data();
-        for (int i = 0; i < 109 && fatSectors.size() < fatSectorCount_; ++i)
-            fatSectors.push_back(getU32(h + 0x4C + 4 * i));
+        for (uint32_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatSectorCount_; ++i)
+            fatSectors.push_back(getU32(h + kHeaderDifatOffset + 4 * i));
         uint32_t next = firstDifatSector_;
         uint64_t visited = 0;
         const uint32_t perDifat = sectorSize_ / 4 - 1;

@@ -12,8 +12,10 @@ namespace speclore::xls {
 
 namespace {
 
-constexpr uint32_t kSectorSize = 512;
 using namespace cfb;
+constexpr uint32_t kSectorSize = 512;
+// Version 3: the header fills the first sector exactly.
+static_assert(kSectorSize == kHeaderSize);
 constexpr uint8_t kRed = 0;
 constexpr uint8_t kBlack = 1;
 
@@ -142,7 +144,9 @@ private:
 
         uint32_t fatSectors = 1, difatSectors = 0;
         for (;; ++fatSectors) {
-            difatSectors = fatSectors > 109 ? sectorsFor(fatSectors - 109, perSector - 1) : 0;
+            difatSectors = fatSectors > kHeaderDifatEntries
+                               ? sectorsFor(fatSectors - kHeaderDifatEntries, perSector - 1)
+                               : 0;
             if (static_cast<uint64_t>(perSector) * fatSectors >= contentSectors + fatSectors + difatSectors)
                 break;
         }
@@ -209,15 +213,15 @@ private:
         putU32(out, miniFatSectors);
         putU32(out, firstDifat);
         putU32(out, difatSectors);
-        for (uint32_t i = 0; i < 109; ++i) putU32(out, i < fatSectors ? i : kFreeSect);
+        for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) putU32(out, i < fatSectors ? i : kFreeSect);
     }
 
-    // FAT sectors are 0..fatSectors-1; those past the header's 109 slots are
+    // FAT sectors are 0..fatSectors-1; those past the header's slots are
     // listed in the DIFAT sectors that follow them.
     static void writeDifat(std::string& out, uint32_t fatSectors, uint32_t difatSectors,
                            uint32_t firstDifat) {
         const uint32_t perDifat = kSectorSize / 4 - 1;
-        uint32_t fatIndex = 109;
+        uint32_t fatIndex = kHeaderDifatEntries;
         for (uint32_t d = 0; d < difatSectors; ++d) {
             for (uint32_t i = 0; i < perDifat; ++i, ++fatIndex)
                 putU32(out, fatIndex < fatSectors ? fatIndex : kFreeSect);

@@ -1,6 +1,6 @@
-// Whole-file reading, and writing that never leaves a half-written file at
-// the target path: the bytes go to a temporary file beside it, are flushed
-// to disk, and the temporary file is then renamed over the target.
+// Saving a workbook so that it never leaves a half-written file at the
+// target path: the bytes go to a temporary file beside it, are flushed to
+// disk, and the temporary file is then renamed over the target.
 #pragma once
 
 #include <string>
@@ -8,9 +8,6 @@
 #include <vector>
 
 namespace speclore::xls {
-
-// Raises error 1004 naming the reason when the file cannot be read.
-std::string readWholeFile(const std::string& path);
 
 // Raises a numbered file error (61, 70, 75, 76 ...) when anything fails;
 // the target is then unchanged and no temporary file is left. A symbolic

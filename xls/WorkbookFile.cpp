@@ -1,7 +1,12 @@
 #include "xls/WorkbookFile.h"
 
+#include <cstring>
+#include <limits>
+
+#include "app/AtomicFile.h"
 #include "xls/ByteIo.h"
 #include "xls/FileBytes.h"
+#include "xls/RecordLayout.h"
 #include "xls/XlsError.h"
 
 namespace speclore::xls {
@@ -12,8 +17,6 @@ constexpr uint16_t kBiff8Version = 0x0600;
 constexpr uint16_t kBiff5Version = 0x0500;
 constexpr uint16_t kGlobalsSubstream = 0x0005;
 constexpr uint16_t kWorksheetSubstream = 0x0010;
-// fHasXFExt in the second border word (offset 14) of an XF.
-constexpr uint32_t kXfHasExtension = 1u << 25;
 // BOF record types of BIFF2 to BIFF4.
 constexpr uint16_t kOldBofTypes[] = {0x0009, 0x0209, 0x0409};
 
@@ -49,7 +52,15 @@ WorkbookFile::WorkbookFile(WorkbookFile&&) noexcept = default;
 WorkbookFile& WorkbookFile::operator=(WorkbookFile&&) noexcept = default;
 WorkbookFile::~WorkbookFile() = default;
 
-WorkbookFile WorkbookFile::open(const std::string& path) { return fromBytes(readWholeFile(path)); }
+WorkbookFile WorkbookFile::open(const std::string& path) {
+    // No size limit of its own: the compound file's structures bound what
+    // is read from it.
+    FileRead read = readRegularFile(path, std::numeric_limits<size_t>::max());
+    if (read.status != FileReadStatus::Read) {
+        throw AppError(err::ApplicationDefined, "'" + path + "' を開けません: " + std::strerror(read.error));
+    }
+    return fromBytes(read.bytes);
+}
 
 WorkbookFile WorkbookFile::fromBytes(std::string_view bytes) {
     WorkbookFile workbook;
@@ -102,13 +113,13 @@ void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
         switch (r.type) {
         case rt::FilePass: throwUnreadable("暗号化されたブックには対応していません");
         case rt::Font:
-            if (r.data.size() < 14) throwUnreadable("FONT レコードが短すぎます");
+            if (r.data.size() < fontLayout::kFixedSize) throwUnreadable("FONT レコードが短すぎます");
             formats_.addTemplateFont(r.data);
             fontSeen = true;
             lastFontAt_ = globals_.size();
             break;
         case rt::Xf:
-            if (r.data.size() < 20) throwUnreadable("XF レコードが短すぎます");
+            if (r.data.size() < xfLayout::kSize) throwUnreadable("XF レコードが短すぎます");
             formats_.addTemplateXf(r.data);
             xfSeen = true;
             lastXfAt_ = globals_.size();
@@ -176,7 +187,7 @@ std::string WorkbookFile::workbookStream() const {
         if (dropXfExtensions && r.type == rt::Xf) {
             // Nor may the template's XFs announce extensions that are gone.
             std::string xf = r.data;
-            setU32(xf.data() + 14, getU32(xf.data() + 14) & ~kXfHasExtension);
+            setField(xf.data(), xfLayout::kHasExtension, 0);
             appendRecord(out, r.type, xf);
         } else {
             appendRecord(out, r.type, r.data);

@@ -61,6 +61,13 @@ auto columnPosition(Cells& cells, uint16_t column) {
 
 Worksheet::Worksheet(std::vector<BiffRecord> records) {
     columnXf_.fill(kDefaultCellXf);
+    const bool hasCellTable = takeRecords(std::move(records));
+    if (!hasCellTable) placeEmptyCellTable();
+    addMissingDimensions();
+    addMissingDefColWidth();
+}
+
+bool Worksheet::takeRecords(std::vector<BiffRecord> records) {
     records_.reserve(records.size());
     int depth = 0;
     bool lastWasRawCell = false;
@@ -76,70 +83,78 @@ Worksheet::Worksheet(std::vector<BiffRecord> records) {
             continue;
         }
         if (top && lastWasRawCell && isAttachedRecord(record.type)) {
-            RawCell& raw = raws_.back();
-            appendRecord(raw.attached, record.type, record.data);
+            appendRecord(raws_.back().attached, record.type, record.data);
             continue;
         }
         lastWasRawCell = false;
-        if (top) {
-            switch (record.type) {
-            case rt::Index:
-                // One INDEX is rebuilt; a second one could only be stale.
-                if (indexRecord_ != SIZE_MAX) continue;
-                indexRecord_ = records_.size();
-                break;
-            case rt::Dimensions: dimensionsRecord_ = records_.size(); break;
-            case rt::DefColWidth: defColWidthRecord_ = records_.size(); break;
-            case rt::ColInfo:
-                if (record.data.size() >= 8) {
-                    uint16_t first = getU16(record.data.data()), last = getU16(record.data.data() + 2);
-                    uint16_t xf = getU16(record.data.data() + 6);
-                    for (uint32_t c = first; c <= last && c < kMaxColumns; ++c) columnXf_[c] = xf;
-                }
-                break;
-            case rt::DefaultRowHeight:
-                if (record.data.size() >= 4) {
-                    defaultHeightCustom_ = (getU16(record.data.data()) & 1) != 0;
-                    defaultRowHeight_ = getU16(record.data.data() + 2);
-                }
-                break;
-            default: break;
-            }
-        }
+        if (top && !noteSheetRecord(record)) continue;
         records_.push_back(std::move(record));
     }
-    if (!tableFound) {
-        // New cells go right after DIMENSIONS; a sheet without one gets one
-        // before its window settings or its EOF.
-        if (dimensionsRecord_ != SIZE_MAX) {
-            tableAt_ = dimensionsRecord_ + 1;
-        } else {
-            tableAt_ = records_.size() - 1;
-            for (size_t i = 1; i < records_.size(); ++i)
-                if (records_[i].type == rt::Window2 || records_[i].type == rt::Eof) {
-                    tableAt_ = i;
-                    break;
-                }
+    return tableFound;
+}
+
+bool Worksheet::noteSheetRecord(const BiffRecord& record) {
+    switch (record.type) {
+    case rt::Index:
+        // One INDEX is rebuilt; a second one could only be stale.
+        if (indexRecord_ != SIZE_MAX) return false;
+        indexRecord_ = records_.size();
+        break;
+    case rt::Dimensions: dimensionsRecord_ = records_.size(); break;
+    case rt::DefColWidth: defColWidthRecord_ = records_.size(); break;
+    case rt::ColInfo:
+        if (record.data.size() >= 8) {
+            uint16_t first = getU16(record.data.data()), last = getU16(record.data.data() + 2);
+            uint16_t xf = getU16(record.data.data() + 6);
+            for (uint32_t c = first; c <= last && c < kMaxColumns; ++c) columnXf_[c] = xf;
         }
+        break;
+    case rt::DefaultRowHeight:
+        if (record.data.size() >= 4) {
+            defaultHeightCustom_ = (getU16(record.data.data()) & 1) != 0;
+            defaultRowHeight_ = getU16(record.data.data() + 2);
+        }
+        break;
+    default: break;
     }
-    if (dimensionsRecord_ == SIZE_MAX) {
-        insertRecord(tableAt_, {rt::Dimensions, {}});
-        dimensionsRecord_ = tableAt_ - 1;
+    return true;
+}
+
+void Worksheet::placeEmptyCellTable() {
+    // New cells go right after DIMENSIONS; a sheet without one gets one
+    // before its window settings or its EOF.
+    if (dimensionsRecord_ != SIZE_MAX) {
+        tableAt_ = dimensionsRecord_ + 1;
+        return;
     }
+    tableAt_ = records_.size() - 1;
+    for (size_t i = 1; i < records_.size(); ++i)
+        if (records_[i].type == rt::Window2 || records_[i].type == rt::Eof) {
+            tableAt_ = i;
+            break;
+        }
+}
+
+void Worksheet::addMissingDimensions() {
+    if (dimensionsRecord_ != SIZE_MAX) return;
+    insertRecord(tableAt_, {rt::Dimensions, {}});
+    dimensionsRecord_ = tableAt_ - 1;
+}
+
+void Worksheet::addMissingDefColWidth() {
     // INDEX points at DEFCOLWIDTH; a sheet that keeps an INDEX but lacks
     // the record gets one with Excel's default width of 8 characters.
-    if (indexRecord_ != SIZE_MAX && defColWidthRecord_ == SIZE_MAX) {
-        size_t at = dimensionsRecord_;
-        for (size_t i = indexRecord_; i < dimensionsRecord_; ++i)
-            if (records_[i].type == rt::ColInfo) {
-                at = i;
-                break;
-            }
-        std::string width;
-        putU16(width, 8);
-        insertRecord(at, {rt::DefColWidth, width});
-        defColWidthRecord_ = at;
-    }
+    if (indexRecord_ == SIZE_MAX || defColWidthRecord_ != SIZE_MAX) return;
+    size_t at = dimensionsRecord_;
+    for (size_t i = indexRecord_; i < dimensionsRecord_; ++i)
+        if (records_[i].type == rt::ColInfo) {
+            at = i;
+            break;
+        }
+    std::string width;
+    putU16(width, 8);
+    insertRecord(at, {rt::DefColWidth, width});
+    defColWidthRecord_ = at;
 }
 
 // Inserts a record before position `at`, keeping the remembered positions.

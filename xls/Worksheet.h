@@ -69,6 +69,15 @@ private:
     uint16_t defaultRowHeight_ = 255;
     bool defaultHeightCustom_ = false;
 
+    // The steps of reading the substream. takeRecords moves the cell table
+    // (and the records attached to its cells) into rows_ and keeps the rest
+    // in order; true when the sheet has a cell table.
+    bool takeRecords(std::vector<BiffRecord> records);
+    // Remembers what a sheet-level record tells; false for one to drop.
+    bool noteSheetRecord(const BiffRecord& record);
+    void placeEmptyCellTable();
+    void addMissingDimensions();
+    void addMissingDefColWidth();
     void takeCellRecord(const BiffRecord& record, bool& lastWasRawCell);
     void insertRecord(size_t at, BiffRecord record);
     void putCell(uint16_t row, Cell cell);
