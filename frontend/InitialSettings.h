@@ -7,13 +7,13 @@
 namespace speclore::frontend {
 
 struct InitialSettings {
-    bool advancedOpen = false;       // OPTION
-    std::string databasePassword;    // DBPASSWORD, stored encrypted
-    std::string workgroupPath;       // MDBFILE
-    std::string accountName;         // ACCOUNT
-    std::string accountPassword;     // PASSWORD, stored encrypted
-    std::string tableTitle;          // TABLETITLE
-    std::string relationTitle;       // RELATIONTITLE
+    bool advancedOpen = false;     // OPTION
+    std::string databasePassword;  // DBPASSWORD, stored encrypted
+    std::string workgroupPath;     // MDBFILE
+    std::string accountName;       // ACCOUNT
+    std::string accountPassword;   // PASSWORD, stored encrypted
+    std::string tableTitle;        // TABLETITLE
+    std::string relationTitle;     // RELATIONTITLE
 };
 
 // Raises a type mismatch (13) for an OPTION that is no truth value. A

@@ -34,7 +34,9 @@ inline void writeWord(char* record, const BitField& f, uint32_t word) {
     }
 }
 
-inline uint32_t getField(const char* record, const BitField& f) { return (readWord(record, f) >> f.shift) & f.mask; }
+inline uint32_t getField(const char* record, const BitField& f) {
+    return (readWord(record, f) >> f.shift) & f.mask;
+}
 
 // Sets the field to the low bits of `value`; the word's other bits stay.
 inline void setField(char* record, const BitField& f, uint32_t value) {

@@ -36,7 +36,7 @@ size_t filesIn(const std::string& folder) {
 TEST(SettingsFile, ReadsAFileWrittenOnWindows) {
     TempDir folder;
     const std::string ini = (folder / "Speclore.ini").string();
-    speclore::test::writeFile(ini, utf8ToCp932("; saved by hand\r\n"
+    speclore::test::writeText(ini, utf8ToCp932("; saved by hand\r\n"
                                                "[Initial]\r\n"
                                                "  MdbFile  =  C:\\data\\販売.mdb  \r\n"
                                                "TableTitle=\"  quoted keeps inner blanks  \"\r\n"
@@ -68,17 +68,17 @@ TEST(SettingsFile, ReadsAFileWrittenOnWindows) {
 TEST(SettingsFile, LfOnlyFileAndUtf8ByteOrderMark) {
     TempDir folder;
     const std::string lf = (folder / "lf.ini").string();
-    speclore::test::writeFile(lf, utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\n"));
+    speclore::test::writeText(lf, utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\n"));
     EXPECT_EQ(GetIniValue(lf, "INITIAL", "ACCOUNT"), "管理者");
     ASSERT_TRUE(SetIniValue(lf, "INITIAL", "PASSWORD", "X"));
-    EXPECT_EQ(speclore::test::readFile(lf), utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\nPASSWORD=X\n"));
+    EXPECT_EQ(speclore::test::readText(lf), utf8ToCp932("[INITIAL]\nACCOUNT=管理者\nOPTION=1\nPASSWORD=X\n"));
 
     // An editor that saved the file as UTF-8 marks it so; it stays UTF-8.
     const std::string bom = (folder / "bom.ini").string();
-    speclore::test::writeFile(bom, "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=管理者\r\n");
+    speclore::test::writeText(bom, "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=管理者\r\n");
     EXPECT_EQ(GetIniValue(bom, "INITIAL", "ACCOUNT"), "管理者");
     ASSERT_TRUE(SetIniValue(bom, "INITIAL", "ACCOUNT", "利用者"));
-    EXPECT_EQ(speclore::test::readFile(bom), "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=利用者\r\n");
+    EXPECT_EQ(speclore::test::readText(bom), "\xEF\xBB\xBF[INITIAL]\r\nACCOUNT=利用者\r\n");
 }
 
 TEST(SettingsFile, NamesMatchIgnoringAsciiCaseButNotInsideDoubleByteCharacters) {
@@ -103,7 +103,7 @@ TEST(SettingsFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "MDBFILE", "  /data/販売.mdb  "));
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", ""));
     ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctText", "テキスト"));
-    EXPECT_EQ(speclore::test::readFile(ini),
+    EXPECT_EQ(speclore::test::readText(ini),
               utf8ToCp932("[INITIAL]\r\nMDBFILE=  /data/販売.mdb  \r\nACCOUNT=\r\n"
                           "[CATALOG]\r\nctText=テキスト\r\n"));
     EXPECT_EQ(GetIniValue(ini, "INITIAL", "MDBFILE"), "/data/販売.mdb");
@@ -134,13 +134,13 @@ TEST(SettingsFile, WritingOneValueKeepsEveryOtherLine) {
         "[INITIAL]\r\n"
         "MDBFILE=duplicate section\r\n"
         "last line without line end");
-    speclore::test::writeFile(ini, before);
+    speclore::test::writeText(ini, before);
 
     ASSERT_TRUE(SetIniValue(ini, "initial", "mdbfile", "new"));
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", "admin"));
     ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctTitleB", "名前"));
     ASSERT_TRUE(SetIniValue(ini, "NEW", "KEY", "v"));
-    EXPECT_EQ(speclore::test::readFile(ini), utf8ToCp932("; comment\r\n"
+    EXPECT_EQ(speclore::test::readText(ini), utf8ToCp932("; comment\r\n"
                                                          "[INITIAL]\r\n"
                                                          "MDBFILE=new\r\n"
                                                          "  Unknown = kept as is  \r\n"
@@ -170,7 +170,7 @@ TEST(SettingsFile, LongValuesAreCutTo1023BytesWithoutSplittingACharacter) {
     EXPECT_EQ(GetIniValue(ini, "S", "fits"), std::string(1021, 'c') + "漢");
 
     // A 1 MB line in a hand-made file is cut the same way.
-    speclore::test::writeFile(ini, "[S]\r\nhuge=" + std::string(1 << 20, 'h') + "\r\nafter=ok\r\n");
+    speclore::test::writeText(ini, "[S]\r\nhuge=" + std::string(1 << 20, 'h') + "\r\nafter=ok\r\n");
     EXPECT_EQ(GetIniValue(ini, "S", "huge"), std::string(1023, 'h'));
     EXPECT_EQ(GetIniValue(ini, "S", "after"), "ok");
 }
@@ -181,13 +181,13 @@ TEST(SettingsFile, BinaryAndInvalidBytesNeitherCrashNorBox) {
     const std::string ini = (folder / "Speclore.ini").string();
     std::string binary = "[S]\r\nnul=before\0after\r\nbad=\xA0\xFF\x81\r\n\x00\x01[\xFE]\r\n"s;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
-    speclore::test::writeFile(ini, binary);
+    speclore::test::writeText(ini, binary);
 
     EXPECT_EQ(GetIniValue(ini, "S", "nul"), "before");
     EXPECT_FALSE(GetIniValue(ini, "S", "bad").empty());
     ASSERT_TRUE(SetIniValue(ini, "S", "nul", "x"));
     // Every byte outside the changed line survives.
-    std::string after = speclore::test::readFile(ini);
+    std::string after = speclore::test::readText(ini);
     EXPECT_EQ(after.substr(after.find("\r\nbad=")), binary.substr(binary.find("\r\nbad=")));
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -201,11 +201,11 @@ TEST(SettingsFile, RefusedWritesGiveFalseAndKeepTheOldFile) {
     TempDir folder;
     const std::string ini = (folder / "Speclore.ini").string();
     ASSERT_TRUE(SetIniValue(ini, "INITIAL", "ACCOUNT", "a"));
-    const std::string before = speclore::test::readFile(ini);
+    const std::string before = speclore::test::readText(ini);
     EXPECT_FALSE(SetIniValue(ini, "INITIAL", "ACCOUNT", "a\r\n[INJECTED]\r\nX=1"));
     EXPECT_FALSE(SetIniValue(ini, "INITIAL", "A=B", "v"));
     EXPECT_FALSE(SetIniValue(ini, "INITIAL", "KEY", "a\0b"s));
-    EXPECT_EQ(speclore::test::readFile(ini), before);
+    EXPECT_EQ(speclore::test::readText(ini), before);
 
     EXPECT_EQ(GetIniValue(folder.path().string(), "S", "K"), "");
     EXPECT_FALSE(SetIniValue(folder.path().string(), "S", "K", "v"));
@@ -217,15 +217,15 @@ TEST(SettingsFile, RefusedWritesGiveFalseAndKeepTheOldFile) {
     ::unlink(pipe.c_str());
 
     const std::string longName = (folder / std::string(250, 'n')).string();
-    speclore::test::writeFile(longName, before);
+    speclore::test::writeText(longName, before);
     EXPECT_FALSE(SetIniValue(longName, "INITIAL", "ACCOUNT", "new"));
-    EXPECT_EQ(speclore::test::readFile(longName), before);
+    EXPECT_EQ(speclore::test::readText(longName), before);
 
     if (::geteuid() != 0) {  // root writes anywhere
         ::chmod(folder.path().string().c_str(), 0555);
         EXPECT_FALSE(SetIniValue(ini, "INITIAL", "ACCOUNT", "new"));
         ::chmod(folder.path().string().c_str(), 0755);
-        EXPECT_EQ(speclore::test::readFile(ini), before);
+        EXPECT_EQ(speclore::test::readText(ini), before);
     }
     EXPECT_EQ(filesIn(folder.path().string()), 2u);
     EXPECT_TRUE(boxes.boxes.empty());
@@ -237,7 +237,7 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
     TempDir folder;
     const std::string ini = (folder / "Speclore.ini").string();
     const std::string before = "[S]\r\nK=old\r\n";
-    speclore::test::writeFile(ini, before);
+    speclore::test::writeText(ini, before);
     ::chmod(ini.c_str(), 0640);
 
     pid_t child = ::fork();
@@ -255,7 +255,7 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the write reported success";
-    EXPECT_EQ(speclore::test::readFile(ini), before);
+    EXPECT_EQ(speclore::test::readText(ini), before);
     EXPECT_EQ(filesIn(folder.path().string()), 1u);
 
     ASSERT_TRUE(SetIniValue(ini, "S", "K", "new"));
@@ -268,9 +268,9 @@ TEST(SettingsFile, SymbolicLinkStaysALink) {
     TempDir folder;
     const std::string real = (folder / "real.ini").string();
     const std::string link = (folder / "Speclore.ini").string();
-    speclore::test::writeFile(real, "[S]\r\nK=old\r\n");
+    speclore::test::writeText(real, "[S]\r\nK=old\r\n");
     std::filesystem::create_symlink(real, link);
     ASSERT_TRUE(SetIniValue(link, "S", "K", "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(speclore::test::readFile(real), "[S]\r\nK=new\r\n");
+    EXPECT_EQ(speclore::test::readText(real), "[S]\r\nK=new\r\n");
 }

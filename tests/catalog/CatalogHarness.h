@@ -59,7 +59,7 @@ public:
         for (const auto& entry : catalog::kItemNameKeys) {
             ini += std::string(entry.key) + "=" + caption(entry.key) + "\r\n";
         }
-        writeFile(iniPath(), utf8ToCp932(ini));
+        writeText(iniPath(), utf8ToCp932(ini));
     }
 
     std::string programFolder() const { return (dir / "program").string(); }

@@ -32,12 +32,12 @@ TEST(CatalogRun, TitlesExpandEveryPlaceholderOnBothSheets) {
 
 TEST(CatalogRun, ReplacesAnExistingOutputWhole) {
     CatalogHarness h;
-    writeFile(h.outputPath(), std::string(1 << 20, 'x'));
+    writeText(h.outputPath(), std::string(1 << 20, 'x'));
     catalog::CatalogInputs inputs = oneTable(h);
     ASSERT_TRUE(h.run(inputs));
-    const std::string first = readFile(h.outputPath());
+    const std::string first = readText(h.outputPath());
     ASSERT_TRUE(h.run(inputs));
-    EXPECT_EQ(readFile(h.outputPath()), first);
+    EXPECT_EQ(readText(h.outputPath()), first);
     EXPECT_EQ(cellText(h.sheet(1), "A3"), "単一テーブル");
     EXPECT_TRUE(h.boxes.boxes.empty());
     for (const auto& entry : fs::directory_iterator(h.dir.path())) {
@@ -48,7 +48,7 @@ TEST(CatalogRun, ReplacesAnExistingOutputWhole) {
 
 TEST(CatalogRun, MissingTemplateTakesTheFailurePath) {
     CatalogHarness h;
-    writeFile(h.outputPath(), "old");
+    writeText(h.outputPath(), "old");
     fs::remove(h.templatePath());
     EXPECT_FALSE(h.run(oneTable(h)));
     ASSERT_EQ(h.boxes.boxes.size(), 1u);
@@ -60,7 +60,7 @@ TEST(CatalogRun, MissingTemplateTakesTheFailurePath) {
 
 TEST(CatalogRun, WrongDatabasePasswordShowsOnlyTheOpenFailure) {
     CatalogHarness h;
-    writeFile(h.outputPath(), "old output");
+    writeText(h.outputPath(), "old output");
     catalog::CatalogInputs inputs;
     inputs.login.databasePath = fixturePath("password.mdb");
     inputs.login.databasePassword = "wrong";
@@ -70,7 +70,7 @@ TEST(CatalogRun, WrongDatabasePasswordShowsOnlyTheOpenFailure) {
     EXPECT_EQ(h.boxes.boxes[0].text.rfind(kOpenFailurePrefix, 0), 0u) << h.boxes.boxes[0].text;
     EXPECT_GT(h.boxes.boxes[0].text.size(), std::string(kOpenFailurePrefix).size());
     EXPECT_EQ(h.boxes.boxes[0].style, vbExclamation);
-    EXPECT_EQ(readFile(h.outputPath()), "old output");
+    EXPECT_EQ(readText(h.outputPath()), "old output");
     EXPECT_EQ(h.progress.events.front(), "Load");
     EXPECT_EQ(h.progress.events.back(), "Unload");
 
@@ -93,7 +93,7 @@ TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateOrAnInputHoweverSpelled) {
     const std::string outputs[] = {h.templatePath(), link, h.programFolder() + "/../program/./Template.xls",
                                    database, h.iniPath()};
     std::vector<std::string> before;
-    for (const std::string& output : outputs) before.push_back(readFile(output));
+    for (const std::string& output : outputs) before.push_back(readText(output));
 
     for (const std::string& output : outputs) {
         SCOPED_TRACE(output);
@@ -103,7 +103,7 @@ TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateOrAnInputHoweverSpelled) {
         EXPECT_EQ(h.progress.events.back(), "Unload");
     }
     for (std::size_t i = 0; i < std::size(outputs); ++i) {
-        EXPECT_EQ(readFile(outputs[i]), before[i]) << outputs[i];
+        EXPECT_EQ(readText(outputs[i]), before[i]) << outputs[i];
     }
     EXPECT_TRUE(fs::is_symlink(link));
 }
@@ -115,7 +115,7 @@ TEST(CatalogRun, MissingTableTakesTheFailurePathAndLeavesTheTemplateCopy) {
     EXPECT_FALSE(h.run(inputs));
     ASSERT_EQ(h.boxes.boxes.size(), 1u);
     EXPECT_EQ(h.boxes.boxes[0].text, errorBoxMessage(err::DbItemNotFound, "fMain-CreateCatalog"));
-    EXPECT_EQ(readFile(h.outputPath()), readFile(h.templatePath())) << "the workbook's changes are discarded";
+    EXPECT_EQ(readText(h.outputPath()), readText(h.templatePath())) << "the workbook's changes are discarded";
     EXPECT_EQ(h.progress.events.back(), "Unload");
 }
 

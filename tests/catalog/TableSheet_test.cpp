@@ -78,11 +78,11 @@ TEST(TableSheet, OneSelectedTableGivesOneBlockWithEveryTypeSizeAndRole) {
     CatalogHarness h;
     catalog::CatalogInputs inputs = h.inputsFor("catalog_ja.mdb");
     for (auto& item : inputs.tables) item.selected = item.name == "顧客";
-    const std::string before = readFile(inputs.login.databasePath);
+    const std::string before = readText(inputs.login.databasePath);
 
     ASSERT_TRUE(h.run(inputs));
     EXPECT_TRUE(h.boxes.boxes.empty());
-    EXPECT_EQ(readFile(inputs.login.databasePath), before) << "the database is only read";
+    EXPECT_EQ(readText(inputs.login.databasePath), before) << "the database is only read";
 
     const FieldRow rows[] = {
         {"ID", caption("ctAutoNum"), caption("ctLong"), caption("ctPrimary"), "顧客ID"},

@@ -35,9 +35,9 @@ TEST(InitialSettings, SavedValuesLoadBackAndAnUnreadableOptionRaisesTypeMismatch
     EXPECT_EQ(loaded.accountPassword, saved.accountPassword);
     EXPECT_EQ(loaded.tableTitle, saved.tableTitle);
     EXPECT_EQ(initialRelationTitle(ini), saved.relationTitle);
-    EXPECT_EQ(test::readFile(ini).find("s3cret"), std::string::npos) << "passwords are kept encrypted";
+    EXPECT_EQ(test::readText(ini).find("s3cret"), std::string::npos) << "passwords are kept encrypted";
 
-    test::writeFile(ini, "[INITIAL]\r\nOPTION=yes\r\nTABLETITLE=T\r\n");
+    test::writeText(ini, "[INITIAL]\r\nOPTION=yes\r\nTABLETITLE=T\r\n");
     try {
         loadInitialSettings(ini);
         ADD_FAILURE() << "no error raised";

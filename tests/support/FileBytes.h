@@ -1,5 +1,5 @@
-// Whole files, as a byte vector or a string, for tests that copy, damage or
-// compare files.
+// Whole files, as a byte vector or as a string (which keeps any bytes as
+// they are), for tests that copy, damage or compare files.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +24,12 @@ inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string readFile(const std::filesystem::path& path) {
+inline std::string readText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+inline void writeText(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

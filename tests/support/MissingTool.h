@@ -18,11 +18,11 @@ inline bool missingToolFails() {
 }  // namespace speclore::test
 
 // Ends the current test (or its SetUp) because `reason` names a missing tool.
-#define SPECLORE_MISSING_TOOL(reason)                                  \
-    do {                                                               \
-        if (::speclore::test::missingToolFails()) {                    \
+#define SPECLORE_MISSING_TOOL(reason)                                 \
+    do {                                                              \
+        if (::speclore::test::missingToolFails()) {                   \
             FAIL() << (reason) << " (CI=true: a missing tool fails)"; \
-        } else {                                                       \
-            GTEST_SKIP() << (reason);                                  \
-        }                                                              \
+        } else {                                                      \
+            GTEST_SKIP() << (reason);                                 \
+        }                                                             \
     } while (0)

@@ -12,7 +12,7 @@
 namespace speclore::xls {
 namespace {
 
-using test::readFile;
+using test::readText;
 using test::xlsFixture;
 
 void expectSameTree(const CfbEntry& a, const CfbEntry& b) {
@@ -48,7 +48,7 @@ std::string pattern(size_t size, unsigned seed) {
 TEST(CompoundFile, FilesOfBothWritersReadBackEntryForEntry) {
     for (const char* name : {"two_sheets.xls", "two_sheets_lo.xls", "comment_lo.xls"}) {
         SCOPED_TRACE(name);
-        CompoundFile original = CompoundFile::parse(readFile(xlsFixture(name)));
+        CompoundFile original = CompoundFile::parse(readText(xlsFixture(name)));
         ASSERT_NE(original.findRootStream(u"Workbook"), nullptr);
         CompoundFile again = CompoundFile::parse(original.serialize());
         expectSameTree(original.root(), again.root());
@@ -58,7 +58,7 @@ TEST(CompoundFile, FilesOfBothWritersReadBackEntryForEntry) {
 // Storages with children (as a VBA project has), big and small streams,
 // an empty stream, and a stream big enough to need DIFAT sectors.
 TEST(CompoundFile, StoragesBigStreamsAndDifatSurviveTheRoundTrip) {
-    CompoundFile file = CompoundFile::parse(readFile(xlsFixture("two_sheets_lo.xls")));
+    CompoundFile file = CompoundFile::parse(readText(xlsFixture("two_sheets_lo.xls")));
     std::memset(file.root().directoryBytes.data() + 0x50, 0x5A, 16);  // a root CLSID to keep
     CfbEntry project;
     project.name = u"_VBA_PROJECT_CUR";
@@ -81,7 +81,7 @@ TEST(CompoundFile, StoragesBigStreamsAndDifatSurviveTheRoundTrip) {
     expectSameTree(file.root(), again.root());
 
     test::TempDir dir;
-    test::writeFile(dir / "vba.xls", bytes);
+    test::writeText(dir / "vba.xls", bytes);
     nlohmann::json streams = test::xlsdumpJson((dir / "vba.xls").string(), {"--streams"});
     EXPECT_EQ(streams["root_clsid"], "5a5a5a5a-5a5a-5a5a-5a5a-5a5a5a5a5a5a");
 }
@@ -90,7 +90,7 @@ TEST(CompoundFile, SiblingTreesFollowTheNameOrder) {
     EXPECT_TRUE(cfbNameLess(u"Ole", u"Book"));  // shorter first
     EXPECT_TRUE(cfbNameLess(u"abc", u"ABD"));   // case folded
     EXPECT_FALSE(cfbNameLess(u"ABC", u"abc"));
-    CompoundFile file = CompoundFile::parse(readFile(xlsFixture("two_sheets.xls")));
+    CompoundFile file = CompoundFile::parse(readText(xlsFixture("two_sheets.xls")));
     for (int i = 0; i < 20; ++i)
         file.root().children.push_back(stream(u"S" + std::u16string(i + 1, u'x'), "d"));
     std::string bytes = file.serialize();
@@ -125,7 +125,7 @@ void expectUnreadable(const std::string& bytes, const char* what) {
 }
 
 TEST(CompoundFile, DamagedFilesRaiseError1004) {
-    const std::string good = readFile(xlsFixture("two_sheets.xls"));
+    const std::string good = readText(xlsFixture("two_sheets.xls"));
     expectUnreadable("", "an empty file");
     expectUnreadable(std::string(4096, 'x'), "text");
     expectUnreadable(good.substr(0, 511), "a cut header");

@@ -137,7 +137,7 @@ TEST_F(LibreOfficeReads, EveryValueOfALargeCatalog) {
 
 TEST_F(LibreOfficeReads, PrintsOnA4Landscape) {
     const ProcessResult run = convertWithLibreOffice(output_, "pdf", dir_.path());
-    const std::string pdf = readFile(dir_ / "catalog.pdf");
+    const std::string pdf = readText(dir_ / "catalog.pdf");
     ASSERT_FALSE(pdf.empty()) << run.out << run.err;
     // Page dictionaries are plain text in LibreOffice's PDF: one MediaBox each.
     const std::regex mediaBox(R"(/MediaBox\s*\[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])");

@@ -124,7 +124,7 @@ TEST(Discard, LeavesTheFileAsItWas) {
     writeTableSheet(book->Sheets(1), kTables);
     book->Close(false);
     excel->Quit();
-    EXPECT_TRUE(readFile(copy) == readFile(kTemplate));
+    EXPECT_TRUE(readText(copy) == readText(kTemplate));
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()),
         1)

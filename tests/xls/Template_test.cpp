@@ -28,7 +28,7 @@ TEST(Template, IsWhatTheGeneratorMakes) {
         SPECLORE_MISSING_TOOL("python3-xlwt is not installed: " + run.err);
     }
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(readFile(generated) == readFile(kTemplate))
+    EXPECT_TRUE(readText(generated) == readText(kTemplate))
         << "resources/Template.xls is stale: run tools/make_template.py and commit the result";
 }
 

@@ -18,13 +18,13 @@ using test::TempDir;
 
 // The fixture with its Workbook stream (or the whole file) altered.
 std::string alteredWorkbook(const std::function<void(std::string& stream)>& alter) {
-    CompoundFile file = CompoundFile::parse(test::readFile(test::xlsFixture("two_sheets_lo.xls")));
+    CompoundFile file = CompoundFile::parse(test::readText(test::xlsFixture("two_sheets_lo.xls")));
     alter(file.findRootStream(u"Workbook")->data);
     return file.serialize();
 }
 
 std::string renamedStream(const std::u16string& name) {
-    CompoundFile file = CompoundFile::parse(test::readFile(test::xlsFixture("two_sheets_lo.xls")));
+    CompoundFile file = CompoundFile::parse(test::readText(test::xlsFixture("two_sheets_lo.xls")));
     file.findRootStream(u"Workbook")->name = name;
     return file.serialize();
 }
@@ -34,7 +34,7 @@ void expectRefused(const std::string& bytes, const std::string& what, const std:
     SCOPED_TRACE(what);
     TempDir dir;
     std::string path = (dir / "book.xls").string();
-    test::writeFile(path, bytes);
+    test::writeText(path, bytes);
     XlsApplicationFactory factory;
     auto app = factory.CreateApplication();
     try {
@@ -46,12 +46,12 @@ void expectRefused(const std::string& bytes, const std::string& what, const std:
             EXPECT_NE(e.description().find(mention), std::string::npos) << e.description();
         }
     }
-    EXPECT_EQ(test::readFile(path), bytes);
+    EXPECT_EQ(test::readText(path), bytes);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no file was added";
 }
 
 TEST(WorkbookErrors, UnreadableOrUnsupportedWorkbooksAreRefused) {
-    const std::string good = test::readFile(test::xlsFixture("two_sheets_lo.xls"));
+    const std::string good = test::readText(test::xlsFixture("two_sheets_lo.xls"));
     expectRefused("テーブル仕様書\n", "a text file", "OLE2");
     expectRefused(good.substr(0, 1700), "a truncated file");
     expectRefused(renamedStream(u"Data"), "no Workbook stream", "Workbook");
@@ -92,7 +92,7 @@ class OpenWorkbook : public ::testing::Test {
 protected:
     TempDir dir;
     std::string path = test::copyFixture(dir, "two_sheets.xls", "book.xls");
-    std::string original = test::readFile(path);
+    std::string original = test::readText(path);
     XlsApplicationFactory factory;
     std::unique_ptr<catalog::XlApplication> app = factory.CreateApplication();
     std::unique_ptr<catalog::XlWorkbook> book = app->OpenWorkbook(path);
@@ -117,7 +117,7 @@ TEST_F(OpenWorkbook, CloseWithoutSavingLeavesTheFileAsItWas) {
     book->Sheets(1).SetValue("A1", "変更");
     book->Sheets(1).Range("A1", "F9")->Font().Bold(true);
     book->Close(false);
-    EXPECT_EQ(test::readFile(path), original);
+    EXPECT_EQ(test::readText(path), original);
     EXPECT_EQ(errorOf([&] { book->Close(false); }), err::ApplicationDefined) << "already closed";
     EXPECT_EQ(errorOf([&] { book->Sheets(1); }), err::ApplicationDefined);
 }
@@ -133,7 +133,7 @@ TEST_F(OpenWorkbook, SavingReplacesTheFileAndLeavesNoTemporaryFile) {
     std::filesystem::permissions(path, std::filesystem::perms(0640));
     book->Sheets(2).SetValue("B2", 5);
     book->Close(true);
-    EXPECT_NE(test::readFile(path), original);
+    EXPECT_NE(test::readText(path), original);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
 }

@@ -275,7 +275,7 @@ TEST(WorkbookFormatSharing, ACatalogSizedRunStaysFarBelowTheFormatLimits) {
 // A template saved by a newer Excel: every XF marked as extended, with the
 // checksum and extension records after the XF list.
 std::string withXfExtensions() {
-    CompoundFile file = CompoundFile::parse(test::readFile(test::xlsFixture("two_sheets.xls")));
+    CompoundFile file = CompoundFile::parse(test::readText(test::xlsFixture("two_sheets.xls")));
     std::string& stream = file.findRootStream(u"Workbook")->data;
     std::vector<BiffRecord> records;
     for (size_t at = 0; at + 4 <= stream.size(); at += 4 + getU16(stream.data() + at + 2))
@@ -303,7 +303,7 @@ std::string withXfExtensions() {
 TEST(WorkbookFormatExtensions, NewFormatsDropTheExtensionsAndEveryXfsMarkOfThem) {
     TempDir dir;
     std::string path = (dir / "extended.xls").string();
-    test::writeFile(path, withXfExtensions());
+    test::writeText(path, withXfExtensions());
     {
         XlsApplicationFactory factory;
         auto app = factory.CreateApplication();
@@ -312,7 +312,7 @@ TEST(WorkbookFormatExtensions, NewFormatsDropTheExtensionsAndEveryXfsMarkOfThem)
         book->Close(true);
     }
     EXPECT_EQ(test::runXlsdump(path, {"--check"}).exitCode, 0);
-    std::string stream = CompoundFile::parse(test::readFile(path)).findRootStream(u"Workbook")->data;
+    std::string stream = CompoundFile::parse(test::readText(path)).findRootStream(u"Workbook")->data;
     int xfs = 0;
     for (size_t at = 0; at + 4 <= stream.size(); at += 4 + getU16(stream.data() + at + 2)) {
         uint16_t type = getU16(stream.data() + at);

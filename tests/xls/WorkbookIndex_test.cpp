@@ -32,7 +32,7 @@ std::vector<Record> records(const std::string& stream) {
 
 // The fixture with a stale INDEX (all zeros, one block) after each sheet's BOF.
 std::string withStaleIndexes() {
-    CompoundFile file = CompoundFile::parse(test::readFile(test::xlsFixture("two_sheets.xls")));
+    CompoundFile file = CompoundFile::parse(test::readText(test::xlsFixture("two_sheets.xls")));
     std::string& stream = file.findRootStream(u"Workbook")->data;
     std::string rebuilt;
     std::map<uint32_t, uint32_t> moved;
@@ -52,7 +52,7 @@ std::string withStaleIndexes() {
 TEST(WorkbookIndex, IndexAndDbCellPositionsPointAtTheirRecords) {
     test::TempDir dir;
     std::string path = (dir / "indexed.xls").string();
-    test::writeFile(path, withStaleIndexes());
+    test::writeText(path, withStaleIndexes());
     {
         XlsApplicationFactory factory;
         auto app = factory.CreateApplication();
@@ -65,7 +65,7 @@ TEST(WorkbookIndex, IndexAndDbCellPositionsPointAtTheirRecords) {
     }
     EXPECT_EQ(test::runXlsdump(path, {"--check"}).exitCode, 0);
 
-    std::string stream = CompoundFile::parse(test::readFile(path)).findRootStream(u"Workbook")->data;
+    std::string stream = CompoundFile::parse(test::readText(path)).findRootStream(u"Workbook")->data;
     std::vector<Record> all = records(stream);
     std::map<size_t, const Record*> at;
     for (const Record& r : all) at[r.offset] = &r;

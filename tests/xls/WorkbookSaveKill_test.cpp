@@ -35,7 +35,7 @@ namespace {
 TEST(WorkbookSaveKill, AKilledSaveLeavesTheOldOrTheNewWorkbook) {
     test::TempDir dir;
     std::string path = test::copyFixture(dir, "two_sheets.xls", "book.xls");
-    const std::string original = test::readFile(path);
+    const std::string original = test::readText(path);
     for (int delayMicroseconds : {0, 200, 1000, 3000, 8000, 20000, 60000, 200000}) {
         int pipeEnds[2];
         ASSERT_EQ(::pipe(pipeEnds), 0);
@@ -55,10 +55,10 @@ TEST(WorkbookSaveKill, AKilledSaveLeavesTheOldOrTheNewWorkbook) {
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(started) << "the child failed before saving";
 
-        std::string now = test::readFile(path);
+        std::string now = test::readText(path);
         if (now == original) continue;
         EXPECT_NO_THROW(WorkbookFile::fromBytes(now)) << "after " << delayMicroseconds << " µs";
-        test::writeFile(path, original);
+        test::writeText(path, original);
     }
 }
 
