@@ -28,6 +28,7 @@ constexpr uint8_t kHyperlink = 0x80;
 
 // MSysObjects.Flags bits.
 constexpr uint32_t kSystemFlags = 0x80000002u;
+constexpr uint32_t kTemporary = 0x1u;
 constexpr uint32_t kAccessHidden = 0x8u;
 constexpr uint32_t kSavesOdbcPassword = 0x20000u;
 
@@ -115,13 +116,14 @@ int32_t daoTableAttributes(int32_t type, int32_t flags) {
     } else if (type == kOdbcLinkedTable) {
         attributes = dbAttachedODBC;
         if (bits & kSavesOdbcPassword) attributes |= dbAttachSavePWD;
-    } else {
-        // Bits that have no DAO meaning of their own pass through, as DAO
-        // passes a local table's flags, so that only plain tables give 0.
-        attributes = static_cast<int32_t>(bits & ~(kSystemFlags | kAccessHidden));
-        if (bits & kSystemFlags) attributes |= dbSystemObject;
+    } else if (bits & kSystemFlags) {
+        attributes = dbSystemObject;
     }
-    if (bits & kAccessHidden) attributes |= dbHiddenObject;
+    // Only DAO's documented constants: Access keeps bits of its own in
+    // Flags (0x40000 on an ACE table with complex fields, 0x1000 on its
+    // clipboard tables) that say nothing about the table's kind, and a
+    // plain local table must still give 0.
+    if (bits & (kAccessHidden | kTemporary)) attributes |= dbHiddenObject;
     return attributes;
 }
 

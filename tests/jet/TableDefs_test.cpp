@@ -136,6 +136,16 @@ TEST(TableDefs, TheTableListShowsExactlyThePlainLocalTablesInTheIndexOrder) {
     EXPECT_EQ(listed.front(), "ＡＢＣ取引先 マスタ　２０２４");
 }
 
+TEST(TableDefs, AnAceTableWithAnAttachmentFieldIsListed) {
+    // Access flags such a table 0x40000 in MSysObjects; it is an ordinary table.
+    auto database = openFixture("attachments.accdb");
+    std::vector<std::string> listed;
+    for (const TableDef& table : database->TableDefs()) {
+        if (table.attributes == 0) listed.push_back(table.name);
+    }
+    EXPECT_EQ(listed, std::vector<std::string>{"Table1"});
+}
+
 TEST(TableDefs, NamesSortWithoutRegardToCase) {
     // A case-sensitive order would put "MSysACEs" before "MSysAccessObjects".
     auto database = openFixture("indexTestV2000.mdb");
