@@ -49,7 +49,7 @@ TEST(Cli, TheOutputsTypeChoosesTheFormatAndATemplateMayBeGiven) {
     const std::string output = (dir / "out.xlsx").string();
     ProcessResult run = cli({db, "-o", output, "--table", "受注", "--table-title", "<FileTitle>"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(fileBytes(output).substr(0, 2), "PK");
+    EXPECT_EQ(readText(output).substr(0, 2), "PK");
     nlohmann::json tables = xlsxdumpJson(output)["sheets"][0];
     EXPECT_EQ(xlsxCell(tables, "A1")["value"], "catalog_ja");
     EXPECT_EQ(xlsxCell(tables, "A3")["value"], "受注");
