@@ -100,11 +100,6 @@ CheckedHeader readHeader(const std::string& path) {
     auto size = static_cast<uint64_t>(st.st_size);
     if (start.size() < kHeaderBytesNeeded || size < kMinimumPages * pageSizeOf(header->format))
         throw openError(err::DbCannotOpen, path);
-    if (header->format == JetFormat::Ace && header->pageEncryptionKey() != 0)
-        throw AppError(
-            err::DbUnrecognizedFormat,
-            "データベース '" + path +
-                "' は暗号化されているため開けません。暗号化を解除したデータベースを指定してください。");
     return {std::move(*header), size};
 }
 
@@ -146,6 +141,17 @@ AppError openError(int32_t number, const std::string& path) {
         return AppError(number, "データベースの形式 " + quoted + " を認識できません。");
     default: return AppError(number);
     }
+}
+
+AppError unsupportedEncryptionError(const std::string& path) {
+    return AppError(err::DbUnrecognizedFormat,
+                    "データベース '" + path + "' の暗号化方式には対応していません。");
+}
+
+AppError refusedEncryptionError(const std::string& path) {
+    return AppError(err::DbCannotOpen,
+                    "データベース '" + path +
+                        "' の暗号化情報が壊れているか、受け付けられる範囲を超えているため開けません。");
 }
 
 DatabaseFileInfo checkDatabaseFile(const std::string& path) {

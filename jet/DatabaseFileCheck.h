@@ -20,8 +20,16 @@ struct DatabaseFileInfo {
 // naming the file, which the open-failure message shows.
 AppError openError(int32_t number, const std::string& path);
 
+// An encrypted ACE database in a scheme that we do not read (3343).
+AppError unsupportedEncryptionError(const std::string& path);
+
+// An encrypted ACE database whose encryption header is damaged or asks for
+// more than we accept (3049).
+AppError refusedEncryptionError(const std::string& path);
+
 // Raises openError(3024 missing file, 3044 missing folder, 3051 unreadable,
-// 3343 not an Access file or an encrypted one, 3049 truncated or corrupt).
+// 3343 not an Access file, 3049 truncated or corrupt). The encryption of an
+// ACE database is left to the reader, which alone parses it.
 DatabaseFileInfo checkDatabaseFile(const std::string& path);
 
 // The database password from a connect text such as ";pwd=secret"; "" when

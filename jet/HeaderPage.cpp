@@ -18,7 +18,6 @@ constexpr std::array<char, 16> kAceSignature = {'S', 't', 'a', 'n', 'd', 'a', 'r
 constexpr size_t kVersionOffset = 0x14;
 constexpr size_t kMaskOffset = 0x18;
 constexpr size_t kCodePageOffset = 0x3C;
-constexpr size_t kEncryptionKeyOffset = 0x3E;
 
 // Jet 3 masks 126 bytes, Jet 4 and ACE 128.
 size_t maskLength(JetFormat format) { return format == JetFormat::Jet3 ? 126 : 128; }
@@ -60,8 +59,6 @@ uint32_t readUint(const std::vector<uint8_t>& bytes, size_t offset, size_t width
 uint32_t pageSizeOf(JetFormat format) { return format == JetFormat::Jet3 ? 2048 : 4096; }
 
 uint16_t HeaderPage::codePage() const { return static_cast<uint16_t>(readUint(bytes, kCodePageOffset, 2)); }
-
-uint32_t HeaderPage::pageEncryptionKey() const { return readUint(bytes, kEncryptionKeyOffset, 4); }
 
 std::optional<HeaderPage> parseHeaderPage(std::span<const uint8_t> start) {
     auto format = formatOf(start);

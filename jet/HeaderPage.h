@@ -26,9 +26,6 @@ struct HeaderPage {
 
     // Code page of the database's text (Jet 3 stores its password in it).
     uint16_t codePage() const;
-    // Non-zero when the pages after page 0 are encrypted: RC4 with this key
-    // in Jet 3 and Jet 4, a password-derived Office cipher in ACE.
-    uint32_t pageEncryptionKey() const;
 };
 
 // Reads the signature ("Standard Jet DB" or "Standard ACE DB" at offset 4)

@@ -19,8 +19,10 @@ std::unique_ptr<catalog::Database> JetDbEngine::OpenDatabase(const std::string& 
                                                              const std::string& connect) {
     checkWorkgroupLogin(readerPath_, limits_, systemDb_, user_, password_);
     DatabaseFileInfo info = checkDatabaseFile(name);
-    checkDatabasePassword(name, info, passwordFromConnect(connect));
-    return std::make_unique<JetDatabase>(readSnapshot(readerPath_, ReaderMode::Database, name, limits_));
+    const std::string password = passwordFromConnect(connect);
+    checkDatabasePassword(name, info, password);
+    return std::make_unique<JetDatabase>(
+        readSnapshot(readerPath_, ReaderMode::Database, name, limits_, password));
 }
 
 JetDbEngineFactory::JetDbEngineFactory(const std::string& programFolder, ReaderLimits limits)

@@ -17,6 +17,13 @@ inline constexpr int kTooLarge = 5;
 // The reader executable could not be started (from the child between fork
 // and exec, as a shell reports a command it cannot run).
 inline constexpr int kCannotStart = 127;
+// An encrypted ACE database: the password does not match its verifier.
+inline constexpr int kWrongPassword = 6;
+// An encrypted ACE database in a scheme we do not read.
+inline constexpr int kUnsupportedEncryption = 7;
+// An encrypted ACE database whose encryption header is damaged or beyond
+// the limits we accept.
+inline constexpr int kRefusedEncryption = 8;
 
 }  // namespace speclore::jet::reader_exit
 

@@ -115,14 +115,14 @@ private:
 struct ChildSetup {
     std::vector<char*> argv;
     char* const* envp;
-    int nullDevice, snapshotOut, noticeOut;
+    int passwordIn, nullDevice, snapshotOut, noticeOut;
     rlimit memory;
 };
 
 [[noreturn]] void becomeReader(const ChildSetup& setup) {
     const rlimit noCore{0, 0};
     if (::setpgid(0, 0) != 0 || ::setrlimit(RLIMIT_CORE, &noCore) != 0 ||
-        ::setrlimit(RLIMIT_AS, &setup.memory) != 0 || ::dup2(setup.nullDevice, STDIN_FILENO) < 0 ||
+        ::setrlimit(RLIMIT_AS, &setup.memory) != 0 || ::dup2(setup.passwordIn, STDIN_FILENO) < 0 ||
         ::dup2(setup.snapshotOut, STDOUT_FILENO) < 0 || ::dup2(setup.nullDevice, STDERR_FILENO) < 0 ||
         ::dup2(setup.noticeOut, kReaderNoticeFd) < 0) {
         ::_exit(reader_exit::kCannotStart);
@@ -208,6 +208,22 @@ uint64_t fileSizeOf(const std::string& file) {
     return ::stat(file.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
+// Access uses at most 20 characters of a password; a longer text is cut
+// well above that, so that it still fits the pipe's buffer.
+constexpr size_t kMaxPasswordBytes = 4096;
+
+bool writePassword(int fd, const std::string& password) {
+    const std::string bytes = password.substr(0, kMaxPasswordBytes);
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string readerPathIn(const std::string& programFolder) {
@@ -215,12 +231,18 @@ std::string readerPathIn(const std::string& programFolder) {
 }
 
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
-                      const ReaderLimits& requested) {
+                      const ReaderLimits& requested, const std::string& password) {
     const ReaderLimits limits = requested.scaledTo(fileSizeOf(file));
     Pipe snapshot = makePipe();
     Pipe notice = makePipe();
+    Pipe passwordPipe = makePipe();
     Fd nullDevice = Fd::above3(::open("/dev/null", O_RDWR | O_CLOEXEC));
-    if (!snapshot.ok() || !notice.ok() || nullDevice.get() < 0) throw readerCannotStart(readerPath);
+    if (!snapshot.ok() || !notice.ok() || !passwordPipe.ok() || nullDevice.get() < 0)
+        throw readerCannotStart(readerPath);
+    // A password is far shorter than a pipe's buffer, so it is written
+    // whole before the reader starts and never blocks.
+    if (!writePassword(passwordPipe.writeEnd.get(), password)) throw readerCannotStart(readerPath);
+    passwordPipe.writeEnd.reset();
 
     std::string path = readerPath;
     std::string modeArgument = mode == ReaderMode::Database ? "database" : "accounts";
@@ -228,6 +250,7 @@ Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std:
     char* const noEnvironment[] = {nullptr};
     ChildSetup setup{{path.data(), modeArgument.data(), fileArgument.data(), nullptr},
                      noEnvironment,
+                     passwordPipe.readEnd.get(),
                      nullDevice.get(),
                      snapshot.writeEnd.get(),
                      notice.writeEnd.get(),
@@ -238,6 +261,7 @@ Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std:
     Child child(pid);
     snapshot.writeEnd.reset();
     notice.writeEnd.reset();
+    passwordPipe.readEnd.reset();
 
     const Clock::time_point deadline = Clock::now() + limits.timeLimit;
     std::string bytes;
@@ -252,6 +276,9 @@ Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std:
     case reader_exit::kUnrecognised: throw openError(err::DbUnrecognizedFormat, file);
     case reader_exit::kTooLarge: throw tooLarge(file, "読み取りに必要なメモリ", limits.maxMemoryBytes);
     case reader_exit::kCannotStart: throw readerCannotStart(readerPath);
+    case reader_exit::kWrongPassword: throw openError(err::DbInvalidPassword, file);
+    case reader_exit::kUnsupportedEncryption: throw unsupportedEncryptionError(file);
+    case reader_exit::kRefusedEncryption: throw refusedEncryptionError(file);
     default: throw openError(err::DbCannotOpen, file);
     }
     try {

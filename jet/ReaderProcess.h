@@ -10,7 +10,9 @@
 // openError(3343, file); a reader that runs out of memory or output room
 // raises 3049 saying the database is too large, with the limit; a crash, a
 // time-out, another non-zero exit or a malformed snapshot raises
-// openError(3049, file). The reader's group is always killed and reaped;
+// openError(3049, file). An encrypted ACE database raises 3031 for a wrong
+// or missing password, 3343 for a scheme we do not read and 3049 for a
+// damaged or refused encryption header. The reader's group is always killed and reaped;
 // nothing is left running. When the reader reports that the kernel lacks a
 // confinement mechanism, standard error says so once per process.
 #pragma once
@@ -34,7 +36,9 @@ inline constexpr const char* kReaderExecutable = "speclore-mdb-reader";
 // The reader beside the program, else in the installed library folder.
 std::string readerPathIn(const std::string& programFolder);
 
+// `password` unlocks an encrypted ACE database; the reader reads it from
+// its standard input, where no other user can see it.
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
-                      const ReaderLimits& limits = {});
+                      const ReaderLimits& limits = {}, const std::string& password = {});
 
 }  // namespace speclore::jet

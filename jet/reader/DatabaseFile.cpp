@@ -10,6 +10,9 @@
 #include <system_error>
 #include <vector>
 
+#include "jet/crypt/DatabaseUnlock.h"
+#include "jet/reader/DatabaseOpening.h"
+
 namespace speclore::jet::reader {
 
 namespace {
@@ -31,14 +34,56 @@ DatabaseFile::DatabaseFile(const std::string& path) : fd_(::open(path.c_str(), O
 
 DatabaseFile::~DatabaseFile() { ::close(fd_); }
 
+void DatabaseFile::decryptWith(std::unique_ptr<crypt::PageDecryptor> decryptor) {
+    decryptor_ = std::move(decryptor);
+}
+
+ssize_t DatabaseFile::read(char* buffer, size_t size) {
+    if (decryptor_) return readDecrypted(buffer, size);
+    ssize_t n;
+    while ((n = ::pread(fd_, buffer, size, position_)) < 0 && errno == EINTR) {}
+    if (n > 0) position_ += n;
+    return n;
+}
+
+// Reads the whole pages around the request, decrypts them and hands out
+// the part asked for; a trailing part page stays as it is.
+ssize_t DatabaseFile::readDecrypted(char* buffer, size_t size) {
+    constexpr int64_t kPage = static_cast<int64_t>(crypt::kAcePageSize);
+    if (position_ >= size_ || size == 0) return 0;
+    const int64_t end = std::min<int64_t>(size_, position_ + static_cast<int64_t>(size));
+    const int64_t first = position_ / kPage * kPage;
+    std::vector<uint8_t> pages(static_cast<size_t>(end - first));
+    size_t got = 0;
+    while (got < pages.size()) {
+        ssize_t n = ::pread(fd_, pages.data() + got, pages.size() - got, first + static_cast<int64_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    pages.resize(got);
+    for (size_t at = 0; at + crypt::kAcePageSize <= pages.size(); at += crypt::kAcePageSize) {
+        const auto number = static_cast<uint32_t>((first + static_cast<int64_t>(at)) / kPage);
+        std::span<uint8_t> page(pages.data() + at, crypt::kAcePageSize);
+        if (number == 0) {
+            clearEncodingKey(page);
+        } else {
+            decryptor_->decrypt(number, page);
+        }
+    }
+    const size_t skip = static_cast<size_t>(position_ - first);
+    if (pages.size() <= skip) return 0;
+    const size_t n = std::min(size, pages.size() - skip);
+    std::copy(pages.begin() + static_cast<long>(skip), pages.begin() + static_cast<long>(skip + n), buffer);
+    position_ += static_cast<int64_t>(n);
+    return static_cast<ssize_t>(n);
+}
+
 MdbHandle* DatabaseFile::openWithLibmdb() {
     cookie_io_functions_t io{};
     io.read = [](void* cookie, char* buffer, size_t size) -> ssize_t {
-        auto* file = static_cast<DatabaseFile*>(cookie);
-        ssize_t n;
-        while ((n = ::pread(file->fd_, buffer, size, file->position_)) < 0 && errno == EINTR) {}
-        if (n > 0) file->position_ += n;
-        return n;
+        return static_cast<DatabaseFile*>(cookie)->read(buffer, size);
     };
     io.seek = [](void* cookie, off64_t* offset, int whence) -> int {
         auto* file = static_cast<DatabaseFile*>(cookie);

@@ -3,11 +3,15 @@
 // seek to the page and a read. The file is opened before the reader
 // confines itself; the descriptor is the only one it may read afterwards.
 // Unlike a mapping of the file, the pages read do not count in the
-// reader's memory.
+// reader's memory. The pages of an encrypted ACE database are decrypted as
+// they are read, into libmdb's buffers only.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "jet/crypt/PageDecryptor.h"
 
 #include "jet/reader/MdbHeader.h"
 
@@ -23,6 +27,10 @@ public:
 
     int descriptor() const { return fd_; }
 
+    // From now on every page after page 0 is decrypted as it is read, and
+    // page 0 reads with its encoding key cleared.
+    void decryptWith(std::unique_ptr<crypt::PageDecryptor> decryptor);
+
     // libmdb's handle on the file, reading through this object (which must
     // outlive it), or nullptr when libmdb does not recognise the file.
     MdbHandle* openWithLibmdb();
@@ -31,6 +39,10 @@ private:
     int fd_ = -1;
     int64_t size_ = 0;
     int64_t position_ = 0;
+    std::unique_ptr<crypt::PageDecryptor> decryptor_;
+
+    ssize_t read(char* buffer, size_t size);
+    ssize_t readDecrypted(char* buffer, size_t size);
 };
 
 }  // namespace speclore::jet::reader

@@ -7,6 +7,9 @@
 //   speclore-mdb-reader accounts <file>   catalog and MSysAccounts of a
 //                                          workgroup file
 //
+// An encrypted ACE database is unlocked with the password that the program
+// writes to standard input.
+//
 // libmdb is not hardened against hostile files, so it only ever runs in
 // this short-lived process; the program treats any failure here (exit
 // status, signal, time-out, malformed output) as an open failure, and an
@@ -31,8 +34,10 @@
 
 #include "jet/ReaderExitCodes.h"
 #include "jet/Snapshot.h"
+#include "jet/crypt/CryptFailure.h"
 #include "jet/reader/Confinement.h"
 #include "jet/reader/DatabaseFile.h"
+#include "jet/reader/DatabaseOpening.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/NameIndex.h"
 #include "jet/reader/SavedQueryRows.h"
@@ -130,6 +135,15 @@ void reportConfinement(const std::vector<std::string>& missing, bool noticePipe)
     ::close(kReaderNoticeFd);
 }
 
+int exitStatusOf(crypt::CryptRefusal refusal) {
+    switch (refusal) {
+    case crypt::CryptRefusal::WrongPassword: return reader_exit::kWrongPassword;
+    case crypt::CryptRefusal::Unsupported: return reader_exit::kUnsupportedEncryption;
+    case crypt::CryptRefusal::Damaged: break;
+    }
+    return reader_exit::kRefusedEncryption;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,8 +175,15 @@ int main(int argc, char** argv) {
     std::optional<DatabaseFile> file;
     try {
         file.emplace(argv[2]);
+        file->decryptWith(unlockDatabaseFile(file->descriptor()));
     } catch (const std::system_error&) {
         return reader_exit::kUnrecognised;
+    } catch (const crypt::CryptFailure& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return exitStatusOf(e.refusal());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return reader_exit::kUnreadable;
     }
     MdbHandle* mdb = file->openWithLibmdb();
     if (!mdb) return reader_exit::kUnrecognised;
@@ -186,6 +207,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         status = reader_exit::kUnreadable;
     }
-    mdb_close(mdb);
     return status;
 }

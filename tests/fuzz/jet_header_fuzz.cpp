@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto header = speclore::jet::parseHeaderPage(std::span<const uint8_t>(data, size));
     if (!header) return 0;
     (void)header->codePage();
-    (void)header->pageEncryptionKey();
     std::string stored = speclore::jet::storedPassword(*header);
     (void)speclore::jet::passwordMatches(*header, "s3cret");
     (void)speclore::jet::passwordMatches(*header, "秘密");

@@ -111,9 +111,8 @@ TEST(EngineOpening, NothingIsWrittenAndNoLockFileIsLeft) {
     for (const auto& [name, bytes] : before) {
         auto engine = factory.NewEngine();
         engine->SetDefaultUser("Admin");
-        std::string connect = name == "password.mdb"      ? ";pwd=s3cret"
-                              : name == "password_ja.mdb" ? ";pwd=秘密"
-                                                          : "";
+        const auto& password = manifestOf(name)["password"];
+        std::string connect = password.is_null() ? "" : ";pwd=" + password.get<std::string>();
         auto database = engine->OpenDatabase((dir / name).string(), false, false, connect);
         for (const TableDef& table : database->TableDefs()) (void)table.fields.size();
         database->Close();

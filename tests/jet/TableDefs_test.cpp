@@ -13,10 +13,13 @@ namespace {
 using namespace speclore::catalog;
 
 const char* const kFixtureFiles[] = {
-    "catalog_ja.mdb",         "catalog_ja_2003.mdb",   "catalog_ja.accdb",   "linked_source.mdb",
-    "empty_rel.mdb",          "rel_edge.mdb",          "password.mdb",       "password_ja.mdb",
-    "testV1997.mdb",          "indexTestV1997.mdb",    "indexTestV2000.mdb", "queryTestV1997.mdb",
-    "testPromotionV2000.mdb", "linkerTestV2007.accdb",
+    "catalog_ja.mdb",         "catalog_ja_2003.mdb",   "catalog_ja.accdb",
+    "linked_source.mdb",      "empty_rel.mdb",         "rel_edge.mdb",
+    "password.mdb",           "password_ja.mdb",       "testV1997.mdb",
+    "indexTestV1997.mdb",     "indexTestV2000.mdb",    "queryTestV1997.mdb",
+    "testPromotionV2000.mdb", "linkerTestV2007.accdb", "V2010_with-password.accdb",
+    "db-nonstandard.accdb",   "db2007-enc.accdb",      "db2007-oldenc.accdb",
+    "office-agile-4.2.accdb",
 };
 
 std::unique_ptr<Database> openManifestFile(const nlohmann::json& manifest) {
