@@ -1,6 +1,8 @@
 #include "jet/DaoSchema.h"
 
 #include <algorithm>
+#include <map>
+#include <string_view>
 
 #include "jet/TextCase.h"
 
@@ -17,6 +19,7 @@ constexpr uint8_t kJetText = 0x0A;
 constexpr uint8_t kJetOle = 0x0B;
 constexpr uint8_t kJetMemo = 0x0C;
 constexpr uint8_t kJetNumeric = 0x10;
+constexpr uint8_t kJetComplex = 0x12;
 constexpr uint8_t kJetBigInt = 0x13;
 constexpr uint8_t kJetDateTimeExtended = 0x14;
 
@@ -25,6 +28,14 @@ constexpr uint8_t kFixedLength = 0x01;
 constexpr uint8_t kLongAutoNumber = 0x04;
 constexpr uint8_t kGuidAutoNumber = 0x40;
 constexpr uint8_t kHyperlink = 0x80;
+// Extra column flags (ACE).
+constexpr uint8_t kCalculated = 0xC0;
+// A calculated column stores its result behind a 23-byte header, and its
+// length counts that header.
+constexpr uint16_t kCalculatedHeader = 23;
+// The type tables of the version history that Access keeps, in a hidden
+// complex column, for an append-only memo.
+constexpr std::string_view kVersionHistoryTypes = "MSysComplexTypeVH_";
 
 // MSysObjects.Flags bits.
 constexpr uint32_t kSystemFlags = 0x80000002u;
@@ -34,14 +45,46 @@ constexpr uint32_t kSavesOdbcPassword = 0x20000u;
 
 constexpr int32_t dbAttachSavePWD = 0x20000;
 constexpr int32_t dbDateTimeExtended = 26;
+constexpr int16_t dbAttachment = 101;
+constexpr int16_t dbComplexByte = 102;
+constexpr int16_t dbComplexInteger = 103;
+constexpr int16_t dbComplexLong = 104;
+constexpr int16_t dbComplexSingle = 105;
+constexpr int16_t dbComplexDouble = 106;
+constexpr int16_t dbComplexGUID = 107;
+constexpr int16_t dbComplexDecimal = 108;
+constexpr int16_t dbComplexText = 109;
 // What DAO reports as CollatingOrder where there is none.
 constexpr int32_t dbSortUndefined = -1;
 // LCIDs start above this; smaller stored values are no sort order (a
 // Decimal column keeps its precision and scale there).
 constexpr uint16_t kLowestSortOrder = dbSortNeutral;
 
-int16_t daoType(uint8_t jetType) {
+// An attachment or multi-valued field's type, from its type table. A
+// complex column whose type table is unknown keeps Jet's own code, which
+// the sheet shows as a number.
+int16_t complexType(const std::string& typeTable) {
+    static const std::map<std::string_view, int16_t> kTypes = {
+        {"MSysComplexType_Attachment", dbAttachment},    {"MSysComplexType_UnsignedByte", dbComplexByte},
+        {"MSysComplexType_Short", dbComplexInteger},     {"MSysComplexType_Long", dbComplexLong},
+        {"MSysComplexType_IEEESingle", dbComplexSingle}, {"MSysComplexType_IEEEDouble", dbComplexDouble},
+        {"MSysComplexType_GUID", dbComplexGUID},         {"MSysComplexType_Decimal", dbComplexDecimal},
+        {"MSysComplexType_Text", dbComplexText},
+    };
+    auto found = kTypes.find(typeTable);
+    return found == kTypes.end() ? kJetComplex : found->second;
+}
+
+bool isCalculated(const RawColumn& column) { return (column.extraFlags & kCalculated) != 0; }
+
+bool isVersionHistory(const RawColumn& column) {
+    return column.jetType == kJetComplex && column.complexTypeTable.starts_with(kVersionHistoryTypes);
+}
+
+int16_t daoType(const RawColumn& column) {
+    const uint8_t jetType = column.jetType;
     switch (jetType) {
+    case kJetComplex: return complexType(column.complexTypeTable);
     case kJetNumeric: return dbDecimal;
     case kJetBigInt: return dbBigInt;
     case kJetDateTimeExtended: return dbDateTimeExtended;
@@ -50,7 +93,27 @@ int16_t daoType(uint8_t jetType) {
     }
 }
 
+// The value size of a calculated column's result type.
+int32_t calculatedSize(const RawColumn& column) {
+    switch (column.jetType) {
+    case kJetBoolean: return 1;
+    case 0x02: return 1;  // Byte
+    case 0x03: return 2;  // Integer
+    case kJetLong:
+    case 0x06: return 4;  // Long, Single
+    case 0x05:            // Currency
+    case 0x07:            // Double
+    case 0x08:            // Date/Time
+    case kJetBigInt: return 8;
+    case 0x0F:  // GUID
+    case kJetNumeric: return 16;
+    case kJetText: return column.length > kCalculatedHeader ? (column.length - kCalculatedHeader) / 2 : 0;
+    default: return 0;
+    }
+}
+
 int32_t daoSize(const RawColumn& column, SnapshotFormat format) {
+    if (isCalculated(column)) return calculatedSize(column);
     switch (column.jetType) {
     case kJetBoolean: return 1;
     // Jet 4 and ACE store text as UCS-2; DAO counts characters.
@@ -90,6 +153,20 @@ Index daoIndex(const RawIndex& raw, const RawTable& table) {
     return index;
 }
 
+// The unique index that Access adds to every complex column, to tie the
+// column's hidden id to the rows of its flat table, is left out: no one
+// designed it, Access's Indexes window does not show it, and listing it
+// would mark every attachment or multi-valued field as unique, which the
+// field is not in any sense its designer meant. Only an index all of whose
+// key columns are complex columns is left out, so an index a designer put
+// on ordinary fields always stays.
+bool isComplexFieldIndex(const RawIndex& index, const RawTable& table) {
+    if (index.columns.empty()) return false;
+    return std::all_of(index.columns.begin(), index.columns.end(), [&](const RawIndexColumn& c) {
+        return table.columns[c.column].jetType == kJetComplex;
+    });
+}
+
 }  // namespace
 
 // Positions in snapshot.objects as the name index lists them, or, without
@@ -103,6 +180,7 @@ std::vector<uint32_t> catalogOrder(const Snapshot& snapshot) {
     });
     return order;
 }
+
 
 bool isTableDefinition(int32_t type) {
     return type == kLocalTable || type == kLinkedTable || type == kOdbcLinkedTable;
@@ -130,7 +208,7 @@ int32_t daoTableAttributes(int32_t type, int32_t flags) {
 catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder) {
     Field field;
     field.name = column.name;
-    field.type = daoType(column.jetType);
+    field.type = daoType(column);
     field.size = daoSize(column, format);
     field.attributes = daoFieldAttributes(column);
     field.collatingOrder = daoCollatingOrder(column, databaseSortOrder);
@@ -149,10 +227,12 @@ std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot) {
         table.description = object.description;
         if (object.table) {
             for (const RawColumn& column : object.table->columns) {
-                table.fields.push_back(daoField(column, snapshot.format, snapshot.sortOrder));
+                if (!isVersionHistory(column))
+                    table.fields.push_back(daoField(column, snapshot.format, snapshot.sortOrder));
             }
             for (const RawIndex& index : object.table->indexes) {
-                table.indexes.push_back(daoIndex(index, *object.table));
+                if (!isComplexFieldIndex(index, *object.table))
+                    table.indexes.push_back(daoIndex(index, *object.table));
             }
         }
         tables.push_back(std::move(table));

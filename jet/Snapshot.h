@@ -30,6 +30,12 @@ struct RawColumn {
     uint8_t flags = 0;
     uint16_t length = 0;
     uint16_t sortOrder = 0;
+    // Jet 4 and ACE extra flags: 0xC0 marks a calculated column (ACE).
+    uint8_t extraFlags = 0;
+    // A complex column (ACE attachment, multi-valued or version history):
+    // the name of its type table in MSysObjects, such as
+    // "MSysComplexType_Attachment"; empty for every other column.
+    std::string complexTypeTable;
     std::optional<std::string> description;
 };
 

@@ -108,6 +108,8 @@ RawTable readTable(Reader& r) {
         c.flags = r.u8();
         c.length = r.u16();
         c.sortOrder = r.u16();
+        c.extraFlags = r.u8();
+        c.complexTypeTable = r.text();
         c.description = r.optionalText();
         table.columns.push_back(std::move(c));
     }

@@ -38,6 +38,8 @@ void writeTable(Writer& w, const RawTable& table) {
         w.u8(c.flags);
         w.u16(c.length);
         w.u16(c.sortOrder);
+        w.u8(c.extraFlags);
+        w.text(c.complexTypeTable);
         w.optionalText(c.description);
     }
     w.u32(static_cast<uint32_t>(table.indexes.size()));

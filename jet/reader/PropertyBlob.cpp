@@ -15,6 +15,7 @@ constexpr size_t kEntryHeader = 8;  // length (2), flags, type, name number (2),
 constexpr uint16_t kNamesChunk = 0x80;
 constexpr uint16_t kLastSetChunk = 0x02;
 constexpr const char* kDescription = "Description";
+constexpr const char* kResultType = "ResultType";
 
 uint32_t u16(const unsigned char* p) { return p[0] | p[1] << 8; }
 uint32_t u32(const unsigned char* p) {
@@ -50,6 +51,9 @@ void readSet(MdbHandle* mdb, const std::vector<std::string>& names, const unsign
         if (length < kEntryHeader || length > size - pos || valueLength > length - kEntryHeader ||
             name >= names.size()) {
             throw UnreadableDatabase("entry");
+        }
+        if (names[name] == kResultType && type == MDB_BYTE && valueLength == 1 && !setName.empty()) {
+            out.resultTypes[setName] = data[pos + kEntryHeader];
         }
         if (names[name] == kDescription && (type == MDB_TEXT || type == MDB_MEMO)) {
             std::string text = mdbText(mdb, data + pos + kEntryHeader, valueLength);

@@ -5,6 +5,7 @@
 // reader parses it itself and checks each length.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@ namespace speclore::jet::reader {
 struct Descriptions {
     std::optional<std::string> table;
     std::map<std::string, std::string> columns;
+    // The Jet type of each calculated column's result ("ResultType"); the
+    // column entry itself holds the type the result is stored in.
+    std::map<std::string, uint8_t> resultTypes;
 };
 
 // Raises UnreadableDatabase for a blob whose lengths do not fit.

@@ -102,6 +102,7 @@ void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
     Descriptions found = readDescriptions(mdb, static_cast<const unsigned char*>(blob.get()), size);
     row.object.description = std::move(found.table);
     row.columnDescriptions = std::move(found.columns);
+    row.columnResultTypes = std::move(found.resultTypes);
 }
 
 // A query's description is worth a try, but its blob also holds the

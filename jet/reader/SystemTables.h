@@ -30,6 +30,8 @@ struct CatalogRow {
     uint32_t definitionPage = 0;
     RowLocation location;
     std::map<std::string, std::string> columnDescriptions;
+    // The result type of each calculated column, by column name.
+    std::map<std::string, uint8_t> columnResultTypes;
 };
 
 // Every MSysObjects row in stored order. Raises UnreadableDatabase.

@@ -23,13 +23,18 @@ constexpr uint32_t kMaxIndexes = 1024;
 struct Layout {
     size_t columnCount, logicalIndexCount, physicalIndexCount, headerSize, physicalCountEntry;
     size_t columnEntry, columnNumber, sortOrder, flags, length;
+    // Jet 4 and ACE only; 0 in Jet 3, whose entries have neither.
+    size_t extraFlags, complexId;
     size_t nameLengthBytes;
     size_t physicalEntry, physicalColumns, physicalFlags;
     size_t logicalEntry, logicalPhysicalNumber, logicalType;
 };
 
-constexpr Layout kJet3{25, 27, 31, 43, 8, 18, 1, 9, 13, 16, 1, 39, 0, 38, 20, 4, 19};
-constexpr Layout kJet4{45, 47, 51, 63, 12, 25, 5, 11, 15, 23, 2, 52, 4, 46, 28, 8, 23};
+constexpr Layout kJet3{25, 27, 31, 43, 8, 18, 1, 9, 13, 16, 0, 0, 1, 39, 0, 38, 20, 4, 19};
+constexpr Layout kJet4{45, 47, 51, 63, 12, 25, 5, 11, 15, 23, 16, 11, 2, 52, 4, 46, 28, 8, 23};
+// A complex column keeps its complex id where other columns keep their
+// sort order.
+constexpr uint8_t kComplexColumn = 0x12;
 
 // The definition's bytes as one stream: the first page whole, then the
 // data part (from byte 8) of each continuation page. Every table's
@@ -102,7 +107,7 @@ struct PhysicalIndex {
 
 }  // namespace
 
-RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
+RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage, const ComplexTypeTables& complexTypes) {
     const Layout& layout = mdb->f->jet_version == MDB_VER_JET3 ? kJet3 : kJet4;
     const std::vector<uint8_t>& bytes = definitionBytes(mdb, firstPage);
     Cursor at(bytes, mdb);
@@ -127,6 +132,11 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage) {
         column.sortOrder = at.u16(pos + layout.sortOrder);
         column.flags = at.u8(pos + layout.flags);
         column.length = at.u16(pos + layout.length);
+        if (layout.extraFlags != 0) column.extraFlags = at.u8(pos + layout.extraFlags);
+        if (layout.complexId != 0 && column.jetType == kComplexColumn) {
+            auto found = complexTypes.find(at.u32(pos + layout.complexId));
+            if (found != complexTypes.end()) column.complexTypeTable = found->second;
+        }
         columnNumbers.push_back(at.u16(pos + layout.columnNumber));
         table.columns.push_back(std::move(column));
     }

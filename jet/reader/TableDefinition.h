@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
@@ -13,8 +15,13 @@
 
 namespace speclore::jet::reader {
 
+// The type table of each complex column by its complex id (ACE keeps the
+// id in the column entry and the type in MSysComplexColumns).
+using ComplexTypeTables = std::map<uint32_t, std::string>;
+
 // Raises UnreadableDatabase when the pages are not a well-formed
-// definition. Descriptions are left empty.
-RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage);
+// definition. Descriptions are left empty; a complex column whose id
+// `complexTypes` lacks keeps an empty type table.
+RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage, const ComplexTypeTables& complexTypes = {});
 
 }  // namespace speclore::jet::reader

@@ -37,6 +37,7 @@
 #include "jet/crypt/CryptFailure.h"
 #include "jet/reader/Confinement.h"
 #include "jet/reader/DatabaseFile.h"
+#include "jet/reader/ComplexColumns.h"
 #include "jet/reader/DatabaseOpening.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/NameIndex.h"
@@ -51,6 +52,9 @@ using namespace speclore::jet;
 using namespace speclore::jet::reader;
 
 namespace {
+
+// Extra column flags of a calculated column (ACE).
+constexpr uint8_t kCalculatedColumn = 0xC0;
 
 // libmdb reads Jet 3 text through glibc's SHIFT-JIS for code page 932,
 // which loses backslashes and the NEC and IBM characters; CP932 is the
@@ -84,6 +88,8 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     snapshot.sortOrder = mdb->f->lang_id;
     std::vector<CatalogRow> catalog = readCatalog(mdb);
     if (!accounts) snapshot.nameIndexOrder = nameIndexOrder(mdb, catalog);
+    const ComplexTypeTables complexTypes =
+        accounts ? ComplexTypeTables{} : readComplexTypeTables(mdb, catalog);
 
     const char* systemTable = accounts ? "MSysAccounts" : "MSysRelationships";
     std::optional<RowTable> rows = readRowTable(mdb, catalog, systemTable);
@@ -97,10 +103,15 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     for (CatalogRow& row : catalog) {
         // Only local tables have a definition; a linked table's Id is no page.
         if (!accounts && row.object.type == 1) {
-            RawTable table = readTableDefinition(mdb, row.definitionPage);
+            RawTable table = readTableDefinition(mdb, row.definitionPage, complexTypes);
             for (RawColumn& column : table.columns) {
                 auto found = row.columnDescriptions.find(column.name);
                 if (found != row.columnDescriptions.end()) column.description = std::move(found->second);
+                // DAO gives a calculated field the type of its result.
+                auto resultType = row.columnResultTypes.find(column.name);
+                if (column.extraFlags & kCalculatedColumn && resultType != row.columnResultTypes.end()) {
+                    column.jetType = resultType->second;
+                }
             }
             row.object.table = std::move(table);
         }

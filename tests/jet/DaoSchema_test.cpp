@@ -27,17 +27,17 @@ TEST(DaoSchema, TableAttributesFromTypeAndFlags) {
 }
 
 TEST(DaoSchema, OnlyALongIsAnAutoNumberField) {
-    RawColumn autoNumber{"ID", 0x04, 0x07, 4, 1033, std::nullopt};
-    RawColumn complex{"Attachments", 0x12, 0x07, 4, 1033, std::nullopt};  // ACE multi-value or attachment
+    RawColumn autoNumber{"ID", 0x04, 0x07, 4, 1033};
+    RawColumn complex{"Attachments", 0x12, 0x07, 4, 1033};  // ACE multi-value or attachment
     EXPECT_EQ(daoField(autoNumber, SnapshotFormat::Jet4, 1033).attributes, dbFixedField | dbAutoIncrField);
     EXPECT_EQ(daoField(complex, SnapshotFormat::Ace, 1033).attributes, dbFixedField);
 }
 
 TEST(DaoSchema, CollatingOrderMarksOnlyAGuidAutoNumberBelowNeutral) {
-    RawColumn guidAuto{"ID", 0x0F, 0x43, 16, 1033, std::nullopt};
-    RawColumn guid{"G", 0x0F, 0x03, 16, 0, std::nullopt};
-    RawColumn decimal{"D", 0x10, 0x02, 17, 0x0412, std::nullopt};  // precision 18, scale 4 in the sort field
-    RawColumn text{"T", 0x0A, 0x02, 100, 1041, std::nullopt};
+    RawColumn guidAuto{"ID", 0x0F, 0x43, 16, 1033};
+    RawColumn guid{"G", 0x0F, 0x03, 16, 0};
+    RawColumn decimal{"D", 0x10, 0x02, 17, 0x0412};  // precision 18, scale 4 in the sort field
+    RawColumn text{"T", 0x0A, 0x02, 100, 1041};
     EXPECT_LT(daoField(guidAuto, SnapshotFormat::Jet4, 1033).collatingOrder, dbSortNeutral);
     EXPECT_EQ(daoField(guid, SnapshotFormat::Jet4, 1033).collatingOrder, 1033);
     EXPECT_EQ(daoField(decimal, SnapshotFormat::Jet4, 1041).collatingOrder, 1041);

@@ -16,8 +16,8 @@ Snapshot sample() {
     table.flags = static_cast<int32_t>(0x80000000u);
     table.description = "説明";
     RawTable raw;
-    raw.columns.push_back({"ID", 4, 0x07, 4, 1033, std::nullopt});
-    raw.columns.push_back({"名前", 10, 0x02, 100, 1041, "氏名"});
+    raw.columns.push_back({"ID", 4, 0x07, 4, 1033});
+    raw.columns.push_back({"名前", 10, 0x02, 100, 1041, 0xC0, "MSysComplexType_Text", "氏名"});
     raw.indexes.push_back({"PrimaryKey", 1, 0x89, {{0, true}}});
     raw.indexes.push_back({"名前ID", 0, 0x80, {{1, false}, {0, true}}});
     table.table = raw;
@@ -40,6 +40,8 @@ TEST(Snapshot, DecodesWhatWasEncoded) {
     ASSERT_TRUE(back.objects[0].table);
     EXPECT_EQ(back.objects[0].table->columns[1].description, "氏名");
     EXPECT_EQ(back.objects[0].table->columns[1].length, 100);
+    EXPECT_EQ(back.objects[0].table->columns[1].extraFlags, 0xC0);
+    EXPECT_EQ(back.objects[0].table->columns[1].complexTypeTable, "MSysComplexType_Text");
     EXPECT_FALSE(back.objects[0].table->columns[0].description);
     ASSERT_EQ(back.objects[0].table->indexes[1].columns.size(), 2u);
     EXPECT_FALSE(back.objects[0].table->indexes[1].columns[0].ascending);

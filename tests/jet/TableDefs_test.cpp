@@ -13,12 +13,38 @@ namespace {
 using namespace speclore::catalog;
 
 const char* const kFixtureFiles[] = {
-    "catalog_ja.mdb",         "catalog_ja_2003.mdb",   "catalog_ja.accdb",
-    "linked_source.mdb",      "empty_rel.mdb",         "rel_edge.mdb",
-    "password.mdb",           "password_ja.mdb",       "testV1997.mdb",
-    "indexTestV1997.mdb",     "indexTestV2000.mdb",    "queryTestV1997.mdb",
-    "testPromotionV2000.mdb", "linkerTestV2007.accdb", "V2010_with-password.accdb",
-    "db-nonstandard.accdb",   "db2007-enc.accdb",      "db2007-oldenc.accdb",
+    "catalog_ja.mdb",
+    "catalog_ja_2003.mdb",
+    "catalog_ja.accdb",
+    "linked_source.mdb",
+    "empty_rel.mdb",
+    "rel_edge.mdb",
+    "password.mdb",
+    "password_ja.mdb",
+    "testV1997.mdb",
+    "indexTestV1997.mdb",
+    "indexTestV2000.mdb",
+    "queryTestV1997.mdb",
+    "testPromotionV2000.mdb",
+    "linkerTestV2007.accdb",
+    // Made by Access 97 to 2016, encrypted ones among them.
+    "test_V1997.mdb",
+    "V2000_with-password.mdb",
+    "db-enc.mdb",
+    "db97-enc.mdb",
+    "test_V2007.accdb",
+    "test_V2010.accdb",
+    "attachments.accdb",
+    "bigint.accdb",
+    "longtext.accdb",
+    "numeric_V2010.accdb",
+    "withdeletedcol.accdb",
+    "complexDataTestV2007.accdb",
+    "calcFieldTestV2010.accdb",
+    "V2010_with-password.accdb",
+    "db-nonstandard.accdb",
+    "db2007-enc.accdb",
+    "db2007-oldenc.accdb",
     "office-agile-4.2.accdb",
 };
 
@@ -27,12 +53,48 @@ std::unique_ptr<Database> openManifestFile(const nlohmann::json& manifest) {
     return openFixture(manifest["file"], password.is_null() ? "" : ";pwd=" + password.get<std::string>());
 }
 
-int16_t expectedDaoType(int typeCode) {
+int16_t expectedDaoType(const nlohmann::json& field) {
+    const int typeCode = field["type_code"];
     switch (typeCode) {
     case 16: return dbDecimal;
     case 19: return dbBigInt;
+    case 18:
+        // The manifests of the oldest fixtures do not name the kind; the
+        // complex fields' own test checks those.
+        if (field.value("complex_type", "") == "ATTACHMENT") return 101;
+        return -1;
     default: return static_cast<int16_t>(typeCode);
     }
+}
+
+// DAO's Size of a calculated field is that of its result's type; the
+// stored length also counts the calculation's 23-byte header.
+int32_t calculatedSize(const nlohmann::json& field) {
+    switch (field["type_code"].get<int>()) {
+    case 1: return 1;
+    case 4: return 4;
+    case 5: return 8;
+    case 6: return 4;
+    case 16: return 16;
+    case 10: return (field["stored_length"].get<int>() - 23) / 2;
+    default: return 0;
+    }
+}
+
+// The hidden column of an append-only memo's version history.
+bool isVersionHistory(const nlohmann::json& field) {
+    return field["type_code"] == 18 && field["name"].get<std::string>().starts_with("VersionHistory_");
+}
+
+// The unique index Access keeps on each complex column; DAO's view leaves
+// it out.
+bool isComplexFieldIndex(const nlohmann::json& index, const nlohmann::json& fields) {
+    for (const auto& column : index["columns"]) {
+        bool complex = false;
+        for (const auto& field : fields) complex |= field["name"] == column && field["type_code"] == 18;
+        if (!complex) return false;
+    }
+    return true;
 }
 
 // Both ways of asking: the DAO property raises 3270 where there is none,
@@ -49,7 +111,11 @@ void expectDescription(const Described& owner, const nlohmann::json& expected) {
     }
 }
 
-void expectFieldsAsManifest(const TableDef& table, const nlohmann::json& expected, bool jet3) {
+void expectFieldsAsManifest(const TableDef& table, const nlohmann::json& allFields, bool jet3) {
+    nlohmann::json expected = nlohmann::json::array();
+    for (const auto& field : allFields) {
+        if (!isVersionHistory(field)) expected.push_back(field);
+    }
     ASSERT_EQ(table.fields.size(), expected.size()) << table.name;
     for (size_t i = 0; i < table.fields.size(); ++i) {
         const Field& field = table.fields[i];
@@ -57,10 +123,13 @@ void expectFieldsAsManifest(const TableDef& table, const nlohmann::json& expecte
         SCOPED_TRACE(table.name + "." + field.name);
         EXPECT_EQ(field.name, want["name"].get<std::string>());
         const int typeCode = want["type_code"];
-        EXPECT_EQ(field.type, expectedDaoType(typeCode));
+        if (expectedDaoType(want) >= 0) {
+            EXPECT_EQ(field.type, expectedDaoType(want));
+        }
         // DAO gives a Decimal's 16 value bytes; Jet 3 text counts bytes.
         int32_t size = typeCode == 16 ? 16 : want["size"].get<int32_t>();
         if (jet3 && typeCode == 10) size = want["stored_length"];
+        if (want.value("calculated", false)) size = calculatedSize(want);
         EXPECT_EQ(field.size, size);
         int32_t attributes = want["fixed"] ? dbFixedField : dbVariableField;
         if (want["autonumber"]) attributes |= dbAutoIncrField;
@@ -71,7 +140,12 @@ void expectFieldsAsManifest(const TableDef& table, const nlohmann::json& expecte
     }
 }
 
-void expectIndexesAsManifest(const TableDef& table, const nlohmann::json& expected) {
+void expectIndexesAsManifest(const TableDef& table, const nlohmann::json& allIndexes,
+                             const nlohmann::json& fields) {
+    nlohmann::json expected = nlohmann::json::array();
+    for (const auto& index : allIndexes) {
+        if (!isComplexFieldIndex(index, fields)) expected.push_back(index);
+    }
     std::map<std::string, const Index*> byName;
     for (const Index& index : table.indexes) byName[index.name] = &index;
     ASSERT_EQ(byName.size(), expected.size()) << table.name;
@@ -116,7 +190,7 @@ TEST_P(TableDefsOfFixture, MatchTheManifest) {
         if (!want.contains("fields") || want["system"]) continue;
         expectDescription(table, want["description"]);
         expectFieldsAsManifest(table, want["fields"], jet3);
-        expectIndexesAsManifest(table, want["indexes"]);
+        expectIndexesAsManifest(table, want["indexes"], want["fields"]);
     }
 }
 
