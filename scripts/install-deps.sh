@@ -7,7 +7,7 @@ PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n qt6-wayland
   libgtest-dev nlohmann-json3-dev
-  mdbtools mdbtools-dev libglib2.0-dev libseccomp-dev
+  mdbtools mdbtools-dev libglib2.0-dev libseccomp-dev libssl-dev
   clang libclang-rt-14-dev
   libzip-dev libpugixml-dev
   python3 python3-xlrd python3-xlwt python3-openpyxl python3-pil

@@ -116,6 +116,57 @@ TEST(Cli, PasswordComesFromTheEnvironmentAndAFailedOpenExitsWithOne) {
     ::unsetenv("SPECLORE_TEST_DB_PASSWORD");
 }
 
+TEST(Cli, EveryAccessMadeDatabaseDocumentsAndAWrongPasswordWritesNothing) {
+    struct Made {
+        const char* file;
+        const char* password;
+    };
+    const Made made[] = {
+        {"test_V1997.mdb", ""},
+        {"V2000_with-password.mdb", "password"},
+        {"db97-enc.mdb", ""},
+        {"db-enc.mdb", ""},
+        {"test_V2007.accdb", ""},
+        {"test_V2010.accdb", ""},
+        {"attachments.accdb", ""},
+        {"bigint.accdb", ""},
+        {"longtext.accdb", ""},
+        {"numeric_V2010.accdb", ""},
+        {"withdeletedcol.accdb", ""},
+        {"complexDataTestV2007.accdb", ""},
+        {"calcFieldTestV2010.accdb", ""},
+        {"db2007-oldenc.accdb", "Test123"},
+        {"office-agile-4.2.accdb", "password"},
+        {"db-nonstandard.accdb", "password"},
+        {"db2007-enc.accdb", "Test123"},
+        {"V2010_with-password.accdb", "password"},
+    };
+    TempDir dir;
+    for (const Made& database : made) {
+        SCOPED_TRACE(database.file);
+        const std::string output = (dir / (std::string(database.file) + ".xls")).string();
+        ::setenv("SPECLORE_TEST_DB_PASSWORD", database.password, 1);
+        ProcessResult run =
+            cli({fixturePath(database.file), "-o", output, "--db-password-env", "SPECLORE_TEST_DB_PASSWORD"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_TRUE(std::filesystem::exists(output));
+        if (*database.password == '\0') continue;
+
+        const std::string refused = (dir / "refused.xls").string();
+        ::setenv("SPECLORE_TEST_DB_PASSWORD", "wrong", 1);
+        run = cli(
+            {fixturePath(database.file), "-o", refused, "--db-password-env", "SPECLORE_TEST_DB_PASSWORD"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("パスワードが正しくありません。"), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(refused));
+        run = cli({fixturePath(database.file), "-o", refused});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("パスワードが正しくありません。"), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(refused));
+    }
+    ::unsetenv("SPECLORE_TEST_DB_PASSWORD");
+}
+
 TEST(Cli, AFailedRunExitsWithOneAfterTheErrorBoxText) {
     TempDir dir;
     const ProcessResult run =

@@ -16,7 +16,7 @@ Snapshot sample() {
     table.flags = static_cast<int32_t>(0x80000000u);
     table.description = "説明";
     RawTable raw;
-    raw.columns.push_back({"ID", 4, 0x07, 4, 1033});
+    raw.columns.push_back({"ID", 4, 0x07, 4, 1033, 0, "", std::nullopt});
     raw.columns.push_back({"名前", 10, 0x02, 100, 1041, 0xC0, "MSysComplexType_Text", "氏名"});
     raw.indexes.push_back({"PrimaryKey", 1, 0x89, {{0, true}}});
     raw.indexes.push_back({"名前ID", 0, 0x80, {{1, false}, {0, true}}});

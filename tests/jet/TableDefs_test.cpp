@@ -223,6 +223,23 @@ TEST(TableDefs, AnAceTableWithAnAttachmentFieldIsListed) {
     EXPECT_EQ(listed, std::vector<std::string>{"Table1"});
 }
 
+TEST(TableDefs, ComplexFieldsOfAnAccessMadeFile) {
+    auto database = openFixture("complexDataTestV2007.accdb");
+    const TableDef& table = database->TableDefs("Table1");
+    std::map<std::string, int16_t> types;
+    for (const Field& field : table.fields) types[field.name] = field.type;
+    // The version history of `append-memo-data` is no field of its own.
+    EXPECT_EQ(types, (std::map<std::string, int16_t>{{"id", dbText},
+                                                     {"memo-data", dbMemo},
+                                                     {"append-memo-data", dbMemo},
+                                                     {"multi-value-data", 109},
+                                                     {"attach-data", 101}}));
+    // Only the primary key: the indexes Access keeps on the complex columns
+    // would mark them unique.
+    ASSERT_EQ(table.indexes.size(), 1u);
+    EXPECT_TRUE(table.indexes[0].primary);
+}
+
 TEST(TableDefs, NamesSortWithoutRegardToCase) {
     // A case-sensitive order would put "MSysACEs" before "MSysAccessObjects".
     auto database = openFixture("indexTestV2000.mdb");
