@@ -181,7 +181,6 @@ std::vector<uint32_t> catalogOrder(const Snapshot& snapshot) {
     return order;
 }
 
-
 bool isTableDefinition(int32_t type) {
     return type == kLocalTable || type == kLinkedTable || type == kOdbcLinkedTable;
 }
