@@ -1,5 +1,6 @@
 #include "app/AppError.h"
 
+#include <cerrno>
 #include <new>
 #include <stdexcept>
 
@@ -11,6 +12,12 @@ AppError::AppError(int32_t number, std::string description)
     : number_(number), description_(std::move(description)) {}
 
 AppError::AppError(int32_t number) : AppError(number, standardMessageText(number)) {}
+
+AppError AppError::withReason(int32_t number, std::string reason) {
+    AppError error(number, reason);
+    error.reason_ = std::move(reason);
+    return error;
+}
 
 AppError currentErrorAsAppError() {
     try {
@@ -29,6 +36,23 @@ AppError currentErrorAsAppError() {
         return AppError(err::ApplicationDefined, e.what());
     } catch (...) {
         return AppError(err::ApplicationDefined);
+    }
+}
+
+int32_t fileErrorNumber(int errnoValue) {
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR: return err::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return err::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return err::DiskFull;
+    case EIO: return err::DeviceIOError;
+    case ENAMETOOLONG: return err::BadFileNameOrNumber;
+    default: return err::PathFileAccessError;
     }
 }
 

@@ -1,7 +1,7 @@
 // The program's one error type: a 32-bit error number as the error box shows
 // it, and a description text (the database engine's description is what the
-// open-failure message quotes; the error box shows only the number's
-// standard text).
+// open-failure message quotes; the error box shows the number's standard
+// text, and under it the error's reason when it has one).
 #pragma once
 
 #include <cstdint>
@@ -18,16 +18,25 @@ public:
 
     int32_t number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
+    // A sentence for the person at the box, naming what went wrong where the
+    // number's standard text cannot (which file, and why); usually empty.
+    const std::string& reason() const noexcept { return reason_; }
+    // An error whose reason is shown in the box; it is its description too.
+    static AppError withReason(int32_t number, std::string reason);
     const char* what() const noexcept override { return description_.c_str(); }
 
 private:
     int32_t number_;
     std::string description_;
+    std::string reason_;
 };
 
 // Turns whatever is being handled in a catch block into an AppError:
 // standard library failures get the runtime number that fits them.
 AppError currentErrorAsAppError();
+
+// The runtime's error number for a failed file operation's errno.
+int32_t fileErrorNumber(int errnoValue);
 
 // Error numbers that this program raises, named after what they mean.
 namespace err {

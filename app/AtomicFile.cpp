@@ -6,12 +6,15 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <memory>
+
+#include "app/StagingFiles.h"
 
 namespace speclore {
 
 namespace {
+
+// As many links as the system follows in one path.
+constexpr int kMaxLinkHops = 40;
 
 class FileDescriptor {
 public:
@@ -51,6 +54,28 @@ mode_t newFileMode() {
     return 0666 & ~mask;
 }
 
+std::string folderOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where writing through `path` lands: the path itself, or the end of its
+// chain of symbolic links, which need not exist yet. 0 or errno.
+int resolveLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
+        std::string link(PATH_MAX, '\0');
+        ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length < 0) return errno;
+        if (static_cast<size_t>(length) >= link.size()) return ENAMETOOLONG;
+        link.resize(static_cast<size_t>(length));
+        target = link.front() == '/' ? link : folderOf(target) + "/" + link;
+    }
+    return ELOOP;
+}
+
 }  // namespace
 
 FileRead readRegularFile(const std::string& path, size_t maxBytes) {
@@ -82,54 +107,85 @@ FileRead readRegularFile(const std::string& path, size_t maxBytes) {
     return {FileReadStatus::Read, std::move(bytes), 0};
 }
 
-int replaceFileWith(const std::string& path, const std::vector<std::string_view>& pieces,
-                    FolderSync folderSync) {
-    if (path.empty()) return ENOENT;
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-        if (!resolved) return errno;
-        target = resolved.get();
+FileReplacement::FileReplacement(const std::string& path) {
+    if (path.empty()) {
+        error_ = ENOENT;
+        return;
     }
-
+    error_ = resolveLinks(path, target_);
+    if (error_) return;
     struct stat existing {};
-    bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) return EISDIR;
-    if (exists && ::access(target.c_str(), W_OK) != 0) return EACCES;
+    if (::stat(target_.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode))
+            error_ = EISDIR;
+        else if (::access(target_.c_str(), W_OK) != 0)
+            error_ = EACCES;
+    } else if (errno != ENOENT) {
+        error_ = errno;
+    }
+    if (error_) return;
+    staging_ = folderOf(target_) + "/" + stagingNamePattern();
+    fd_ = ::mkstemp(staging_.data());
+    if (fd_ < 0) {
+        error_ = errno;
+        staging_.clear();
+    }
+}
 
-    std::string temporary = target + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) return errno;
+FileReplacement::~FileReplacement() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !staging_.empty()) ::unlink(staging_.c_str());
+}
 
+int FileReplacement::write(std::string_view bytes) {
+    if (error_) return error_;
+    if (fd_ < 0) return EBADF;
+    return writeAll(fd_, bytes) ? 0 : errno;
+}
+
+int FileReplacement::commit(FolderSync folderSync) {
+    if (error_) return error_;
     int failure = 0;
-    for (std::string_view piece : pieces) {
-        if (!writeAll(fd.get(), piece)) {
-            failure = errno;
-            break;
-        }
+    if (fd_ >= 0) {
+        // A failing close may be a late write error.
+        if (::close(fd_) != 0) failure = errno;
+        fd_ = -1;
     }
-    if (!failure && ::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : newFileMode()) != 0) {
+    // The private file is opened afresh: whoever wrote it last may have
+    // put a new file under its name.
+    FileDescriptor fd(failure ? -1 : ::open(staging_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!failure && fd.get() < 0) failure = errno;
+    struct stat existing {};
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    if (!failure && ::fchmod(fd.get(), exists ? (existing.st_mode & 07777) : newFileMode()) != 0)
         failure = errno;
-    }
     if (!failure && exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
         // Only root can hand the file back to its owner; others keep theirs.
         if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0 && ::geteuid() == 0) failure = errno;
     }
     if (!failure && ::fsync(fd.get()) != 0) failure = errno;
-    if (!fd.close() && !failure) failure = errno;
-    if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0) failure = errno;
+    if (!failure && ::rename(staging_.c_str(), target_.c_str()) != 0) failure = errno;
     if (failure) {
-        ::unlink(temporary.c_str());
+        ::unlink(staging_.c_str());
+        staging_.clear();
+        error_ = failure;
         return failure;
     }
+    committed_ = true;
     if (folderSync == FolderSync::Sync) {
-        std::string::size_type slash = target.find_last_of('/');
-        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-        FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor dir(::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dir.get() >= 0) ::fsync(dir.get());
     }
     return 0;
+}
+
+int replaceFileWith(const std::string& path, const std::vector<std::string_view>& pieces,
+                    FolderSync folderSync) {
+    FileReplacement replacement(path);
+    for (std::string_view piece : pieces) {
+        if (int failure = replacement.write(piece)) return failure;
+    }
+    return replacement.commit(folderSync);
 }
 
 bool replaceFileContents(const std::string& path, std::string_view bytes) {

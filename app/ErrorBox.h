@@ -33,8 +33,9 @@ private:
     bool showsCancelled_;
 };
 
-// The message the box shows: "ｴﾗｰNo. n  【tag】", a blank line, the text.
-std::string errorBoxMessage(int32_t number, const std::string& tagText);
+// The message the box shows: "ｴﾗｰNo. n  【tag】", a blank line, the text,
+// and the error's reason on a line of its own when there is one.
+std::string errorBoxMessage(int32_t number, const std::string& tagText, const std::string& reason = {});
 
 // Shows the error box for the error (style 16), unless the tag's routine
 // passes over this number.

@@ -1,7 +1,5 @@
 #include "catalog/CatalogRun.h"
 
-#include <unistd.h>
-
 #include <optional>
 
 #include "app/AppError.h"
@@ -9,10 +7,10 @@
 #include "app/InstallLayout.h"
 #include "catalog/ItemNames.h"
 #include "catalog/OpenMdbFile.h"
+#include "catalog/OutputTransaction.h"
 #include "catalog/RelationSheetWriter.h"
 #include "catalog/RunProgress.h"
 #include "catalog/TableSheetWriter.h"
-#include "catalog/TemplateCopy.h"
 
 namespace speclore::catalog {
 
@@ -22,9 +20,10 @@ constexpr const char* kRunTag = "fMain-CreateCatalog";
 
 // Everything a run holds. A run that does not reach its end leaves through
 // the destructor, after the error box: the workbook is closed without
-// saving (the output keeps the unchanged template copy), the spreadsheet
-// application is released without being asked to quit, the progress
-// window is unloaded, and the database is released last.
+// saving, the spreadsheet application is released without being asked to
+// quit, the progress window is unloaded, the private workbook file goes
+// (the output keeps what it held before the run), and the database is
+// released last.
 class RunHoldings {
 public:
     explicit RunHoldings(ProgressView& view) : view_(view) {}
@@ -39,6 +38,7 @@ public:
         workbook.reset();
         application.reset();
         if (progressLoaded_) ignoringFailures([this] { view_.Unload(); });
+        output.reset();
         relationRows.reset();
         database.reset();
     }
@@ -49,14 +49,17 @@ public:
     }
 
     // The last step of a good run: close the rows and the database, save
-    // and close the workbook, quit the application, unload the window.
+    // and close the workbook and put it at the output path, quit the
+    // application, unload the window.
     void Finish() {
         relationRows->Close();
         database->database->Close();
-        workbook->Close(true);
+        saveWorkbook();
         workbook.reset();
+        output->commit();
         application->Quit();
         application.reset();
+        output.reset();
         relationRows.reset();
         database.reset();
         view_.Unload();
@@ -64,12 +67,24 @@ public:
     }
 
     std::optional<OpenedDatabase> database;
+    std::optional<OutputTransaction> output;
     std::unique_ptr<XlApplication> application;
     std::unique_ptr<XlWorkbook> workbook;
     std::unique_ptr<Recordset> relationRows;
 
 private:
     ProgressView& view_;
+
+    // The workbook is saved to the run's private file, whose name means
+    // nothing to the person at the box: a failing save names the output.
+    void saveWorkbook() {
+        try {
+            workbook->Close(true);
+        } catch (const AppError& error) {
+            if (error.number() == err::ApplicationDefined) throw;
+            throw AppError::withReason(error.number(), output->failureReason());
+        }
+    }
     bool progressLoaded_ = false;
     bool finished_ = false;
 };
@@ -82,9 +97,9 @@ int32_t selectedCount(const std::vector<TableListItem>& tables) {
     return count;
 }
 
-// Replacing the output deletes it first, so an output that is the same
-// file as the template, the database, the workgroup file or the settings
-// file would destroy it: refuse such an output before anything is touched.
+// An output that is the same file as the template, the database, the
+// workgroup file or the settings file would be replaced by the workbook:
+// refuse such an output before anything is touched.
 void refuseProtectedOutput(const std::string& outputPath, const std::string& templatePath,
                            const CatalogInputs& inputs, const std::string& iniPath) {
     std::vector<std::string> protectedFiles = {templatePath, inputs.login.databasePath, iniPath};
@@ -93,8 +108,23 @@ void refuseProtectedOutput(const std::string& outputPath, const std::string& tem
     }
     for (const std::string& file : protectedFiles) {
         if (SameExistingFile(outputPath, file)) {
-            throw AppError(err::PathFileAccessError, "出力ファイルに " + file + " は指定できません。");
+            throw AppError::withReason(err::PathFileAccessError,
+                                       "出力ファイルに " + file + " は指定できません。");
         }
+    }
+}
+
+// The private copy is the template byte for byte, so a workbook that cannot
+// be read there is a damaged template: say which file that is.
+std::unique_ptr<XlWorkbook> openTemplateCopy(XlApplication& application, const std::string& copyPath,
+                                             const std::string& templatePath) {
+    try {
+        return application.OpenWorkbook(copyPath);
+    } catch (const AppError& error) {
+        if (error.number() != err::ApplicationDefined) throw;
+        throw AppError::withReason(
+            err::ApplicationDefined,
+            "テンプレート " + templatePath + " を使えません。(" + error.description() + ")");
     }
 }
 
@@ -115,11 +145,11 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
             ? findProgramFile(services.programFolder, TemplateFileName(format), ProgramFileKind::Data)
             : services.templatePath;
     refuseProtectedOutput(outputPath, templatePath, inputs, services.iniPath);
-    ::unlink(outputPath.c_str());
-    CopyFileWhole(templatePath, outputPath);
+    run.output.emplace(outputPath, templatePath);
+    if (services.afterTemplateCopy) services.afterTemplateCopy();
 
     run.application = services.spreadsheets.forFormat(format).CreateApplication();
-    run.workbook = run.application->OpenWorkbook(outputPath);
+    run.workbook = openTemplateCopy(*run.application, run.output->workbookPath(), templatePath);
     XlWorksheet& tableSheet = run.workbook->Sheets(1);
     tableSheet.SetValue("A1", ExpandTitle(inputs.tableTitle, inputs.login.databasePath, services.today));
     WriteTableSheet(tableSheet, database, inputs.tables, names, progress);

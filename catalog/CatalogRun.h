@@ -1,6 +1,7 @@
 // The catalog run: the specification workbook for the chosen database.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "catalog/CatalogInputs.h"
@@ -29,6 +30,9 @@ struct CatalogServices {
     // The template to copy; empty: the one in the program's folder for the
     // output's format. Either way the output's name chooses the engine.
     std::string templatePath = {};
+    // Called between the template copy and the opening of the workbook, so
+    // that tests can run something else exactly then.
+    std::function<void()> afterTemplateCopy = {};
 };
 
 // Writes the workbook to outputPath, in the format its name asks for; true

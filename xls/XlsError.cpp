@@ -1,6 +1,5 @@
 #include "xls/XlsError.h"
 
-#include <cerrno>
 #include <cstring>
 
 namespace speclore::xls {
@@ -15,22 +14,7 @@ void throwInvalidArgument(const std::string& detail) {
 }
 
 void throwFileError(int errnoValue, const std::string& path, const std::string& action) {
-    int32_t number = err::PathFileAccessError;
-    switch (errnoValue) {
-    case ENOENT: number = err::PathNotFound; break;
-    case ENOTDIR: number = err::PathNotFound; break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY: number = err::PermissionDenied; break;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: number = err::DiskFull; break;
-    case EIO: number = err::DeviceIOError; break;
-    case ENAMETOOLONG: number = err::BadFileNameOrNumber; break;
-    default: break;
-    }
-    throw AppError(number, action + " '" + path + "': " + std::strerror(errnoValue));
+    throw AppError(fileErrorNumber(errnoValue), action + " '" + path + "': " + std::strerror(errnoValue));
 }
 
 }  // namespace speclore::xls

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -92,12 +94,18 @@ public:
         boxes.boxes.clear();
         catalog::CatalogServices services{
             engines, {spreadsheets, xlsxSpreadsheets}, progress, programFolder(), iniPath(), today};
+        // Once: a run that the hook starts does not call it again.
+        services.afterTemplateCopy = std::exchange(afterTemplateCopy, {});
         return catalog::CreateCatalog(output, inputs, services);
     }
 
     nlohmann::json sheet(int number) const {
         return sheetNumber(xlsdumpJson(outputPath(), {"--sheet", std::to_string(number)}), number);
     }
+
+    // Called by the next run between its template copy and its opening of
+    // the workbook.
+    std::function<void()> afterTemplateCopy;
 
     TempDir dir{"speclore-catalog"};
     catalog::CalendarDate today{2026, 3, 5};
