@@ -10,6 +10,7 @@
 #include "catalog/OutputTransaction.h"
 #include "catalog/RelationSheetWriter.h"
 #include "catalog/RunProgress.h"
+#include "catalog/SheetRowLimit.h"
 #include "catalog/TableSheetWriter.h"
 
 namespace speclore::catalog {
@@ -138,6 +139,9 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     run.database = OpenMdbFile(services.engines, services.programFolder, inputs.login);
     if (!run.database) return false;
     Database& database = *run.database->database;
+    const int32_t relationRows = CountRelationRows(database);
+    RefuseRowsBeyondSheet(TableSheetLastRow(database, inputs.tables), RelationSheetLastRow(relationRows),
+                          services.spreadsheets.MaxRows(), outputPath);
 
     const WorkbookFormat format = WorkbookFormatOf(outputPath);
     const std::string templatePath =
@@ -154,7 +158,7 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     tableSheet.SetValue("A1", ExpandTitle(inputs.tableTitle, inputs.login.databasePath, services.today));
     WriteTableSheet(tableSheet, database, inputs.tables, names, progress);
 
-    progress.StartPhase(kRelationPhaseText, CountRelationRows(database));
+    progress.StartPhase(kRelationPhaseText, relationRows);
     XlWorksheet& relationSheet = run.workbook->Sheets(2);
     relationSheet.SetValue("A1",
                            ExpandTitle(inputs.relationTitle, inputs.login.databasePath, services.today));

@@ -115,6 +115,8 @@ class XlApplicationFactory {
 public:
     virtual ~XlApplicationFactory() = default;
     virtual std::unique_ptr<XlApplication> CreateApplication() = 0;
+    // The rows a worksheet of this application's workbooks holds.
+    virtual int32_t MaxRows() const = 0;
 };
 
 }  // namespace speclore::catalog

@@ -72,4 +72,6 @@ std::unique_ptr<catalog::XlApplication> XlsApplicationFactory::CreateApplication
     return std::make_unique<XlsApplication>();
 }
 
+int32_t XlsApplicationFactory::MaxRows() const { return static_cast<int32_t>(kMaxRows); }
+
 }  // namespace speclore::xls

@@ -132,6 +132,7 @@ struct NoSpreadsheets : catalog::XlApplicationFactory {
     std::unique_ptr<catalog::XlApplication> CreateApplication() override {
         throw AppError(err::CannotCreateObject);
     }
+    int32_t MaxRows() const override { return 65536; }
 };
 
 }  // namespace speclore::uitest

@@ -1,0 +1,103 @@
+// A catalog beyond the worksheets' rows is refused before the template is
+// copied. The workbook engine is the real one with its row count cut down,
+// so that small databases reach the limit; the rows a sheet needs are read
+// off a workbook written without the limit.
+#include <gtest/gtest.h>
+
+#include "CatalogHarness.h"
+#include "app/ErrorBox.h"
+
+namespace speclore::test {
+namespace {
+
+struct ShortSheets : xls::XlsApplicationFactory {
+    explicit ShortSheets(int32_t rows) : rows(rows) {}
+    int32_t MaxRows() const override { return rows; }
+    int32_t rows;
+};
+
+bool runWithRows(CatalogHarness& h, const std::string& output, const catalog::CatalogInputs& inputs,
+                 int32_t rows) {
+    h.progress.events.clear();
+    h.boxes.boxes.clear();
+    ShortSheets sheets(rows);
+    catalog::CatalogServices services{h.engines, sheets, h.progress, h.programFolder(), h.iniPath(), h.today};
+    return catalog::CreateCatalog(output, inputs, services);
+}
+
+// The last row of a sheet that holds a value.
+int32_t lastRowWithValue(const nlohmann::json& sheet) {
+    int32_t last = 0;
+    for (const nlohmann::json& cell : sheet.at("cells")) {
+        if (cell.value("value", nlohmann::json()).is_null()) continue;
+        const std::string address = cell.at("address").get<std::string>();
+        last = std::max(last, std::stoi(address.substr(address.find_first_of("0123456789"))));
+    }
+    return last;
+}
+
+bool boxSays(const CatalogHarness& h, const std::string& words) {
+    return h.boxes.boxes.size() == 1 && h.boxes.boxes[0].text.find(words) != std::string::npos;
+}
+
+void expectRefusedUntouched(const CatalogHarness& h, const std::string& output) {
+    ASSERT_EQ(h.boxes.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.boxes[0].text.rfind(errorBoxMessage(err::ApplicationDefined, "fMain-CreateCatalog"), 0),
+              0u)
+        << h.boxes.boxes[0].text;
+    EXPECT_EQ(fileBytes(output), "old workbook") << "refused before the template is copied";
+    EXPECT_EQ(h.progress.events.back(), "Unload");
+    for (const std::string& event : h.progress.events) {
+        EXPECT_TRUE(event == "Item " || event.rfind("Item ", 0) != 0) << "no table was written: " << event;
+    }
+}
+
+TEST(SheetRowLimit, TableSheetThatFitsExactlyIsWrittenOneRowMoreIsRefused) {
+    CatalogHarness h;
+    catalog::CatalogInputs inputs = h.inputsFor("catalog_ja.mdb");
+    inputs.tables.back().selected = false;
+    ASSERT_TRUE(h.run(inputs));
+    const std::string unlimited = fileBytes(h.outputPath());
+    const int32_t needed = lastRowWithValue(h.sheet(1));
+    ASSERT_GT(needed, 10);
+
+    ASSERT_TRUE(runWithRows(h, h.outputPath(), inputs, needed));
+    EXPECT_EQ(fileBytes(h.outputPath()), unlimited);
+
+    writeBytes(h.outputPath(), "old workbook");
+    EXPECT_FALSE(runWithRows(h, h.outputPath(), inputs, needed - 1));
+    expectRefusedUntouched(h, h.outputPath());
+    EXPECT_TRUE(boxSays(h, "テーブル仕様書に " + std::to_string(needed) + " 行が必要ですが、ワークシートは " +
+                               std::to_string(needed - 1) +
+                               " 行までです。出力するテーブルを減らすか、.xlsx "
+                               "形式で出力してください。"))
+        << h.boxes.boxes[0].text;
+
+    const std::string xlsx = (h.dir / "仕様書.xlsx").string();
+    writeBytes(xlsx, "old workbook");
+    EXPECT_FALSE(runWithRows(h, xlsx, inputs, needed - 1));
+    expectRefusedUntouched(h, xlsx);
+    EXPECT_TRUE(boxSays(h, "行までです。出力するテーブルを減らしてください。")) << h.boxes.boxes[0].text;
+}
+
+TEST(SheetRowLimit, RelationSheetCountsEveryRelationshipRowWhateverTheSelection) {
+    CatalogHarness h;
+    catalog::CatalogInputs inputs = h.inputsFor("rel_edge.mdb");
+    for (auto& table : inputs.tables) table.selected = false;
+    ASSERT_TRUE(h.run(inputs));
+    const int32_t needed = lastRowWithValue(h.sheet(2));
+    ASSERT_GT(needed, 5);
+
+    ASSERT_TRUE(runWithRows(h, h.outputPath(), inputs, needed));
+
+    writeBytes(h.outputPath(), "old workbook");
+    EXPECT_FALSE(runWithRows(h, h.outputPath(), inputs, needed - 1));
+    expectRefusedUntouched(h, h.outputPath());
+    EXPECT_TRUE(boxSays(h, "リレーション仕様書に " + std::to_string(needed) +
+                               " 行が必要ですが、ワークシートは " + std::to_string(needed - 1) +
+                               " 行までです。.xlsx 形式で出力してください。"))
+        << h.boxes.boxes[0].text;
+}
+
+}  // namespace
+}  // namespace speclore::test
