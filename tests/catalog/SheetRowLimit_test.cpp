@@ -6,6 +6,7 @@
 
 #include "CatalogHarness.h"
 #include "app/ErrorBox.h"
+#include "catalog/SheetRowLimit.h"
 
 namespace speclore::test {
 namespace {
@@ -36,8 +37,15 @@ int32_t lastRowWithValue(const nlohmann::json& sheet) {
     return last;
 }
 
-bool boxSays(const CatalogHarness& h, const std::string& words) {
-    return h.boxes.boxes.size() == 1 && h.boxes.boxes[0].text.find(words) != std::string::npos;
+// The words the refusal gives as its description.
+std::string refusal(int64_t tableRows, int64_t relationRows, int32_t maxRows, const std::string& output) {
+    try {
+        catalog::RefuseRowsBeyondSheet(tableRows, relationRows, maxRows, output);
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.number(), err::ApplicationDefined);
+        return error.description();
+    }
+    return "";
 }
 
 void expectRefusedUntouched(const CatalogHarness& h, const std::string& output) {
@@ -67,17 +75,7 @@ TEST(SheetRowLimit, TableSheetThatFitsExactlyIsWrittenOneRowMoreIsRefused) {
     writeBytes(h.outputPath(), "old workbook");
     EXPECT_FALSE(runWithRows(h, h.outputPath(), inputs, needed - 1));
     expectRefusedUntouched(h, h.outputPath());
-    EXPECT_TRUE(boxSays(h, "テーブル仕様書に " + std::to_string(needed) + " 行が必要ですが、ワークシートは " +
-                               std::to_string(needed - 1) +
-                               " 行までです。出力するテーブルを減らすか、.xlsx "
-                               "形式で出力してください。"))
-        << h.boxes.boxes[0].text;
-
-    const std::string xlsx = (h.dir / "仕様書.xlsx").string();
-    writeBytes(xlsx, "old workbook");
-    EXPECT_FALSE(runWithRows(h, xlsx, inputs, needed - 1));
-    expectRefusedUntouched(h, xlsx);
-    EXPECT_TRUE(boxSays(h, "行までです。出力するテーブルを減らしてください。")) << h.boxes.boxes[0].text;
+    EXPECT_EQ(refusal(needed, 5, needed - 1, h.outputPath()).rfind("テーブル仕様書に ", 0), 0u);
 }
 
 TEST(SheetRowLimit, RelationSheetCountsEveryRelationshipRowWhateverTheSelection) {
@@ -93,10 +91,20 @@ TEST(SheetRowLimit, RelationSheetCountsEveryRelationshipRowWhateverTheSelection)
     writeBytes(h.outputPath(), "old workbook");
     EXPECT_FALSE(runWithRows(h, h.outputPath(), inputs, needed - 1));
     expectRefusedUntouched(h, h.outputPath());
-    EXPECT_TRUE(boxSays(h, "リレーション仕様書に " + std::to_string(needed) +
-                               " 行が必要ですが、ワークシートは " + std::to_string(needed - 1) +
-                               " 行までです。.xlsx 形式で出力してください。"))
-        << h.boxes.boxes[0].text;
+    EXPECT_EQ(refusal(1, needed, needed - 1, h.outputPath()).rfind("リレーション仕様書に ", 0), 0u);
+}
+
+TEST(SheetRowLimit, RefusalNamesTheSheetTheRowsNeededAndTheLimit) {
+    EXPECT_EQ(refusal(65536, 65536, 65536, "a.xls"), "");
+    EXPECT_EQ(refusal(70001, 5, 65536, "/tmp/a.xls"),
+              "テーブル仕様書に 70,001 行が必要ですが、ワークシートは 65,536 行までです。"
+              "出力するテーブルを減らすか、.xlsx 形式で出力してください。");
+    EXPECT_EQ(refusal(1048577, 5, 1048576, "/tmp/a.XLSX"),
+              "テーブル仕様書に 1,048,577 行が必要ですが、ワークシートは 1,048,576 行までです。"
+              "出力するテーブルを減らしてください。");
+    EXPECT_EQ(refusal(3, 65537, 65536, "a.xls"),
+              "リレーション仕様書に 65,537 行が必要ですが、ワークシートは 65,536 行までです。"
+              ".xlsx 形式で出力してください。");
 }
 
 }  // namespace
