@@ -139,11 +139,11 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     run.database = OpenMdbFile(services.engines, services.programFolder, inputs.login);
     if (!run.database) return false;
     Database& database = *run.database->database;
+    const WorkbookFormat format = WorkbookFormatOf(outputPath);
     const int32_t relationRows = CountRelationRows(database);
     RefuseRowsBeyondSheet(TableSheetLastRow(database, inputs.tables), RelationSheetLastRow(relationRows),
-                          services.spreadsheets.MaxRows(), outputPath);
+                          services.spreadsheets.forFormat(format).MaxRows(), outputPath);
 
-    const WorkbookFormat format = WorkbookFormatOf(outputPath);
     const std::string templatePath =
         services.templatePath.empty()
             ? findProgramFile(services.programFolder, TemplateFileName(format), ProgramFileKind::Data)

@@ -56,4 +56,6 @@ std::unique_ptr<catalog::XlApplication> XlsxApplicationFactory::CreateApplicatio
     return std::make_unique<XlsxApplication>();
 }
 
+int32_t XlsxApplicationFactory::MaxRows() const { return static_cast<int32_t>(kMaxRows); }
+
 }  // namespace speclore::xlsx

@@ -55,6 +55,7 @@ private:
 class XlsxApplicationFactory : public catalog::XlApplicationFactory {
 public:
     std::unique_ptr<catalog::XlApplication> CreateApplication() override;
+    int32_t MaxRows() const override;
 };
 
 }  // namespace speclore::xlsx

@@ -22,7 +22,8 @@ bool runWithRows(CatalogHarness& h, const std::string& output, const catalog::Ca
     h.progress.events.clear();
     h.boxes.boxes.clear();
     ShortSheets sheets(rows);
-    catalog::CatalogServices services{h.engines, sheets, h.progress, h.programFolder(), h.iniPath(), h.today};
+    catalog::CatalogServices services{
+        h.engines, {sheets, h.xlsxSpreadsheets}, h.progress, h.programFolder(), h.iniPath(), h.today};
     return catalog::CreateCatalog(output, inputs, services);
 }
 
