@@ -142,7 +142,7 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     const WorkbookFormat format = WorkbookFormatOf(outputPath);
     const int32_t relationRows = CountRelationRows(database);
     RefuseRowsBeyondSheet(TableSheetLastRow(database, inputs.tables), RelationSheetLastRow(relationRows),
-                          services.spreadsheets.forFormat(format).MaxRows(), outputPath);
+                          services.spreadsheets.forFormat(format).MaxRows(), format);
 
     const std::string templatePath =
         services.templatePath.empty()

@@ -1,7 +1,6 @@
 #include "catalog/SheetRowLimit.h"
 
 #include <cstddef>
-#include <string_view>
 
 #include "app/AppError.h"
 #include "catalog/RelationSheetWriter.h"
@@ -18,17 +17,6 @@ std::string withThousands(int64_t number) {
         digits.insert(static_cast<size_t>(at), ",");
     }
     return digits;
-}
-
-bool namesXlsx(const std::string& path) {
-    constexpr std::string_view extension = ".xlsx";
-    if (path.size() < extension.size()) return false;
-    for (size_t i = 0; i < extension.size(); ++i) {
-        char c = path[path.size() - extension.size() + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != extension[i]) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -55,20 +43,20 @@ int64_t TableSheetLastRow(const Database& database, const std::vector<TableListI
 int64_t RelationSheetLastRow(int32_t relationRows) { return kRelationHeadingRow + int64_t{relationRows}; }
 
 void RefuseRowsBeyondSheet(int64_t tableSheetLastRow, int64_t relationSheetLastRow, int32_t maxRows,
-                           const std::string& outputPath) {
+                           WorkbookFormat format) {
     const bool tablesTooMany = tableSheetLastRow > maxRows;
     if (!tablesTooMany && relationSheetLastRow <= maxRows) return;
     std::string message = tablesTooMany ? "テーブル仕様書" : "リレーション仕様書";
     message += "に " + withThousands(tablesTooMany ? tableSheetLastRow : relationSheetLastRow) +
                " 行が必要ですが、ワークシートは " + withThousands(maxRows) + " 行までです。";
-    const bool xlsxHelps = !namesXlsx(outputPath);
+    const bool xlsxHelps = format != WorkbookFormat::Xlsx;
     if (tablesTooMany) {
         message += xlsxHelps ? "出力するテーブルを減らすか、.xlsx 形式で出力してください。"
                              : "出力するテーブルを減らしてください。";
     } else if (xlsxHelps) {
         message += ".xlsx 形式で出力してください。";
     }
-    throw AppError(err::ApplicationDefined, message);
+    throw AppError::withReason(err::ApplicationDefined, message);
 }
 
 }  // namespace speclore::catalog

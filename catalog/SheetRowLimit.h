@@ -10,6 +10,7 @@
 
 #include "catalog/CatalogInputs.h"
 #include "catalog/DatabaseEngine.h"
+#include "catalog/WorkbookFormat.h"
 
 namespace speclore::catalog {
 
@@ -22,8 +23,8 @@ int64_t TableSheetLastRow(const Database& database, const std::vector<TableListI
 int64_t RelationSheetLastRow(int32_t relationRows);
 
 // Raises 1004 naming the sheet, the rows it needs and `maxRows` when either
-// sheet needs more; suggests an .xlsx output unless `outputPath` is one.
+// sheet needs more; suggests an .xlsx output unless the output is one.
 void RefuseRowsBeyondSheet(int64_t tableSheetLastRow, int64_t relationSheetLastRow, int32_t maxRows,
-                           const std::string& outputPath);
+                           WorkbookFormat format);
 
 }  // namespace speclore::catalog

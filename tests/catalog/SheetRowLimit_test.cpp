@@ -40,10 +40,12 @@ int32_t lastRowWithValue(const nlohmann::json& sheet) {
 
 // The words the refusal gives as its description.
 std::string refusal(int64_t tableRows, int64_t relationRows, int32_t maxRows, const std::string& output) {
+    const catalog::WorkbookFormat format = catalog::WorkbookFormatOf(output);
     try {
-        catalog::RefuseRowsBeyondSheet(tableRows, relationRows, maxRows, output);
+        catalog::RefuseRowsBeyondSheet(tableRows, relationRows, maxRows, format);
     } catch (const AppError& error) {
         EXPECT_EQ(error.number(), err::ApplicationDefined);
+        EXPECT_EQ(error.reason(), error.description());
         return error.description();
     }
     return "";
