@@ -56,7 +56,7 @@ void expectRefusedUntouched(const CatalogHarness& h, const std::string& output) 
     EXPECT_EQ(h.boxes.boxes[0].text.rfind(errorBoxMessage(err::ApplicationDefined, "fMain-CreateCatalog"), 0),
               0u)
         << h.boxes.boxes[0].text;
-    EXPECT_EQ(fileBytes(output), "old workbook") << "refused before the template is copied";
+    EXPECT_EQ(readText(output), "old workbook") << "refused before the template is copied";
     EXPECT_EQ(h.progress.events.back(), "Unload");
     for (const std::string& event : h.progress.events) {
         EXPECT_TRUE(event == "Item " || event.rfind("Item ", 0) != 0) << "no table was written: " << event;
@@ -68,14 +68,14 @@ TEST(SheetRowLimit, TableSheetThatFitsExactlyIsWrittenOneRowMoreIsRefused) {
     catalog::CatalogInputs inputs = h.inputsFor("catalog_ja.mdb");
     inputs.tables.back().selected = false;
     ASSERT_TRUE(h.run(inputs));
-    const std::string unlimited = fileBytes(h.outputPath());
+    const std::string unlimited = readText(h.outputPath());
     const int32_t needed = lastRowWithValue(h.sheet(1));
     ASSERT_GT(needed, 10);
 
     ASSERT_TRUE(runWithRows(h, h.outputPath(), inputs, needed));
-    EXPECT_EQ(fileBytes(h.outputPath()), unlimited);
+    EXPECT_EQ(readText(h.outputPath()), unlimited);
 
-    writeBytes(h.outputPath(), "old workbook");
+    writeText(h.outputPath(), "old workbook");
     EXPECT_FALSE(runWithRows(h, h.outputPath(), inputs, needed - 1));
     expectRefusedUntouched(h, h.outputPath());
     EXPECT_EQ(refusal(needed, 5, needed - 1, h.outputPath()).rfind("テーブル仕様書に ", 0), 0u);
@@ -91,7 +91,7 @@ TEST(SheetRowLimit, RelationSheetCountsEveryRelationshipRowWhateverTheSelection)
 
     ASSERT_TRUE(runWithRows(h, h.outputPath(), inputs, needed));
 
-    writeBytes(h.outputPath(), "old workbook");
+    writeText(h.outputPath(), "old workbook");
     EXPECT_FALSE(runWithRows(h, h.outputPath(), inputs, needed - 1));
     expectRefusedUntouched(h, h.outputPath());
     EXPECT_EQ(refusal(1, needed, needed - 1, h.outputPath()).rfind("リレーション仕様書に ", 0), 0u);
