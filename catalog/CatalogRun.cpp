@@ -1,6 +1,7 @@
 #include "catalog/CatalogRun.h"
 
 #include <optional>
+#include <utility>
 
 #include "app/AppError.h"
 #include "app/ErrorBox.h"
@@ -136,7 +137,9 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     RunProgress progress(services.progress);
     progress.StartPhase(kTablePhaseText, selectedCount(inputs.tables));
 
-    run.database = OpenMdbFile(services.engines, services.programFolder, inputs.login);
+    run.database = services.openedDatabase
+                       ? std::exchange(services.openedDatabase, std::nullopt)
+                       : OpenMdbFile(services.engines, services.programFolder, inputs.login);
     if (!run.database) return false;
     Database& database = *run.database->database;
     const WorkbookFormat format = WorkbookFormatOf(outputPath);

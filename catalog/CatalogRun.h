@@ -2,10 +2,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "catalog/CatalogInputs.h"
 #include "catalog/DatabaseEngine.h"
+#include "catalog/OpenMdbFile.h"
 #include "catalog/ProgressView.h"
 #include "catalog/Spreadsheet.h"
 #include "catalog/WorkbookFormat.h"
@@ -33,6 +35,10 @@ struct CatalogServices {
     // Called between the template copy and the opening of the workbook, so
     // that tests can run something else exactly then.
     std::function<void()> afterTemplateCopy = {};
+    // The database of the inputs' login when the caller has opened it
+    // already (to list its tables): the run takes it over rather than
+    // opening and reading the file a second time.
+    std::optional<OpenedDatabase> openedDatabase = {};
 };
 
 // Writes the workbook to outputPath, in the format its name asks for; true

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "app/AppError.h"
 #include "app/AppGlobals.h"
@@ -59,37 +61,42 @@ bool holdsTable(const catalog::Database& database, const std::string& name) {
     }
 }
 
-// The table list as the main window would fill it (tables whose attribute
-// word is 0, in the engine's order, all selected), or the named tables in
-// the order given; nothing when the database cannot be opened (already
-// reported).
-std::optional<std::vector<catalog::TableListItem>> tableList(const CliOptions& options,
-                                                             const std::string& programFolder,
-                                                             catalog::DbEngineFactory& engines,
-                                                             const catalog::DatabaseLogin& login) {
-    std::optional<std::vector<catalog::TableListItem>> list;
+// The open database with its table list as the main window would fill it
+// (tables whose attribute word is 0, in the engine's order, all selected),
+// or the named tables in the order given; nothing when the database cannot
+// be opened (already reported). The run reads the same opening.
+struct ListedDatabase {
+    catalog::OpenedDatabase opened;
+    std::vector<catalog::TableListItem> tables;
+};
+
+std::optional<ListedDatabase> listedDatabase(const CliOptions& options, const std::string& programFolder,
+                                             catalog::DbEngineFactory& engines,
+                                             const catalog::DatabaseLogin& login) {
+    std::optional<ListedDatabase> listed;
     std::optional<std::string> unknownTable;
-    const bool listed = trap(ProcTag::common(kListingTag), [&] {
-        auto opened = catalog::OpenMdbFile(engines, programFolder, login);
-        if (!opened) return;
-        list.emplace();
+    const bool opened = trap(ProcTag::common(kListingTag), [&] {
+        auto database = catalog::OpenMdbFile(engines, programFolder, login);
+        if (!database) return;
+        listed.emplace();
+        std::vector<catalog::TableListItem>& list = listed->tables;
         if (options.tables.empty()) {
-            for (std::string& name : frontend::listedTables(*opened->database)) {
-                list->push_back({std::move(name), true});
+            for (std::string& name : frontend::listedTables(*database->database)) {
+                list.push_back({std::move(name), true});
             }
         } else {
             for (const std::string& name : options.tables) {
-                if (!unknownTable && !holdsTable(*opened->database, name)) unknownTable = name;
-                list->push_back({name, true});
+                if (!unknownTable && !holdsTable(*database->database, name)) unknownTable = name;
+                list.push_back({name, true});
             }
         }
-        opened->database->Close();
+        listed->opened = std::move(*database);
     });
-    if (!listed) return std::nullopt;
+    if (!opened) return std::nullopt;
     if (unknownTable) {
         throw UsageError{"the database has no table named \"" + *unknownTable + "\""};
     }
-    return list;
+    return listed;
 }
 
 }  // namespace
@@ -116,13 +123,13 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
     inputs.relationTitle =
         options.relationTitle ? *options.relationTitle : frontend::initialRelationTitle(globals.iniPath);
 
-    auto tables = tableList(options, programFolder, engines.databases, inputs.login);
-    if (!tables) return kExitRunFailed;
-    if (tables->empty()) {
+    auto listed = listedDatabase(options, programFolder, engines.databases, inputs.login);
+    if (!listed) return kExitRunFailed;
+    if (listed->tables.empty()) {
         MsgBox(frontend::kNoTableChosen, vbInformation);
         return kExitRunFailed;
     }
-    inputs.tables = std::move(*tables);
+    inputs.tables = std::move(listed->tables);
 
     catalog::CatalogServices services{engines.databases,
                                       engines.spreadsheets,
@@ -131,6 +138,7 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
                                       globals.iniPath,
                                       frontend::today(),
                                       options.templatePath.value_or("")};
+    services.openedDatabase = std::move(listed->opened);
     const bool written = catalog::CreateCatalog(options.outputPath, inputs, services);
     frontend::showRunOutcome(written);
     return written ? kExitWritten : kExitRunFailed;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -96,6 +97,7 @@ public:
             engines, {spreadsheets, xlsxSpreadsheets}, progress, programFolder(), iniPath(), today};
         // Once: a run that the hook starts does not call it again.
         services.afterTemplateCopy = std::exchange(afterTemplateCopy, {});
+        services.openedDatabase = std::exchange(openedDatabase, std::nullopt);
         return catalog::CreateCatalog(output, inputs, services);
     }
 
@@ -106,6 +108,8 @@ public:
     // Called by the next run between its template copy and its opening of
     // the workbook.
     std::function<void()> afterTemplateCopy;
+    // Handed to the next run as the database already opened for it.
+    std::optional<catalog::OpenedDatabase> openedDatabase;
 
     TempDir dir{"speclore-catalog"};
     catalog::CalendarDate today{2026, 3, 5};

@@ -67,6 +67,28 @@ TEST(CatalogRun, WrongDatabasePasswordShowsOnlyTheOpenFailure) {
     EXPECT_TRUE(h.boxes.boxes.empty());
 }
 
+// A database opened to list its tables is the one the run reads: the file
+// is not opened again (here it is gone by then), and the workbook is the
+// one a run that opens the file itself writes.
+TEST(CatalogRun, ReadsTheDatabaseItIsGivenWithoutOpeningTheFileAgain) {
+    CatalogHarness h;
+    catalog::CatalogInputs inputs = h.inputsFor("catalog_ja.mdb");
+    inputs.tableTitle = "T";
+    inputs.relationTitle = "R";
+    ASSERT_TRUE(h.run(inputs));
+    const std::string opening = readText(h.outputPath());
+
+    const std::string copy = (h.dir / "catalog_ja.mdb").string();
+    fs::copy_file(inputs.login.databasePath, copy);
+    inputs.login.databasePath = copy;
+    h.openedDatabase = h.open(inputs.login);
+    fs::remove(copy);
+    ASSERT_TRUE(h.run(inputs));
+    EXPECT_TRUE(h.boxes.boxes.empty());
+    EXPECT_EQ(readText(h.outputPath()), opening);
+    EXPECT_FALSE(h.openedDatabase);
+}
+
 // An output that is one of the run's own input files would be replaced by
 // the workbook.
 TEST(CatalogRun, RefusesAnOutputThatIsTheTemplateOrAnInputHoweverSpelled) {
