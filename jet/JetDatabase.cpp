@@ -12,7 +12,10 @@ JetDatabase::JetDatabase(const Snapshot& snapshot)
     : tables_(daoTableDefs(snapshot)),
       queries_(daoQueryDefs(snapshot)),
       queryable_(sql::queryableTables(snapshot)),
-      textOrder_(snapshot) {}
+      textOrder_(snapshot) {
+    tablesByName_.reserve(tables_.size());
+    for (size_t i = 0; i < tables_.size(); ++i) tablesByName_.try_emplace(caseFoldKey(tables_[i].name), i);
+}
 
 void JetDatabase::checkOpen() const {
     if (closed_) throw AppError(err::DbObjectInvalid);
@@ -25,10 +28,9 @@ const std::vector<catalog::TableDef>& JetDatabase::TableDefs() const {
 
 const catalog::TableDef& JetDatabase::TableDefs(const std::string& name) const {
     checkOpen();
-    for (const catalog::TableDef& table : tables_) {
-        if (equalsIgnoringCase(table.name, name)) return table;
-    }
-    throw AppError(err::DbItemNotFound);
+    const auto found = tablesByName_.find(caseFoldKey(name));
+    if (found == tablesByName_.end()) throw AppError(err::DbItemNotFound);
+    return tables_[found->second];
 }
 
 const std::vector<catalog::QueryDef>& JetDatabase::QueryDefs() const {
@@ -45,6 +47,7 @@ std::unique_ptr<catalog::Recordset> JetDatabase::OpenRecordset(const std::string
 void JetDatabase::Close() {
     closed_ = true;
     tables_.clear();
+    tablesByName_.clear();
     queries_.clear();
     queryable_.clear();
 }

@@ -2,6 +2,8 @@
 // Nothing reads the file again, so the database is never written.
 #pragma once
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "catalog/DatabaseEngine.h"
@@ -29,6 +31,9 @@ private:
     void checkOpen() const;
 
     std::vector<catalog::TableDef> tables_;
+    // Position in tables_ by case-folded name; the first of names that
+    // differ only in case.
+    std::unordered_map<std::u32string, size_t> tablesByName_;
     std::vector<catalog::QueryDef> queries_;
     std::vector<RowTable> queryable_;
     TextOrder textOrder_;
