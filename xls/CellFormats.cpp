@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "workbook/WorkbookError.h"
 #include "xls/RecordLayout.h"
-#include "xls/XlsError.h"
 
 namespace speclore::xls {
+
+using namespace workbook;
 
 namespace {
 
@@ -106,7 +108,7 @@ const std::string* CellFormats::font(uint16_t fontIndex) const {
     return record < fonts_.size() ? &fonts_[record] : nullptr;
 }
 
-uint16_t CellFormats::apply(uint16_t xf, const XfChange& change) {
+uint16_t CellFormats::apply(uint16_t xf, const FormatChange& change) {
     uint64_t key = xf | (static_cast<uint64_t>(change.op) << 16) |
                    (static_cast<uint64_t>(change.edges) << 24) | (static_cast<uint64_t>(change.value) << 32);
     if (auto hit = changeCache_.find(key); hit != changeCache_.end()) return hit->second;
@@ -115,9 +117,9 @@ uint16_t CellFormats::apply(uint16_t xf, const XfChange& change) {
     return result;
 }
 
-CellFormats::XfBytes CellFormats::changed(uint16_t xf, const XfChange& change) {
+CellFormats::XfBytes CellFormats::changed(uint16_t xf, const FormatChange& change) {
     if (xf >= xfs_.size())
-        throwUnreadable("セルが存在しない書式 (XF " + std::to_string(xf) + ") を指しています");
+        workbook::throwUnreadable("セルが存在しない書式 (XF " + std::to_string(xf) + ") を指しています");
     XfBytes bytes = xfs_[xf];
     char* p = bytes.data();
     // A cell pointing at a style XF gets a cell XF whose parent is that style.
@@ -127,31 +129,31 @@ CellFormats::XfBytes CellFormats::changed(uint16_t xf, const XfChange& change) {
         setField(p, xfLayout::kParent, xf);
     }
     switch (change.op) {
-    case XfOp::HorizontalAlign:
+    case FormatOp::HorizontalAlign:
         setField(p, xfLayout::kHorizontalAlign, change.value);
         setField(p, xfLayout::kUsedAlignment, 1);
         break;
-    case XfOp::VerticalAlign:
+    case FormatOp::VerticalAlign:
         setField(p, xfLayout::kVerticalAlign, change.value);
         setField(p, xfLayout::kUsedAlignment, 1);
         break;
-    case XfOp::Wrap:
+    case FormatOp::Wrap:
         setField(p, xfLayout::kWrap, change.value ? 1 : 0);
         setField(p, xfLayout::kUsedAlignment, 1);
         break;
-    case XfOp::LineStyle:
-    case XfOp::Weight:
-    case XfOp::BorderColor:
+    case FormatOp::LineStyle:
+    case FormatOp::Weight:
+    case FormatOp::BorderColor:
         changeBorders(p, change);
         setField(p, xfLayout::kUsedBorder, 1);
         break;
-    case XfOp::FillColor:
-    case XfOp::FillPattern:
-    case XfOp::FillPatternColor:
+    case FormatOp::FillColor:
+    case FormatOp::FillPattern:
+    case FormatOp::FillPatternColor:
         changeFill(p, change);
         setField(p, xfLayout::kUsedPattern, 1);
         break;
-    case XfOp::Bold:
+    case FormatOp::Bold:
         setField(p, xfLayout::kFont,
                  boldFont(static_cast<uint16_t>(getField(p, xfLayout::kFont)), change.value != 0));
         setField(p, xfLayout::kUsedFont, 1);
@@ -161,40 +163,40 @@ CellFormats::XfBytes CellFormats::changed(uint16_t xf, const XfChange& change) {
     return bytes;
 }
 
-void CellFormats::changeBorders(char* p, const XfChange& change) {
+void CellFormats::changeBorders(char* p, const FormatChange& change) {
     for (const EdgeFields& f : kEdges) {
         if (!(change.edges & f.edge)) continue;
         LineStyle line = decodeLine(getField(p, f.line));
         bool hadLine = line.kind != LineKind::None;
-        if (change.op == XfOp::LineStyle) {
+        if (change.op == FormatOp::LineStyle) {
             line.kind = static_cast<LineKind>(change.value);
         } else if (!hadLine) {
             // Giving a missing line a weight or a colour draws it.
             line = {LineKind::Continuous, LineWeight::Thin};
         }
-        if (change.op == XfOp::Weight) line.weight = static_cast<LineWeight>(change.value);
+        if (change.op == FormatOp::Weight) line.weight = static_cast<LineWeight>(change.value);
         setField(p, f.line, encodeLine(line));
         if (line.kind == LineKind::None)
             setField(p, f.color, 0);
-        else if (change.op == XfOp::BorderColor)
+        else if (change.op == FormatOp::BorderColor)
             setField(p, f.color, change.value);
         else if (!hadLine || getField(p, f.color) == 0)
             setField(p, f.color, kAutomaticColor);
     }
 }
 
-void CellFormats::changeFill(char* p, const XfChange& change) {
+void CellFormats::changeFill(char* p, const FormatChange& change) {
     uint32_t pattern = getField(p, xfLayout::kFillPattern);
     uint32_t fore = getField(p, xfLayout::kFillForeColor);
     uint32_t back = getField(p, xfLayout::kFillBackColor);
-    if (change.op == XfOp::FillColor && change.value == kNoFill) {
+    if (change.op == FormatOp::FillColor && change.value == kNoFill) {
         pattern = 0;
         fore = kAutomaticColor;
         back = kWindowBackground;
-    } else if (change.op == XfOp::FillColor) {
+    } else if (change.op == FormatOp::FillColor) {
         fore = change.value;
         if (pattern == 0 && fore != kAutomaticColor) pattern = 1;
-    } else if (change.op == XfOp::FillPattern) {
+    } else if (change.op == FormatOp::FillPattern) {
         pattern = change.value;
         if (pattern == 0) {
             fore = kAutomaticColor;
@@ -214,12 +216,12 @@ void CellFormats::changeFill(char* p, const XfChange& change) {
 uint16_t CellFormats::boldFont(uint16_t fontIndex, bool bold) {
     const std::string* source = font(fontIndex);
     if (!source || source->size() < fontLayout::kFixedSize)
-        throwUnreadable("書式が存在しないフォントを指しています");
+        workbook::throwUnreadable("書式が存在しないフォントを指しています");
     std::string record = *source;
     setField(record.data(), fontLayout::kWeight, bold ? fontLayout::kWeightBold : fontLayout::kWeightNormal);
     setField(record.data(), fontLayout::kBold, bold ? 1 : 0);
     if (auto hit = fontLookup_.find(record); hit != fontLookup_.end()) return hit->second;
-    if (fonts_.size() >= kMaxFonts) throwInvalidArgument("フォントの数が上限に達しました");
+    if (fonts_.size() >= kMaxFonts) workbook::throwInvalidArgument("フォントの数が上限に達しました");
     uint16_t index = fontIndexFromRecord(fonts_.size());
     fontLookup_.emplace(record, index);
     fonts_.push_back(std::move(record));
@@ -229,7 +231,7 @@ uint16_t CellFormats::boldFont(uint16_t fontIndex, bool bold) {
 uint16_t CellFormats::internXf(const XfBytes& bytes) {
     std::string key(bytes.data(), bytes.size());
     if (auto hit = cellXfLookup_.find(key); hit != cellXfLookup_.end()) return hit->second;
-    if (xfs_.size() >= kMaxXfs) throwInvalidArgument("セルの書式の数が上限に達しました");
+    if (xfs_.size() >= kMaxXfs) workbook::throwInvalidArgument("セルの書式の数が上限に達しました");
     auto index = static_cast<uint16_t>(xfs_.size());
     xfs_.push_back(bytes);
     cellXfLookup_.emplace(std::move(key), index);

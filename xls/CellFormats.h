@@ -10,39 +10,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "workbook/FormatChange.h"
+
 namespace speclore::xls {
 
-// Border edges of one cell, combinable as a mask.
-enum EdgeMask : uint8_t { EdgeLeft = 1, EdgeRight = 2, EdgeTop = 4, EdgeBottom = 8 };
-
-// The drawing style of a border line as the object model names it apart
-// from its weight; a BIFF line style is the pair.
-enum class LineKind : uint8_t { None, Continuous, Dash, Dot, DashDot, DashDotDot, Double, SlantDashDot };
-enum class LineWeight : uint8_t { Hairline, Thin, Medium, Thick };
-
-enum class XfOp : uint8_t {
-    HorizontalAlign,   // value: BIFF alc 0..7
-    VerticalAlign,     // value: BIFF alcV 0..4
-    Wrap,              // value: 0 or 1
-    LineStyle,         // value: LineKind
-    Weight,            // value: LineWeight
-    BorderColor,       // value: BIFF colour index
-    FillColor,         // value: BIFF colour index, or kNoFill
-    FillPattern,       // value: BIFF fill pattern (0 none)
-    FillPatternColor,  // value: BIFF colour index
-    Bold,              // value: 0 or 1
-};
-
-struct XfChange {
-    XfOp op;
-    uint8_t edges = 0;  // border operations only
-    uint16_t value = 0;
-};
-
-inline constexpr uint16_t kNoFill = 0xFFFF;
 inline constexpr uint16_t kDefaultCellXf = 15;
-inline constexpr uint16_t kAutomaticColor = 64;
-inline constexpr uint16_t kWindowBackground = 65;
 
 class CellFormats {
 public:
@@ -56,7 +28,7 @@ public:
 
     // The XF that `xf` becomes under the change; may append FONT and XF
     // records. Raises error 1004 at the format limits.
-    uint16_t apply(uint16_t xf, const XfChange& change);
+    uint16_t apply(uint16_t xf, const workbook::FormatChange& change);
 
     // Records appended since the template was read, to be written after
     // the template's last FONT and XF records.
@@ -77,9 +49,9 @@ private:
     std::unordered_map<uint64_t, uint16_t> changeCache_;
 
     bool isCellXf(uint16_t index) const;
-    XfBytes changed(uint16_t xf, const XfChange& change);
-    static void changeBorders(char* xf, const XfChange& change);
-    static void changeFill(char* xf, const XfChange& change);
+    XfBytes changed(uint16_t xf, const workbook::FormatChange& change);
+    static void changeBorders(char* xf, const workbook::FormatChange& change);
+    static void changeFill(char* xf, const workbook::FormatChange& change);
     uint16_t boldFont(uint16_t fontIndex, bool bold);
     uint16_t internXf(const XfBytes& bytes);
 };

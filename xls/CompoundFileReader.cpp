@@ -5,10 +5,10 @@
 #include <cstring>
 #include <utility>
 
+#include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/CfbLayout.h"
 #include "xls/CompoundFile.h"
-#include "xls/XlsError.h"
 
 namespace speclore::xls {
 
@@ -59,19 +59,19 @@ private:
 
     void readHeader() {
         if (bytes_.size() < kHeaderSize || std::memcmp(bytes_.data(), kSignature, 8) != 0)
-            throwUnreadable("OLE2 複合ファイルではありません");
+            workbook::throwUnreadable("OLE2 複合ファイルではありません");
         const char* h = bytes_.data();
         uint16_t major = getU16(h + 0x1A);
         uint16_t byteOrder = getU16(h + 0x1C);
         uint16_t sectorShift = getU16(h + 0x1E);
         uint16_t miniShift = getU16(h + 0x20);
-        if (byteOrder != 0xFFFE) throwUnreadable("複合ファイルのバイト順が不正です");
+        if (byteOrder != 0xFFFE) workbook::throwUnreadable("複合ファイルのバイト順が不正です");
         if (!((major == 3 && sectorShift == 9) || (major == 4 && sectorShift == 12)))
-            throwUnreadable("未対応の複合ファイルのバージョンです");
-        if (miniShift != 6) throwUnreadable("未対応のミニセクターの大きさです");
+            workbook::throwUnreadable("未対応の複合ファイルのバージョンです");
+        if (miniShift != 6) workbook::throwUnreadable("未対応のミニセクターの大きさです");
         version4_ = major == 4;
         sectorSize_ = 1u << sectorShift;
-        if (bytes_.size() < sectorSize_) throwUnreadable("複合ファイルが途中で切れています");
+        if (bytes_.size() < sectorSize_) workbook::throwUnreadable("複合ファイルが途中で切れています");
         sectorCount_ = (bytes_.size() - sectorSize_ + sectorSize_ - 1) / sectorSize_;
         fatSectorCount_ = getU32(h + 0x2C);
         firstDirSector_ = getU32(h + 0x30);
@@ -79,17 +79,17 @@ private:
         firstMiniFatSector_ = getU32(h + 0x3C);
         firstDifatSector_ = getU32(h + 0x44);
         difatSectorCount_ = getU32(h + 0x48);
-        if (miniCutoff_ != kMiniCutoff) throwUnreadable("未対応のミニストリームの境界値です");
+        if (miniCutoff_ != kMiniCutoff) workbook::throwUnreadable("未対応のミニストリームの境界値です");
     }
 
     void checkSector(uint32_t index) const {
         if (index > kMaxRegularSect || index >= sectorCount_)
-            throwUnreadable("セクター番号がファイルの外を指しています");
+            workbook::throwUnreadable("セクター番号がファイルの外を指しています");
     }
 
     void readFat() {
         if (fatSectorCount_ == 0 || fatSectorCount_ > sectorCount_)
-            throwUnreadable("FAT のセクター数が不正です");
+            workbook::throwUnreadable("FAT のセクター数が不正です");
         std::vector<uint32_t> fatSectors;
         const char* h = bytes_.data();
         for (uint32_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatSectorCount_; ++i)
@@ -99,7 +99,7 @@ private:
         const uint32_t perDifat = sectorSize_ / 4 - 1;
         while (fatSectors.size() < fatSectorCount_) {
             if (next == kEndOfChain || next == kFreeSect || ++visited > difatSectorCount_ + 1)
-                throwUnreadable("DIFAT が途中で切れています");
+                workbook::throwUnreadable("DIFAT が途中で切れています");
             checkSector(next);
             const char* s = sector(next);
             for (uint32_t i = 0; i < perDifat && fatSectors.size() < fatSectorCount_; ++i)
@@ -123,20 +123,20 @@ private:
         uint64_t steps = 0;
         for (uint32_t current = start; current != kEndOfChain; current = table[current]) {
             if (current >= table.size() || current > kMaxRegularSect || ++steps > limit)
-                throwUnreadable("セクターの連鎖が壊れています");
+                workbook::throwUnreadable("セクターの連鎖が壊れています");
             visit(current);
         }
     }
 
     std::string readRegularChain(uint32_t start, uint64_t size) const {
         std::string out;
-        if (size > bytes_.size()) throwUnreadable("ストリームの大きさがファイルを超えています");
+        if (size > bytes_.size()) workbook::throwUnreadable("ストリームの大きさがファイルを超えています");
         out.reserve(size + sectorSize_);
         walkChain(fat_, start, sectorCount_, [&](uint32_t s) {
             checkSector(s);
             if (out.size() < size) appendSector(out, s);
         });
-        if (out.size() < size) throwUnreadable("ストリームが途中で切れています");
+        if (out.size() < size) workbook::throwUnreadable("ストリームが途中で切れています");
         out.resize(size);
         return out;
     }
@@ -147,10 +147,10 @@ private:
             checkSector(s);
             appendSector(dir, s);
         });
-        if (dir.size() < 128) throwUnreadable("ディレクトリがありません");
+        if (dir.size() < 128) workbook::throwUnreadable("ディレクトリがありません");
         directory_ = std::move(dir);
         if (static_cast<uint8_t>(directory_[0x42]) != CfbEntry::kRoot)
-            throwUnreadable("ルート エントリがありません");
+            workbook::throwUnreadable("ルート エントリがありません");
     }
 
     uint64_t entrySize(const char* e) const {
@@ -175,17 +175,18 @@ private:
 
     std::string readMiniChain(uint32_t start, uint64_t size) const {
         std::string out;
-        if (size > miniStream_.size()) throwUnreadable("ストリームの大きさがミニストリームを超えています");
+        if (size > miniStream_.size())
+            workbook::throwUnreadable("ストリームの大きさがミニストリームを超えています");
         out.reserve(size + kMiniSectorSize);
         walkChain(miniFat_, start, miniFat_.size(), [&](uint32_t s) {
             uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
             if (offset >= miniStream_.size())
-                throwUnreadable("ミニセクター番号がミニストリームの外を指しています");
+                workbook::throwUnreadable("ミニセクター番号がミニストリームの外を指しています");
             if (out.size() < size)
                 out.append(miniStream_.data() + offset,
                            std::min<uint64_t>(kMiniSectorSize, miniStream_.size() - offset));
         });
-        if (out.size() < size) throwUnreadable("ストリームが途中で切れています");
+        if (out.size() < size) workbook::throwUnreadable("ストリームが途中で切れています");
         out.resize(size);
         return out;
     }
@@ -199,7 +200,8 @@ private:
         std::memcpy(out.directoryBytes.data(), e, 128);
         out.type = static_cast<uint8_t>(e[0x42]);
         uint16_t nameBytes = getU16(e + 0x40);
-        if (nameBytes > 64 || nameBytes % 2 != 0) throwUnreadable("ディレクトリ エントリの名前が不正です");
+        if (nameBytes > 64 || nameBytes % 2 != 0)
+            workbook::throwUnreadable("ディレクトリ エントリの名前が不正です");
         for (uint16_t i = 0; i + 2 < nameBytes; i += 2)
             out.name.push_back(static_cast<char16_t>(getU16(e + i)));
         if (out.type == CfbEntry::kStream) {
@@ -208,7 +210,7 @@ private:
             if (size == 0) return out;
             out.data = size < miniCutoff_ ? readMiniChain(start, size) : readRegularChain(start, size);
         } else if (out.type != CfbEntry::kStorage) {
-            throwUnreadable("ディレクトリ エントリの種類が不正です");
+            workbook::throwUnreadable("ディレクトリ エントリの種類が不正です");
         }
         return out;
     }
@@ -221,7 +223,7 @@ private:
             uint32_t id = pending.back();
             pending.pop_back();
             if (id >= entryCount() || id == 0 || seen[id])
-                throwUnreadable("ディレクトリの木構造が壊れています");
+                workbook::throwUnreadable("ディレクトリの木構造が壊れています");
             seen[id] = true;
             ids.push_back(id);
             const char* e = entry(id);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
-#include "xls/XlsError.h"
 
 namespace speclore::xls {
 
@@ -27,7 +27,7 @@ public:
     const char* take(size_t n) {
         skipFinishedRecords();
         if (record_ >= records_.size() || n > current().size() - offset_)
-            throwUnreadable("共有文字列表が途中で切れています");
+            workbook::throwUnreadable("共有文字列表が途中で切れています");
         const char* p = current().data() + offset_;
         offset_ += n;
         return p;
@@ -46,7 +46,7 @@ public:
             }
             size_t width = highByte ? 2 : 1;
             size_t fit = std::min(count - out.size(), (current().size() - offset_) / width);
-            if (fit == 0) throwUnreadable("共有文字列表の文字が途中で切れています");
+            if (fit == 0) workbook::throwUnreadable("共有文字列表の文字が途中で切れています");
             const char* p = current().data() + offset_;
             for (size_t i = 0; i < fit; ++i)
                 out.push_back(highByte ? static_cast<char16_t>(getU16(p + 2 * i))
@@ -76,7 +76,7 @@ private:
     void nextRecord() {
         ++record_;
         offset_ = 0;
-        if (record_ >= records_.size()) throwUnreadable("共有文字列表が途中で切れています");
+        if (record_ >= records_.size()) workbook::throwUnreadable("共有文字列表が途中で切れています");
     }
 
     void skipFinishedRecords() {
@@ -183,7 +183,8 @@ std::u16string_view SharedStrings::text(uint32_t index) const {
 }
 
 void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
-    if (records.empty() || records.front()->data.size() < 8) throwUnreadable("共有文字列表が不正です");
+    if (records.empty() || records.front()->data.size() < 8)
+        workbook::throwUnreadable("共有文字列表が不正です");
     SstCursor cursor(records);
     cursor.u32();
     uint32_t unique = cursor.u32();
@@ -197,7 +198,7 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
         cursor.characters(text, count, (flags & kHighByte) != 0);
         RichParts parts;
         cursor.bytes(parts.runs, static_cast<size_t>(runs) * 4);
-        if (phonetic > 0x7FFFFFFF) throwUnreadable("共有文字列表のふりがな情報が不正です");
+        if (phonetic > 0x7FFFFFFF) workbook::throwUnreadable("共有文字列表のふりがな情報が不正です");
         cursor.bytes(parts.phonetic, phonetic);
         uint32_t rich = kPlain;
         if (!parts.runs.empty() || !parts.phonetic.empty()) {

@@ -4,10 +4,10 @@
 #include <limits>
 
 #include "app/AtomicFile.h"
+#include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/FileBytes.h"
 #include "xls/RecordLayout.h"
-#include "xls/XlsError.h"
 
 namespace speclore::xls {
 
@@ -26,12 +26,13 @@ std::vector<BiffRecord> readSubstream(const std::string& stream, size_t& positio
     std::vector<BiffRecord> records;
     int depth = 0;
     do {
-        if (stream.size() - position < 4) throwUnreadable("Workbook ストリームが途中で切れています");
+        if (stream.size() - position < 4)
+            workbook::throwUnreadable("Workbook ストリームが途中で切れています");
         uint16_t type = getU16(stream.data() + position);
         uint16_t length = getU16(stream.data() + position + 2);
         if (stream.size() - position - 4 < length)
-            throwUnreadable("レコードの長さがストリームの終わりを超えています");
-        if (records.empty() && type != rt::Bof) throwUnreadable("BOF レコードがありません");
+            workbook::throwUnreadable("レコードの長さがストリームの終わりを超えています");
+        if (records.empty() && type != rt::Bof) workbook::throwUnreadable("BOF レコードがありません");
         records.push_back({type, stream.substr(position + 4, length)});
         position += 4 + static_cast<size_t>(length);
         if (type == rt::Bof) ++depth;
@@ -42,7 +43,7 @@ std::vector<BiffRecord> readSubstream(const std::string& stream, size_t& positio
 
 uint16_t substreamKind(const std::vector<BiffRecord>& records) {
     const std::string& bof = records.front().data;
-    if (bof.size() < 4) throwUnreadable("BOF レコードが短すぎます");
+    if (bof.size() < 4) workbook::throwUnreadable("BOF レコードが短すぎます");
     return getU16(bof.data() + 2);
 }
 
@@ -68,8 +69,8 @@ WorkbookFile WorkbookFile::fromBytes(std::string_view bytes) {
     CfbEntry* stream = workbook.file_.findRootStream(u"Workbook");
     if (!stream) {
         if (workbook.file_.findRootStream(u"Book"))
-            throwUnreadable("Excel 5.0/95 以前の形式のブックには対応していません");
-        throwUnreadable("Workbook ストリームがありません");
+            workbook::throwUnreadable("Excel 5.0/95 以前の形式のブックには対応していません");
+        workbook::throwUnreadable("Workbook ストリームがありません");
     }
     workbook.readWorkbookStream(stream->data);
     return workbook;
@@ -79,16 +80,16 @@ void WorkbookFile::readWorkbookStream(const std::string& stream) {
     if (stream.size() >= 2) {
         uint16_t first = getU16(stream.data());
         for (uint16_t old : kOldBofTypes)
-            if (first == old) throwUnreadable("Excel 4.0 以前の形式のブックには対応していません");
+            if (first == old) workbook::throwUnreadable("Excel 4.0 以前の形式のブックには対応していません");
     }
     size_t position = 0;
     std::vector<BiffRecord> globals = readSubstream(stream, position);
     const std::string& bof = globals.front().data;
-    if (bof.size() < 4) throwUnreadable("BOF レコードが短すぎます");
+    if (bof.size() < 4) workbook::throwUnreadable("BOF レコードが短すぎます");
     uint16_t version = getU16(bof.data());
-    if (version == kBiff5Version) throwUnreadable("Excel 5.0/95 形式のブックには対応していません");
+    if (version == kBiff5Version) workbook::throwUnreadable("Excel 5.0/95 形式のブックには対応していません");
     if (version != kBiff8Version || getU16(bof.data() + 2) != kGlobalsSubstream)
-        throwUnreadable("BIFF8 のブックではありません");
+        workbook::throwUnreadable("BIFF8 のブックではありません");
 
     // Sheet substreams follow the globals; whatever comes after the last
     // one (writers pad the stream with zeros) is not part of the workbook.
@@ -111,21 +112,22 @@ void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
     for (size_t i = 0; i < records.size(); ++i) {
         const BiffRecord& r = records[i];
         switch (r.type) {
-        case rt::FilePass: throwUnreadable("暗号化されたブックには対応していません");
+        case rt::FilePass: workbook::throwUnreadable("暗号化されたブックには対応していません");
         case rt::Font:
-            if (r.data.size() < fontLayout::kFixedSize) throwUnreadable("FONT レコードが短すぎます");
+            if (r.data.size() < fontLayout::kFixedSize)
+                workbook::throwUnreadable("FONT レコードが短すぎます");
             formats_.addTemplateFont(r.data);
             fontSeen = true;
             lastFontAt_ = globals_.size();
             break;
         case rt::Xf:
-            if (r.data.size() < xfLayout::kSize) throwUnreadable("XF レコードが短すぎます");
+            if (r.data.size() < xfLayout::kSize) workbook::throwUnreadable("XF レコードが短すぎます");
             formats_.addTemplateXf(r.data);
             xfSeen = true;
             lastXfAt_ = globals_.size();
             break;
         case rt::Sst:
-            if (sstSeen) throwUnreadable("SST レコードが二つあります");
+            if (sstSeen) workbook::throwUnreadable("SST レコードが二つあります");
             sstSeen = true;
             sstAt_ = globals_.size();
             sstRecords.push_back(&r);
@@ -134,12 +136,13 @@ void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
             continue;
         case rt::ExtSst: continue;  // rebuilt with the SST
         case rt::BoundSheet: {
-            if (r.data.size() < 8) throwUnreadable("BOUNDSHEET レコードが短すぎます");
+            if (r.data.size() < 8) workbook::throwUnreadable("BOUNDSHEET レコードが短すぎます");
             uint32_t offset = getU32(r.data.data());
             size_t target = substreams_.size();
             for (size_t s = 0; s < substreams_.size(); ++s)
                 if (substreams_[s].originalOffset == offset) target = s;
-            if (target == substreams_.size()) throwUnreadable("シートの位置がシートの先頭を指していません");
+            if (target == substreams_.size())
+                workbook::throwUnreadable("シートの位置がシートの先頭を指していません");
             sheets_.push_back({globals_.size(), target});
             break;
         }
@@ -149,7 +152,7 @@ void WorkbookFile::readGlobals(std::vector<BiffRecord> records) {
         globals_.push_back(r);
     }
     if (!fontSeen || !xfSeen || formats_.xfCount() <= kDefaultCellXf)
-        throwUnreadable("ブックの書式 (FONT/XF) が不足しています");
+        workbook::throwUnreadable("ブックの書式 (FONT/XF) が不足しています");
     if (sstSeen) strings_.read(sstRecords);
 }
 
@@ -157,7 +160,7 @@ Worksheet& WorkbookFile::worksheet(int number) {
     if (number < 1 || static_cast<size_t>(number) > sheets_.size()) throw AppError(err::SubscriptOutOfRange);
     Substream& sub = substreams_[sheets_[static_cast<size_t>(number) - 1].substream];
     if (!sub.worksheet)
-        throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
+        workbook::throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
     return *sub.worksheet;
 }
 

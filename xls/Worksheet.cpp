@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/CellFormats.h"
-#include "xls/XlsError.h"
 
 namespace speclore::xls {
 
@@ -43,11 +43,11 @@ bool isAttachedRecord(uint16_t type) {
 }
 
 void requireLength(const BiffRecord& r, size_t n) {
-    if (r.data.size() < n) throwUnreadable("セルのレコードが短すぎます");
+    if (r.data.size() < n) workbook::throwUnreadable("セルのレコードが短すぎます");
 }
 
 uint16_t checkedColumn(uint32_t column) {
-    if (column >= kMaxColumns) throwUnreadable("セルの列番号が範囲外です");
+    if (column >= kMaxColumns) workbook::throwUnreadable("セルの列番号が範囲外です");
     return static_cast<uint16_t>(column);
 }
 
@@ -180,7 +180,7 @@ void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {
     case rt::MulBlank: {
         size_t unit = r.type == rt::MulRk ? 6 : 2;
         requireLength(r, 6);
-        if ((r.data.size() - 6) % unit != 0) throwUnreadable("MULRK/MULBLANK の長さが不正です");
+        if ((r.data.size() - 6) % unit != 0) workbook::throwUnreadable("MULRK/MULBLANK の長さが不正です");
         uint16_t rowNumber = getU16(d), first = getU16(d + 2);
         size_t count = (r.data.size() - 6) / unit;
         for (size_t i = 0; i < count; ++i) {

@@ -1,8 +1,8 @@
 #include "xls/XlsApplication.h"
 
+#include "workbook/Utf8.h"
+#include "workbook/WorkbookError.h"
 #include "xls/CellAddress.h"
-#include "xls/Utf16.h"
-#include "xls/XlsError.h"
 #include "xls/XlsRange.h"
 
 namespace speclore::xls {
@@ -16,13 +16,14 @@ constexpr size_t kMaxCellText = 32767;
 
 void XlsWorksheet::SetValue(std::string_view address, std::string_view text) {
     CellAddress cell = parseCellAddress(address);
-    std::u16string value = utf8ToUtf16(text);
+    std::u16string value = workbook::utf8ToUtf16(text);
     if (value.empty()) {
         sheet_.clearValue(cell);
         return;
     }
     if (value.size() > kMaxCellText)
-        throwInvalidArgument("セル " + formatCellAddress(cell) + " の文字列が 32767 文字を超えています");
+        workbook::throwInvalidArgument("セル " + formatCellAddress(cell) +
+                                       " の文字列が 32767 文字を超えています");
     sheet_.setSharedString(cell, workbook_.strings().intern(value));
 }
 
@@ -41,7 +42,7 @@ XlsWorkbook::XlsWorkbook(WorkbookFile workbook, std::string path)
 XlsWorkbook::~XlsWorkbook() = default;
 
 WorkbookFile& XlsWorkbook::open() {
-    if (!workbook_) throwInvalidArgument("ブックは既に閉じられています");
+    if (!workbook_) workbook::throwInvalidArgument("ブックは既に閉じられています");
     return *workbook_;
 }
 
@@ -62,7 +63,7 @@ void XlsWorkbook::Close(bool saveChanges) {
 }
 
 std::unique_ptr<catalog::XlWorkbook> XlsApplication::OpenWorkbook(const std::string& fileName) {
-    if (quit_) throwInvalidArgument("アプリケーションは既に終了しています");
+    if (quit_) workbook::throwInvalidArgument("アプリケーションは既に終了しています");
     return std::make_unique<XlsWorkbook>(WorkbookFile::open(fileName), fileName);
 }
 

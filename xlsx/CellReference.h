@@ -24,9 +24,6 @@ std::optional<CellReference> readCellReference(std::string_view text);
 // Raises error 1004 for anything that is no cell of the sheet.
 CellReference parseCellReference(std::string_view text);
 
-// "A" to "XFD" for columns 0 to 16383.
-void appendColumnLetters(std::string& out, uint32_t column);
-
 // "A1" form of a cell.
 std::string formatCellReference(CellReference cell);
 

@@ -3,35 +3,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "workbook/Utf8.h"
+
 namespace speclore::xlsx {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one code point at `i`, advancing it; malformed input gives U+FFFD.
-char32_t decodeOne(std::string_view s, size_t& i) {
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char lead = byte(i++);
-    if (lead < 0x80) return lead;
-    int extra;
-    char32_t cp;
-    if ((lead & 0xE0) == 0xC0)
-        extra = 1, cp = lead & 0x1F;
-    else if ((lead & 0xF0) == 0xE0)
-        extra = 2, cp = lead & 0x0F;
-    else if ((lead & 0xF8) == 0xF0)
-        extra = 3, cp = lead & 0x07;
-    else
-        return kReplacement;
-    for (int k = 0; k < extra; ++k) {
-        if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacement;
-        cp = (cp << 6) | (byte(i++) & 0x3F);
-    }
-    static const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < smallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
-    return cp;
-}
 
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -81,7 +57,7 @@ std::optional<size_t> plainLength(std::string_view text) {
             ++units;
             continue;
         }
-        const char32_t cp = decodeOne(text, i);
+        const char32_t cp = workbook::nextCodePoint(text, i);
         if (cp >= 0xFFFD && cp <= 0xFFFF) return std::nullopt;  // malformed, or not allowed in XML
         units += cp >= 0x10000 ? 2 : 1;
     }
@@ -99,7 +75,7 @@ size_t appendCellText(std::string& out, std::string_view text) {
     size_t units = 0;
     for (size_t i = 0; i < text.size();) {
         size_t at = i;
-        char32_t cp = decodeOne(text, i);
+        char32_t cp = workbook::nextCodePoint(text, i);
         units += cp >= 0x10000 ? 2 : 1;
         switch (cp) {
         case '&': out += "&amp;"; continue;

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
+#include "workbook/A1Notation.h"
+#include "workbook/WorkbookError.h"
 #include "xlsx/CellText.h"
-#include "xlsx/XlsxError.h"
 #include "xlsx/XmlPart.h"
 
 namespace speclore::xlsx {
@@ -41,7 +42,8 @@ bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'
 SheetPart::SheetPart(const std::string& text, const std::string& partName) {
     parseXmlPart(document_, text, partName, XmlReading::Verbatim);
     pugi::xml_node root = document_.document_element();
-    if (localName(root) != "worksheet") throwUnreadable("部品 " + partName + " はワークシートではありません");
+    if (localName(root) != "worksheet")
+        workbook::throwUnreadable("部品 " + partName + " はワークシートではありません");
     prefix_ = prefixOf(root);
     textOpen_ = "<" + prefix_ + "is><" + prefix_ + "t>";
     textOpenPreserve_ = "<" + prefix_ + "is><" + prefix_ + "t xml:space=\"preserve\">";
@@ -49,7 +51,7 @@ SheetPart::SheetPart(const std::string& text, const std::string& partName) {
     columnXf_.assign(kMaxColumns, 0);
     readColumns(root);
     pugi::xml_node sheetData = childNamed(root, "sheetData");
-    if (!sheetData) throwUnreadable("部品 " + partName + " にセルの表 (sheetData) がありません");
+    if (!sheetData) workbook::throwUnreadable("部品 " + partName + " にセルの表 (sheetData) がありません");
     readCells(sheetData, partName);
     root.insert_child_before(pugi::node_pi, sheetData).set_name(kCellTableMark);
     root.remove_child(sheetData);
@@ -68,7 +70,7 @@ void SheetPart::readColumns(const pugi::xml_node& root) {
 }
 
 void SheetPart::readCells(const pugi::xml_node& sheetData, const std::string& partName) {
-    auto bad = [&](const std::string& what) { throwUnreadable("部品 " + partName + ": " + what); };
+    auto bad = [&](const std::string& what) { workbook::throwUnreadable("部品 " + partName + ": " + what); };
     uint32_t nextRow = 0;
     for (pugi::xml_node rowNode : sheetData.children()) {
         if (rowNode.type() != pugi::node_element || localName(rowNode) != "row") continue;
@@ -212,8 +214,8 @@ void SheetPart::setText(CellReference reference, std::string_view text) {
     texts_ += isXmlSpace(text.front()) || isXmlSpace(text.back()) ? textOpenPreserve_ : textOpen_;
     if (appendCellText(texts_, text) > kMaxCellText) {
         texts_.resize(start);
-        throwInvalidArgument("セル " + formatCellReference(reference) +
-                             " の文字列が 32767 文字を超えています");
+        workbook::throwInvalidArgument("セル " + formatCellReference(reference) +
+                                       " の文字列が 32767 文字を超えています");
     }
     texts_ += textClose_;
     Cell& cell = findOrCreate(reference);
@@ -281,7 +283,7 @@ void SheetPart::writeCells(std::string& out) const {
         out += '>';
         for (const Cell& cell : row.cells) {
             out += cellOpen;
-            appendColumnLetters(out, cell.column);
+            workbook::appendColumnLetters(out, cell.column);
             appendNumber(out, row.number + 1);
             out += '"';
             if (cell.xf != 0) {

@@ -3,10 +3,12 @@
 #include <array>
 #include <string_view>
 
-#include "xlsx/XlsxError.h"
+#include "workbook/WorkbookError.h"
 #include "xlsx/XmlPart.h"
 
 namespace speclore::xlsx {
+
+using namespace workbook;
 
 namespace {
 
@@ -126,19 +128,19 @@ StyleSheet::StyleSheet(const std::string& text, const std::string& partName) {
     parseXmlPart(document_, text, partName, XmlReading::Verbatim);
     pugi::xml_node root = document_.document_element();
     if (localName(root) != "styleSheet")
-        throwUnreadable("部品 " + partName + " はスタイルシートではありません");
+        workbook::throwUnreadable("部品 " + partName + " はスタイルシートではありません");
     prefix_ = prefixOf(root);
     readList(fonts_, "fonts", "font", partName);
     readList(fills_, "fills", "fill", partName);
     readList(borders_, "borders", "border", partName);
     readList(xfs_, "cellXfs", "xf", partName);
-    if (xfs_.entries.empty()) throwUnreadable("部品 " + partName + " にセルの書式がありません");
+    if (xfs_.entries.empty()) workbook::throwUnreadable("部品 " + partName + " にセルの書式がありません");
 }
 
 void StyleSheet::readList(List& list, const char* parentName, const char* entryName,
                           const std::string& partName) {
     list.parent = childNamed(document_.document_element(), parentName);
-    if (!list.parent) throwUnreadable("部品 " + partName + " に " + parentName + " がありません");
+    if (!list.parent) workbook::throwUnreadable("部品 " + partName + " に " + parentName + " がありません");
     for (pugi::xml_node child : list.parent.children()) {
         if (child.type() != pugi::node_element || localName(child) != entryName) continue;
         list.lookup.emplace(printVerbatim(child), static_cast<uint32_t>(list.entries.size()));
@@ -149,7 +151,8 @@ void StyleSheet::readList(List& list, const char* parentName, const char* entryN
 uint32_t StyleSheet::intern(List& list, const pugi::xml_node& entry, size_t limit, const char* what) {
     std::string key = printVerbatim(entry);
     if (auto hit = list.lookup.find(key); hit != list.lookup.end()) return hit->second;
-    if (list.entries.size() >= limit) throwInvalidArgument(std::string(what) + "の数が上限に達しました");
+    if (list.entries.size() >= limit)
+        workbook::throwInvalidArgument(std::string(what) + "の数が上限に達しました");
     auto index = static_cast<uint32_t>(list.entries.size());
     list.entries.push_back(list.parent.append_copy(entry));
     list.lookup.emplace(std::move(key), index);
@@ -163,17 +166,17 @@ pugi::xml_node StyleSheet::entryCopy(pugi::xml_document& scratch, const List& li
                                      const char* idName, const char* what) {
     unsigned id = xf.attribute(idName).as_uint(0);
     if (id >= list.entries.size())
-        throwUnreadable(std::string("書式が存在しない") + what + " (" + std::to_string(id) +
-                        ") を指しています");
+        workbook::throwUnreadable(std::string("書式が存在しない") + what + " (" + std::to_string(id) +
+                                  ") を指しています");
     return scratch.append_copy(list.entries[id]);
 }
 
-uint32_t StyleSheet::apply(uint32_t xf, const StyleChange& change) {
+uint32_t StyleSheet::apply(uint32_t xf, const FormatChange& change) {
     uint64_t key = xf | (static_cast<uint64_t>(change.op) << 32) |
                    (static_cast<uint64_t>(change.edges) << 40) | (static_cast<uint64_t>(change.value) << 48);
     if (auto hit = changeCache_.find(key); hit != changeCache_.end()) return hit->second;
     if (xf >= xfs_.entries.size())
-        throwUnreadable("セルが存在しない書式 (" + std::to_string(xf) + ") を指しています");
+        workbook::throwUnreadable("セルが存在しない書式 (" + std::to_string(xf) + ") を指しています");
 
     pugi::xml_document scratch;
     pugi::xml_node copy = scratch.append_copy(xfs_.entries[xf]);
@@ -184,29 +187,29 @@ uint32_t StyleSheet::apply(uint32_t xf, const StyleChange& change) {
         setAttribute(copy, applyName, "1");
     };
     switch (change.op) {
-    case StyleOp::HorizontalAlign:
-    case StyleOp::VerticalAlign:
-    case StyleOp::Wrap:
+    case FormatOp::HorizontalAlign:
+    case FormatOp::VerticalAlign:
+    case FormatOp::Wrap:
         changeAlignment(copy, change);
         setAttribute(copy, "applyAlignment", "1");
         break;
-    case StyleOp::LineStyle:
-    case StyleOp::Weight:
-    case StyleOp::BorderColor: {
+    case FormatOp::LineStyle:
+    case FormatOp::Weight:
+    case FormatOp::BorderColor: {
         pugi::xml_node border = entryCopy(scratch, borders_, copy, "borderId", "罫線");
         changeBorder(border, change);
         replaceEntry(borders_, border, "borderId", "applyBorder", kMaxFillsOrBorders, "罫線");
         break;
     }
-    case StyleOp::FillColor:
-    case StyleOp::FillPattern:
-    case StyleOp::FillPatternColor: {
+    case FormatOp::FillColor:
+    case FormatOp::FillPattern:
+    case FormatOp::FillPatternColor: {
         pugi::xml_node fill = entryCopy(scratch, fills_, copy, "fillId", "塗りつぶし");
         changeFill(fill, change);
         replaceEntry(fills_, fill, "fillId", "applyFill", kMaxFillsOrBorders, "塗りつぶし");
         break;
     }
-    case StyleOp::Bold: {
+    case FormatOp::Bold: {
         pugi::xml_node font = entryCopy(scratch, fonts_, copy, "fontId", "フォント");
         changeFont(font, change.value != 0);
         replaceEntry(fonts_, font, "fontId", "applyFont", kMaxFonts, "フォント");
@@ -218,15 +221,15 @@ uint32_t StyleSheet::apply(uint32_t xf, const StyleChange& change) {
     return result;
 }
 
-void StyleSheet::changeAlignment(pugi::xml_node xf, const StyleChange& change) {
+void StyleSheet::changeAlignment(pugi::xml_node xf, const FormatChange& change) {
     pugi::xml_node alignment = childNamed(xf, "alignment");
     if (!alignment) alignment = xf.prepend_child(qualified("alignment").c_str());
     switch (change.op) {
-    case StyleOp::HorizontalAlign:
+    case FormatOp::HorizontalAlign:
         setOrRemove(alignment, "horizontal",
                     change.value < kHorizontalNames.size() ? kHorizontalNames[change.value] : nullptr);
         break;
-    case StyleOp::VerticalAlign:
+    case FormatOp::VerticalAlign:
         setOrRemove(alignment, "vertical",
                     change.value < kVerticalNames.size() ? kVerticalNames[change.value] : nullptr);
         break;
@@ -235,7 +238,7 @@ void StyleSheet::changeAlignment(pugi::xml_node xf, const StyleChange& change) {
     if (!alignment.first_attribute() && !alignment.first_child()) xf.remove_child(alignment);
 }
 
-void StyleSheet::changeBorder(pugi::xml_node border, const StyleChange& change) {
+void StyleSheet::changeBorder(pugi::xml_node border, const FormatChange& change) {
     struct Edge {
         EdgeMask mask;
         size_t order;  // in kBorderChildren
@@ -255,13 +258,13 @@ void StyleSheet::changeBorder(pugi::xml_node border, const StyleChange& change) 
         }
         Line line = decodeLine(element.attribute("style").value());
         bool hadLine = line.kind != LineKind::None;
-        if (change.op == StyleOp::LineStyle) {
+        if (change.op == FormatOp::LineStyle) {
             line.kind = static_cast<LineKind>(change.value);
         } else if (!hadLine) {
             // Giving a missing line a weight or a colour draws it.
             line = {LineKind::Continuous, LineWeight::Thin};
         }
-        if (change.op == StyleOp::Weight) line.weight = static_cast<LineWeight>(change.value);
+        if (change.op == FormatOp::Weight) line.weight = static_cast<LineWeight>(change.value);
         const char* style = encodeLine(line);
         pugi::xml_node color = childNamed(element, "color");
         if (*style == '\0') {
@@ -270,8 +273,8 @@ void StyleSheet::changeBorder(pugi::xml_node border, const StyleChange& change) 
             continue;
         }
         setAttribute(element, "style", style);
-        uint16_t indexed = change.op == StyleOp::BorderColor ? change.value : kAutomaticColor;
-        if (change.op == StyleOp::BorderColor || !hadLine || !color) {
+        uint16_t indexed = change.op == FormatOp::BorderColor ? change.value : kAutomaticColor;
+        if (change.op == FormatOp::BorderColor || !hadLine || !color) {
             removeChildren(element, "color");
             element.append_child(qualified("color").c_str())
                 .append_attribute("indexed")
@@ -280,7 +283,7 @@ void StyleSheet::changeBorder(pugi::xml_node border, const StyleChange& change) 
     }
 }
 
-void StyleSheet::changeFill(pugi::xml_node fill, const StyleChange& change) {
+void StyleSheet::changeFill(pugi::xml_node fill, const FormatChange& change) {
     pugi::xml_node pattern = childNamed(fill, "patternFill");
     if (!pattern) {
         // A gradient gives way to a pattern fill, as in the application.
@@ -300,7 +303,7 @@ void StyleSheet::changeFill(pugi::xml_node fill, const StyleChange& change) {
         removeChildren(pattern, "bgColor");
     };
     switch (change.op) {
-    case StyleOp::FillColor:
+    case FormatOp::FillColor:
         if (change.value == kNoFill) {
             code = 0;
             clearColors();
@@ -309,7 +312,7 @@ void StyleSheet::changeFill(pugi::xml_node fill, const StyleChange& change) {
             if (code == 0 && change.value != kAutomaticColor) code = 1;
         }
         break;
-    case StyleOp::FillPattern:
+    case FormatOp::FillPattern:
         code = change.value < kPatternNames.size() ? change.value : 0;
         if (code == 0) clearColors();
         break;

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "app/AtomicFile.h"
+#include "workbook/WorkbookError.h"
 #include "xlsx/PackageRelationships.h"
-#include "xlsx/XlsxError.h"
 #include "xlsx/XmlPart.h"
 
 namespace speclore::xlsx {
@@ -31,7 +31,7 @@ constexpr std::string_view kStrictNamespaces = "http://purl.oclc.org/ooxml/";
 void readXmlPart(const ZipPackage& zip, pugi::xml_document& document, const std::string& partName,
                  const std::string& missing) {
     std::optional<size_t> entry = zip.find(partName);
-    if (!entry) throwUnreadable(missing);
+    if (!entry) workbook::throwUnreadable(missing);
     parseXmlPart(document, zip.read(*entry, kMaxPartBytes), partName, XmlReading::Values);
 }
 
@@ -68,8 +68,8 @@ WorkbookPackage WorkbookPackage::open(const std::string& path) {
 WorkbookPackage WorkbookPackage::fromBytes(std::string bytes) {
     if (std::string_view(bytes).substr(0, kOle2Signature.size()) == kOle2Signature) {
         if (bytes.find(kEncryptedPackageName) != std::string::npos)
-            throwUnreadable("パスワードで暗号化されたブックには対応していません");
-        throwUnreadable("Excel 97-2003 形式 (.xls) のファイルです。.xlsx のブックではありません");
+            workbook::throwUnreadable("パスワードで暗号化されたブックには対応していません");
+        workbook::throwUnreadable("Excel 97-2003 形式 (.xls) のファイルです。.xlsx のブックではありません");
     }
     WorkbookPackage package(ZipPackage::fromBytes(std::move(bytes)));
     package.readStructure();
@@ -86,20 +86,21 @@ void WorkbookPackage::readStructure() {
     for (const Relationship& r : readRelationships(packageRels, "")) {
         if (!endsWith(r.type, "/officeDocument")) continue;
         if (r.type.rfind(kStrictNamespaces, 0) == 0)
-            throwUnreadable("Strict Open XML 形式のブックには対応していません");
+            workbook::throwUnreadable("Strict Open XML 形式のブックには対応していません");
         workbookPart = r.target;
         break;
     }
-    if (workbookPart.empty()) throwUnreadable("ブック本体 (officeDocument) への関係がありません");
+    if (workbookPart.empty()) workbook::throwUnreadable("ブック本体 (officeDocument) への関係がありません");
     std::string type = contentTypeOf(types, workbookPart);
-    if (type != kWorkbookType) throwUnreadable(refusedTypeReason(type));
+    if (type != kWorkbookType) workbook::throwUnreadable(refusedTypeReason(type));
 
     pugi::xml_document workbook;
     readXmlPart(zip_, workbook, workbookPart, "ブック本体の部品 " + workbookPart + " がありません");
     pugi::xml_node root = workbook.document_element();
-    if (localName(root) != "workbook") throwUnreadable("部品 " + workbookPart + " はブックではありません");
+    if (localName(root) != "workbook")
+        workbook::throwUnreadable("部品 " + workbookPart + " はブックではありません");
     if (std::string_view(namespaceOf(root)).rfind(kStrictNamespaces, 0) == 0)
-        throwUnreadable("Strict Open XML 形式のブックには対応していません");
+        workbook::throwUnreadable("Strict Open XML 形式のブックには対応していません");
 
     pugi::xml_document workbookRels;
     std::string relsPart = relationshipsPartOf(workbookPart);
@@ -112,7 +113,7 @@ void WorkbookPackage::readStructure() {
     }
 
     pugi::xml_node sheets = childNamed(root, "sheets");
-    if (!sheets) throwUnreadable("ブックにシートの一覧がありません");
+    if (!sheets) workbook::throwUnreadable("ブックにシートの一覧がありません");
     size_t worksheets = 0;
     for (pugi::xml_node node : sheets.children()) {
         if (localName(node) != "sheet") continue;
@@ -123,27 +124,28 @@ void WorkbookPackage::readStructure() {
             if (localName(attribute) == "id" && std::strchr(attribute.name(), ':')) id = attribute.value();
         auto relationship = relationships.find(id);
         if (relationship == relationships.end())
-            throwUnreadable("シート「" + sheet.name + "」の部品への関係がありません");
+            workbook::throwUnreadable("シート「" + sheet.name + "」の部品への関係がありません");
         sheet.isWorksheet = endsWith(relationship->second.type, "/worksheet");
         if (sheet.isWorksheet) {
             const std::string& part = relationship->second.target;
             std::optional<size_t> entry = zip_.find(part);
-            if (!entry) throwUnreadable("シート「" + sheet.name + "」の部品 " + part + " がありません");
+            if (!entry)
+                workbook::throwUnreadable("シート「" + sheet.name + "」の部品 " + part + " がありません");
             for (const Sheet& other : sheets_)
                 if (other.isWorksheet && other.entry == *entry)
-                    throwUnreadable("二つのシートが同じ部品 " + part + " を指しています");
+                    workbook::throwUnreadable("二つのシートが同じ部品 " + part + " を指しています");
             sheet.entry = *entry;
             ++worksheets;
         }
         sheets_.push_back(std::move(sheet));
     }
     if (worksheets < 2)
-        throwUnreadable("ワークシートが 2 枚以上必要ですが、" + std::to_string(worksheets) +
-                        " 枚しかありません");
+        workbook::throwUnreadable("ワークシートが 2 枚以上必要ですが、" + std::to_string(worksheets) +
+                                  " 枚しかありません");
 
-    if (stylesPart.empty()) throwUnreadable("ブックにスタイル (styles.xml) がありません");
+    if (stylesPart.empty()) workbook::throwUnreadable("ブックにスタイル (styles.xml) がありません");
     std::optional<size_t> styles = zip_.find(stylesPart);
-    if (!styles) throwUnreadable("スタイルの部品 " + stylesPart + " がありません");
+    if (!styles) workbook::throwUnreadable("スタイルの部品 " + stylesPart + " がありません");
     stylesEntry_ = *styles;
     styles_ = std::make_unique<StyleSheet>(zip_.read(stylesEntry_, kMaxPartBytes), stylesPart);
 }
@@ -152,7 +154,7 @@ SheetPart& WorkbookPackage::worksheet(int number) {
     if (number < 1 || static_cast<size_t>(number) > sheets_.size()) throw AppError(err::SubscriptOutOfRange);
     Sheet& sheet = sheets_[static_cast<size_t>(number) - 1];
     if (!sheet.isWorksheet)
-        throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
+        workbook::throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
     if (!sheet.part)
         sheet.part =
             std::make_unique<SheetPart>(zip_.read(sheet.entry, kMaxPartBytes), zip_.name(sheet.entry));
@@ -171,7 +173,7 @@ void WorkbookPackage::save(const std::string& path) const {
     std::string bytes = toBytes();
     // A saved workbook must survive a crash once the save has returned.
     int failure = replaceFileWith(path, {bytes}, FolderSync::Sync);
-    if (failure != 0) throwFileError(failure, path, "保存できません");
+    if (failure != 0) workbook::throwFileError(failure, path, "保存できません");
 }
 
 }  // namespace speclore::xlsx

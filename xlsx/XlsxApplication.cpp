@@ -1,7 +1,7 @@
 #include "xlsx/XlsxApplication.h"
 
+#include "workbook/WorkbookError.h"
 #include "xlsx/CellReference.h"
-#include "xlsx/XlsxError.h"
 #include "xlsx/XlsxRange.h"
 
 namespace speclore::xlsx {
@@ -25,7 +25,7 @@ XlsxWorkbook::XlsxWorkbook(WorkbookPackage workbook, std::string path)
 XlsxWorkbook::~XlsxWorkbook() = default;
 
 WorkbookPackage& XlsxWorkbook::open() {
-    if (!workbook_) throwInvalidArgument("ブックは既に閉じられています");
+    if (!workbook_) workbook::throwInvalidArgument("ブックは既に閉じられています");
     return *workbook_;
 }
 
@@ -46,7 +46,7 @@ void XlsxWorkbook::Close(bool saveChanges) {
 }
 
 std::unique_ptr<catalog::XlWorkbook> XlsxApplication::OpenWorkbook(const std::string& fileName) {
-    if (quit_) throwInvalidArgument("アプリケーションは既に終了しています");
+    if (quit_) workbook::throwInvalidArgument("アプリケーションは既に終了しています");
     return std::make_unique<XlsxWorkbook>(WorkbookPackage::open(fileName), fileName);
 }
 

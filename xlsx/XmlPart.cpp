@@ -1,6 +1,6 @@
 #include "xlsx/XmlPart.h"
 
-#include "xlsx/XlsxError.h"
+#include "workbook/WorkbookError.h"
 
 namespace speclore::xlsx {
 
@@ -30,16 +30,16 @@ void parseXmlPart(pugi::xml_document& document, const std::string& text, const s
     pugi::xml_parse_result result =
         document.load_buffer(text.data(), text.size(), flags, pugi::encoding_auto);
     if (!result)
-        throwUnreadable("部品 " + partName + " の XML が壊れています (" + result.description() + ", " +
-                        std::to_string(result.offset) + " バイト目)");
+        workbook::throwUnreadable("部品 " + partName + " の XML が壊れています (" + result.description() +
+                                  ", " + std::to_string(result.offset) + " バイト目)");
     for (pugi::xml_node node : document.children()) {
         if (node.type() == pugi::node_doctype)
-            throwUnreadable("部品 " + partName + " に文書型宣言 (DTD) があります");
+            workbook::throwUnreadable("部品 " + partName + " に文書型宣言 (DTD) があります");
         // A part converted from another encoding is printed as UTF-8.
         if (node.type() == pugi::node_declaration && node.attribute("encoding"))
             node.attribute("encoding").set_value("UTF-8");
     }
-    if (!document.document_element()) throwUnreadable("部品 " + partName + " に要素がありません");
+    if (!document.document_element()) workbook::throwUnreadable("部品 " + partName + " に要素がありません");
 }
 
 std::string printVerbatim(const pugi::xml_node& node) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "xlsx/XlsxError.h"
+#include "workbook/WorkbookError.h"
 
 namespace speclore::xlsx {
 
@@ -33,12 +33,12 @@ std::string drainSource(zip_source_t* source) {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_source_stat(source, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) || zip_source_open(source) != 0)
-        throwInvalidArgument("ブックのパッケージを作れません");
+        workbook::throwInvalidArgument("ブックのパッケージを作れません");
     std::string bytes(static_cast<size_t>(stat.size), '\0');
     zip_int64_t got = zip_source_read(source, bytes.data(), bytes.size());
     zip_source_close(source);
     if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size)
-        throwInvalidArgument("ブックのパッケージを作れません");
+        workbook::throwInvalidArgument("ブックのパッケージを作れません");
     return bytes;
 }
 
@@ -63,7 +63,7 @@ ZipPackage ZipPackage::fromBytes(std::string bytes) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(archive->bytes.data(), archive->bytes.size(), 0, &error);
-    if (!source) throwUnreadable("メモリが足りません");
+    if (!source) workbook::throwUnreadable("メモリが足りません");
     archive->zip = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (!archive->zip) {
         zip_source_free(source);
@@ -72,7 +72,7 @@ ZipPackage ZipPackage::fromBytes(std::string bytes) {
                                  ? "zip 形式のファイルではありません"
                                  : "zip 形式のファイルが壊れています (" + zipErrorText(&error) + ")";
         zip_error_fini(&error);
-        throwUnreadable(detail);
+        workbook::throwUnreadable(detail);
     }
     zip_error_fini(&error);
 
@@ -81,10 +81,10 @@ ZipPackage ZipPackage::fromBytes(std::string bytes) {
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name =
             zip_get_name(package.archive_->zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-        if (!name) throwUnreadable("zip の項目名を読めません");
+        if (!name) workbook::throwUnreadable("zip の項目名を読めません");
         auto entry = static_cast<size_t>(i);
         if (!package.lookup_.emplace(lowerAscii(name), entry).second)
-            throwUnreadable(std::string("同じ名前の部品が二つあります: ") + name);
+            workbook::throwUnreadable(std::string("同じ名前の部品が二つあります: ") + name);
         package.names_.emplace_back(name);
     }
     return package;
@@ -101,13 +101,13 @@ std::string ZipPackage::read(size_t entry, size_t maxBytes) const {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive_->zip, entry, 0, &stat) != 0)
-        throwUnreadable("部品 " + partName + " を読めません");
+        workbook::throwUnreadable("部品 " + partName + " を読めません");
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-        throwUnreadable("部品 " + partName + " が暗号化されています");
+        workbook::throwUnreadable("部品 " + partName + " が暗号化されています");
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > maxBytes)
-        throwUnreadable("部品 " + partName + " が大きすぎます");
+        workbook::throwUnreadable("部品 " + partName + " が大きすぎます");
     zip_file_t* file = zip_fopen_index(archive_->zip, entry, 0);
-    if (!file) throwUnreadable("部品 " + partName + " を展開できません");
+    if (!file) workbook::throwUnreadable("部品 " + partName + " を展開できません");
     std::string bytes;
     bytes.reserve(static_cast<size_t>(std::min<zip_uint64_t>(stat.size, maxBytes)));
     char buffer[65536];
@@ -115,16 +115,16 @@ std::string ZipPackage::read(size_t entry, size_t maxBytes) const {
         zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
         if (got < 0) {
             zip_fclose(file);
-            throwUnreadable("部品 " + partName + " が壊れています");
+            workbook::throwUnreadable("部品 " + partName + " が壊れています");
         }
         if (got == 0) break;
         if (bytes.size() + static_cast<size_t>(got) > maxBytes) {
             zip_fclose(file);
-            throwUnreadable("部品 " + partName + " が大きすぎます");
+            workbook::throwUnreadable("部品 " + partName + " が大きすぎます");
         }
         bytes.append(buffer, static_cast<size_t>(got));
     }
-    if (zip_fclose(file) != 0) throwUnreadable("部品 " + partName + " が壊れています");
+    if (zip_fclose(file) != 0) workbook::throwUnreadable("部品 " + partName + " が壊れています");
     return bytes;
 }
 
@@ -132,14 +132,14 @@ std::string ZipPackage::withReplacedParts(const std::map<size_t, std::string>& r
     zip_error_t error;
     zip_error_init(&error);
     SourcePtr target(zip_source_buffer_create(nullptr, 0, 0, &error));
-    if (!target) throwInvalidArgument("メモリが足りません");
+    if (!target) workbook::throwInvalidArgument("メモリが足りません");
     zip_t* out = zip_open_from_source(target.get(), ZIP_TRUNCATE, &error);
     zip_error_fini(&error);
-    if (!out) throwInvalidArgument("ブックのパッケージを作れません");
+    if (!out) workbook::throwInvalidArgument("ブックのパッケージを作れません");
     zip_source_keep(target.get());  // its bytes are read after zip_close
     auto fail = [&](const std::string& what) {
         zip_discard(out);
-        throwInvalidArgument("ブックのパッケージを作れません: " + what);
+        workbook::throwInvalidArgument("ブックのパッケージを作れません: " + what);
     };
     for (size_t i = 0; i < names_.size(); ++i) {
         auto change = replaced.find(i);

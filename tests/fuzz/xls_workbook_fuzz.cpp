@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/AppError.h"
+#include "tests/fuzz/SheetOperations.h"
 #include "xls/WorkbookFile.h"
 #include "xls/XlsApplication.h"
 
@@ -16,15 +17,7 @@ namespace {
 void operate(xls::WorkbookFile& workbook, int number) {
     try {
         xls::XlsWorksheet sheet(workbook, workbook.worksheet(number));
-        sheet.SetValue("A1", "題名");
-        sheet.SetValue("B2", 42);
-        sheet.SetValue("C3", "");
-        auto range = sheet.Range("A1", "C4");
-        range->HorizontalAlignment(catalog::xlCenter);
-        range->Borders(catalog::xlInsideHorizontal).LineStyle(catalog::xlContinuous);
-        range->Borders(catalog::xlEdgeLeft).ColorIndex(15);
-        range->Interior().ColorIndex(15);
-        range->Font().Bold(true);
+        fuzz::editSheet(sheet, "題名");
     } catch (const AppError&) {
         // A missing sheet or a format the workbook cannot take.
     }

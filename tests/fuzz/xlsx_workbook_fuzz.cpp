@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AppError.h"
+#include "tests/fuzz/SheetOperations.h"
 #include "xlsx/WorkbookPackage.h"
 #include "xlsx/XlsxApplication.h"
 
@@ -21,15 +22,7 @@ bool operate(xlsx::WorkbookPackage& workbook, int number) {
     try {
         xlsx::XlsxWorksheet sheet(workbook, workbook.worksheet(number));
         try {
-            sheet.SetValue("A1", "題名 <&>");
-            sheet.SetValue("B2", 42);
-            sheet.SetValue("C3", "");
-            auto range = sheet.Range("A1", "C4");
-            range->HorizontalAlignment(catalog::xlCenter);
-            range->Borders(catalog::xlInsideHorizontal).LineStyle(catalog::xlContinuous);
-            range->Borders(catalog::xlEdgeLeft).ColorIndex(15);
-            range->Interior().ColorIndex(15);
-            range->Font().Bold(true);
+            fuzz::editSheet(sheet, "題名 <&>");
         } catch (const AppError&) {
             // A format the workbook cannot take.
         }

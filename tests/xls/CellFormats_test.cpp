@@ -7,6 +7,8 @@
 #include "xls/CellFormats.h"
 
 namespace speclore::xls {
+
+using namespace workbook;
 namespace {
 
 std::string fontRecord(uint16_t weight, const std::string& name) {
@@ -49,38 +51,39 @@ protected:
 
 TEST_F(CellFormatsTest, LineStyleAndWeightCombineAsTheObjectModelDoes) {
     uint16_t thin =
-        formats.apply(15, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Continuous)});
+        formats.apply(15, {FormatOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Continuous)});
     EXPECT_EQ(borders(thin) & 0x007F000F, (64u << 16) | 1u) << "a new line is thin and automatic";
     uint16_t medium =
-        formats.apply(thin, {XfOp::Weight, EdgeLeft, static_cast<uint16_t>(LineWeight::Medium)});
+        formats.apply(thin, {FormatOp::Weight, EdgeLeft, static_cast<uint16_t>(LineWeight::Medium)});
     EXPECT_EQ(borders(medium) & 0xF, 2u);
     uint16_t mediumDash =
-        formats.apply(medium, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Dash)});
+        formats.apply(medium, {FormatOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::Dash)});
     EXPECT_EQ(borders(mediumDash) & 0xF, 8u);
-    uint16_t grey = formats.apply(mediumDash, {XfOp::BorderColor, EdgeLeft, 22});
+    uint16_t grey = formats.apply(mediumDash, {FormatOp::BorderColor, EdgeLeft, 22});
     EXPECT_EQ((borders(grey) >> 16) & 0x7F, 22u);
-    uint16_t none = formats.apply(grey, {XfOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::None)});
+    uint16_t none =
+        formats.apply(grey, {FormatOp::LineStyle, EdgeLeft, static_cast<uint16_t>(LineKind::None)});
     EXPECT_EQ(borders(none) & 0x007F000F, 0u) << "a removed line carries no colour";
     // Colour alone draws a thin line; only the named edges change.
-    uint16_t coloured = formats.apply(15, {XfOp::BorderColor, EdgeTop | EdgeBottom, 22});
+    uint16_t coloured = formats.apply(15, {FormatOp::BorderColor, EdgeTop | EdgeBottom, 22});
     EXPECT_EQ(borders(coloured) & 0xFFFF, 0x1100u);
     EXPECT_EQ(getU32(xf(coloured).data() + 14) & 0x3FFF, 22u | (22u << 7));
     EXPECT_EQ(static_cast<uint8_t>(xf(coloured)[9]) & 0x20, 0x20) << "border group marked as the cell's own";
 }
 
 TEST_F(CellFormatsTest, FillsPairForeAndBackColoursAsExcelStoresThem) {
-    uint16_t solid = formats.apply(15, {XfOp::FillColor, 0, 22});
+    uint16_t solid = formats.apply(15, {FormatOp::FillColor, 0, 22});
     EXPECT_EQ(getU16(xf(solid).data() + 18), 22 | (64 << 7));
     EXPECT_EQ(getU32(xf(solid).data() + 14) >> 26, 1u);
-    uint16_t cleared = formats.apply(solid, {XfOp::FillColor, 0, kNoFill});
+    uint16_t cleared = formats.apply(solid, {FormatOp::FillColor, 0, kNoFill});
     EXPECT_EQ(getU16(xf(cleared).data() + 18), 0x20C0) << "fore automatic, back window background";
     EXPECT_EQ(getU32(xf(cleared).data() + 14) >> 26, 0u);
-    uint16_t pattern = formats.apply(solid, {XfOp::FillPatternColor, 0, 10});
+    uint16_t pattern = formats.apply(solid, {FormatOp::FillPatternColor, 0, 10});
     EXPECT_EQ(getU16(xf(pattern).data() + 18), 22 | (10 << 7));
 }
 
 TEST_F(CellFormatsTest, BoldClonesTheFontOnceAndKeepsAlignment) {
-    uint16_t bold = formats.apply(16, {XfOp::Bold, 0, 1});
+    uint16_t bold = formats.apply(16, {FormatOp::Bold, 0, 1});
     std::string boldXf = xf(bold);
     EXPECT_EQ(boldXf[6], 0x23);
     uint16_t font = getU16(boldXf.data());
@@ -88,8 +91,8 @@ TEST_F(CellFormatsTest, BoldClonesTheFontOnceAndKeepsAlignment) {
     ASSERT_NE(formats.font(font), nullptr);
     EXPECT_EQ(getU16(formats.font(font)->data() + 6), 700);
     EXPECT_EQ(formats.font(font)->substr(16), "Gothic");
-    EXPECT_EQ(formats.apply(16, {XfOp::Bold, 0, 1}), bold);
-    EXPECT_EQ(getU16(xf(formats.apply(bold, {XfOp::Bold, 0, 0})).data()), 5)
+    EXPECT_EQ(formats.apply(16, {FormatOp::Bold, 0, 1}), bold);
+    EXPECT_EQ(getU16(xf(formats.apply(bold, {FormatOp::Bold, 0, 0})).data()), 5)
         << "the template's own font again";
     EXPECT_EQ(formats.newFontRecords().size(), 1u);
 }
@@ -97,8 +100,9 @@ TEST_F(CellFormatsTest, BoldClonesTheFontOnceAndKeepsAlignment) {
 TEST_F(CellFormatsTest, ManyDistinctFormatsStopAtTheLimitWithError1004) {
     try {
         for (int i = 0; i < 5000; ++i) {
-            uint16_t fill = formats.apply(15, {XfOp::FillPatternColor, 0, static_cast<uint16_t>(i % 128)});
-            formats.apply(fill, {XfOp::BorderColor, EdgeLeft, static_cast<uint16_t>(i / 128)});
+            uint16_t fill =
+                formats.apply(15, {FormatOp::FillPatternColor, 0, static_cast<uint16_t>(i % 128)});
+            formats.apply(fill, {FormatOp::BorderColor, EdgeLeft, static_cast<uint16_t>(i / 128)});
         }
         FAIL() << "no limit";
     } catch (const AppError& e) {

@@ -111,8 +111,8 @@ TEST(XlsxCellEdits, RowAndColumnFormatsAreInheritedAndEqualFormatsShared) {
     EXPECT_EQ(sheet.cellFormat(xlsx::parseCellReference("B30")), row30);
 
     // A thousand cells given the same changes share one format per result.
-    const xlsx::StyleChange bold{xlsx::StyleOp::Bold, 0, 1};
-    const xlsx::StyleChange fill{xlsx::StyleOp::FillColor, 0, 22};
+    const workbook::FormatChange bold{workbook::FormatOp::Bold, 0, 1};
+    const workbook::FormatChange fill{workbook::FormatOp::FillColor, 0, 22};
     for (uint32_t row = 100; row < 1100; ++row) {
         const xlsx::CellReference cell{row, 0};
         sheet.setFormat(cell, package.styles().apply(sheet.cellFormat(cell), bold));

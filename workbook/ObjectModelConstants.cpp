@@ -1,8 +1,8 @@
-#include "xlsx/ObjectModelConstants.h"
+#include "workbook/ObjectModelConstants.h"
 
 #include <utility>
 
-namespace speclore::xlsx {
+namespace speclore::workbook {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::optional<uint16_t> fillPattern(int16_t pattern) {
     return lookUp(table, pattern);
 }
 
-}  // namespace speclore::xlsx
+}  // namespace speclore::workbook

@@ -1,15 +1,14 @@
-#include "xls/XlsRange.h"
+#include "workbook/FormattedRange.h"
 
 #include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "xls/ExcelConstants.h"
-#include "xls/Worksheet.h"
-#include "xls/XlsError.h"
+#include "workbook/ObjectModelConstants.h"
+#include "workbook/WorkbookError.h"
 
-namespace speclore::xls {
+namespace speclore::workbook {
 
 namespace {
 
@@ -45,62 +44,61 @@ void requireBorderIndex(int16_t index) {
         throwInvalidArgument("Borders に指定できない番号です: " + std::to_string(index));
 }
 
-XfChange lineStyleChange(int16_t style) {
+FormatChange lineStyleChange(int16_t style) {
     LineKind kind = require(lineKind(style), "Border.LineStyle", style);
-    return {XfOp::LineStyle, 0, static_cast<uint16_t>(kind)};
+    return {FormatOp::LineStyle, 0, static_cast<uint16_t>(kind)};
 }
 
-XfChange weightChange(int16_t weight) {
+FormatChange weightChange(int16_t weight) {
     LineWeight w = require(lineWeight(weight), "Border.Weight", weight);
-    return {XfOp::Weight, 0, static_cast<uint16_t>(w)};
+    return {FormatOp::Weight, 0, static_cast<uint16_t>(w)};
 }
 
 // A border's colour; "none" takes the line away.
-XfChange borderColorChange(int16_t colorIndex) {
-    if (colorIndex == kExcelNone) return {XfOp::LineStyle, 0, static_cast<uint16_t>(LineKind::None)};
-    return {XfOp::BorderColor, 0, require(paletteColor(colorIndex), "Border.ColorIndex", colorIndex)};
+FormatChange borderColorChange(int16_t colorIndex) {
+    if (colorIndex == kExcelNone) return {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::None)};
+    return {FormatOp::BorderColor, 0, require(paletteColor(colorIndex), "Border.ColorIndex", colorIndex)};
 }
 
 }  // namespace
 
-XlsRange::XlsRange(Worksheet& sheet, CellFormats& formats, CellAddress first, CellAddress last)
-    : sheet_(sheet),
-      formats_(formats),
-      top_(std::min(first.row, last.row)),
+FormattedRange::FormattedRange(RangeCell first, RangeCell last)
+    : top_(std::min(first.row, last.row)),
       bottom_(std::max(first.row, last.row)),
       left_(std::min(first.column, last.column)),
       right_(std::max(first.column, last.column)),
-      borders_{XlsBorder(*this, 7),  XlsBorder(*this, 8),  XlsBorder(*this, 9),
-               XlsBorder(*this, 10), XlsBorder(*this, 11), XlsBorder(*this, 12)},
+      borders_{RangeBorder(*this, 7),  RangeBorder(*this, 8),  RangeBorder(*this, 9),
+               RangeBorder(*this, 10), RangeBorder(*this, 11), RangeBorder(*this, 12)},
       interior_(*this),
       font_(*this) {}
 
-// Cells that start with the same XF at the same place in the rectangle
+// Cells that start with the same format at the same place in the rectangle
 // (a corner, an edge, the inside) end alike. Each group's changes are
 // worked out once, the groups taken in the order in which a pass cell by
 // cell, change after change, first meets them: new formats are then added
 // in the same order as by that pass, and the file comes out the same.
-void XlsRange::apply(std::span<const RangeChange> changes) {
+void FormattedRange::apply(std::span<const RangeChange> changes) {
     struct Group {
-        uint16_t xf;
+        uint32_t format;
         uint8_t place;
         bool changed;
     };
     std::vector<Group> groups;
-    std::unordered_map<uint32_t, uint32_t> groupByKey;
+    std::unordered_map<uint64_t, uint32_t> groupByKey;
     std::vector<uint32_t> groupOfCell;
     groupOfCell.reserve(static_cast<size_t>(bottom_ - top_ + 1) * (right_ - left_ + 1));
-    uint32_t lastKey = UINT32_MAX, lastGroup = 0;
+    uint64_t lastKey = UINT64_MAX;
+    uint32_t lastGroup = 0;
     for (uint32_t r = top_; r <= bottom_; ++r) {
         for (uint32_t c = left_; c <= right_; ++c) {
             const uint8_t place =
                 static_cast<uint8_t>((r == top_ ? EdgeTop : 0) | (r == bottom_ ? EdgeBottom : 0) |
                                      (c == left_ ? EdgeLeft : 0) | (c == right_ ? EdgeRight : 0));
-            const uint16_t xf = sheet_.cellXf({static_cast<uint16_t>(r), static_cast<uint16_t>(c)});
-            const uint32_t key = static_cast<uint32_t>(xf) << 8 | place;
+            const uint32_t format = cellFormat({r, c});
+            const uint64_t key = static_cast<uint64_t>(format) << 8 | place;
             if (key != lastKey) {
                 auto [at, added] = groupByKey.try_emplace(key, static_cast<uint32_t>(groups.size()));
-                if (added) groups.push_back({xf, place, false});
+                if (added) groups.push_back({format, place, false});
                 lastKey = key;
                 lastGroup = at->second;
             }
@@ -109,14 +107,14 @@ void XlsRange::apply(std::span<const RangeChange> changes) {
     }
     for (const RangeChange& step : changes) {
         for (Group& group : groups) {
-            XfChange change = step.change;
+            FormatChange change = step.change;
             if (step.border != 0) {
                 change.edges = edgesOf(step.border, group.place);
                 if (change.edges == 0) continue;
             }
-            const uint16_t xf = formats_.apply(group.xf, change);
-            if (xf == group.xf) continue;
-            group.xf = xf;
+            const uint32_t format = changedFormat(group.format, change);
+            if (format == group.format) continue;
+            group.format = format;
             group.changed = true;
         }
     }
@@ -124,29 +122,31 @@ void XlsRange::apply(std::span<const RangeChange> changes) {
     for (uint32_t r = top_; r <= bottom_; ++r) {
         for (uint32_t c = left_; c <= right_; ++c) {
             const Group& group = groups[groupOfCell[cell++]];
-            if (group.changed) sheet_.setXf({static_cast<uint16_t>(r), static_cast<uint16_t>(c)}, group.xf);
+            if (group.changed) setCellFormat({r, c}, group.format);
         }
     }
 }
 
-void XlsRange::HorizontalAlignment(int16_t alignment) {
-    applyToCells({XfOp::HorizontalAlign, 0,
-                  require(horizontalAlignmentCode(alignment), "HorizontalAlignment", alignment)});
+void FormattedRange::HorizontalAlignment(int16_t alignment) {
+    applyToCells({FormatOp::HorizontalAlign, 0,
+                  require(horizontalAlignment(alignment), "HorizontalAlignment", alignment)});
 }
 
-void XlsRange::VerticalAlignment(int16_t alignment) {
+void FormattedRange::VerticalAlignment(int16_t alignment) {
     applyToCells(
-        {XfOp::VerticalAlign, 0, require(verticalAlignmentCode(alignment), "VerticalAlignment", alignment)});
+        {FormatOp::VerticalAlign, 0, require(verticalAlignment(alignment), "VerticalAlignment", alignment)});
 }
 
-void XlsRange::WrapText(bool wrap) { applyToCells({XfOp::Wrap, 0, static_cast<uint16_t>(wrap ? 1 : 0)}); }
+void FormattedRange::WrapText(bool wrap) {
+    applyToCells({FormatOp::Wrap, 0, static_cast<uint16_t>(wrap ? 1 : 0)});
+}
 
-catalog::XlBorder& XlsRange::Borders(int16_t index) {
+catalog::XlBorder& FormattedRange::Borders(int16_t index) {
     requireBorderIndex(index);
     return borders_[static_cast<size_t>(index - kFirstBorder)];
 }
 
-void XlsRange::SetBorders(std::span<const catalog::XlBorderLine> lines) {
+void FormattedRange::SetBorders(std::span<const catalog::XlBorderLine> lines) {
     std::vector<RangeChange> changes;
     changes.reserve(lines.size() * 3);
     for (const catalog::XlBorderLine& line : lines) {
@@ -158,39 +158,38 @@ void XlsRange::SetBorders(std::span<const catalog::XlBorderLine> lines) {
     apply(changes);
 }
 
-void XlsRange::applyToCells(const XfChange& change) {
+void FormattedRange::applyToCells(const FormatChange& change) {
     const RangeChange whole{0, change};
     apply({&whole, 1});
 }
 
-void XlsBorder::applyToBorder(const XfChange& change) {
+void RangeBorder::applyToBorder(const FormatChange& change) {
     const RangeChange line{index_, change};
     range_.apply({&line, 1});
 }
 
-void XlsBorder::LineStyle(int16_t style) { applyToBorder(lineStyleChange(style)); }
+void RangeBorder::LineStyle(int16_t style) { applyToBorder(lineStyleChange(style)); }
 
-void XlsBorder::Weight(int16_t weight) { applyToBorder(weightChange(weight)); }
+void RangeBorder::Weight(int16_t weight) { applyToBorder(weightChange(weight)); }
 
-void XlsBorder::ColorIndex(int16_t colorIndex) { applyToBorder(borderColorChange(colorIndex)); }
+void RangeBorder::ColorIndex(int16_t colorIndex) { applyToBorder(borderColorChange(colorIndex)); }
 
-void XlsInterior::ColorIndex(int16_t colorIndex) {
+void RangeInterior::ColorIndex(int16_t colorIndex) {
     uint16_t color = colorIndex == kExcelNone
                          ? kNoFill
                          : require(paletteColor(colorIndex), "Interior.ColorIndex", colorIndex);
-    range_.applyToCells({XfOp::FillColor, 0, color});
+    range_.applyToCells({FormatOp::FillColor, 0, color});
 }
 
-void XlsInterior::Pattern(int16_t pattern) {
-    range_.applyToCells(
-        {XfOp::FillPattern, 0, require(fillPatternCode(pattern), "Interior.Pattern", pattern)});
+void RangeInterior::Pattern(int16_t pattern) {
+    range_.applyToCells({FormatOp::FillPattern, 0, require(fillPattern(pattern), "Interior.Pattern", pattern)});
 }
 
-void XlsInterior::PatternColorIndex(int16_t colorIndex) {
-    range_.applyToCells({XfOp::FillPatternColor, 0,
+void RangeInterior::PatternColorIndex(int16_t colorIndex) {
+    range_.applyToCells({FormatOp::FillPatternColor, 0,
                          require(paletteColor(colorIndex), "Interior.PatternColorIndex", colorIndex)});
 }
 
-void XlsFont::Bold(bool bold) { range_.applyToCells({XfOp::Bold, 0, static_cast<uint16_t>(bold ? 1 : 0)}); }
+void RangeFont::Bold(bool bold) { range_.applyToCells({FormatOp::Bold, 0, static_cast<uint16_t>(bold ? 1 : 0)}); }
 
-}  // namespace speclore::xls
+}  // namespace speclore::workbook

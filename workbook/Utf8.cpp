@@ -1,15 +1,11 @@
-#include "xls/Utf16.h"
+#include "workbook/Utf8.h"
 
-#include <cstdint>
+#include <cassert>
 
-namespace speclore::xls {
+namespace speclore::workbook {
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one code point at `i`, advancing it; malformed input gives U+FFFD.
-char32_t decodeOne(std::string_view s, size_t& i) {
+char32_t nextCodePoint(std::string_view s, size_t& i) {
+    assert(i < s.size());
     auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char lead = byte(i++);
     if (lead < 0x80) return lead;
@@ -22,23 +18,21 @@ char32_t decodeOne(std::string_view s, size_t& i) {
     else if ((lead & 0xF8) == 0xF0)
         extra = 3, cp = lead & 0x07;
     else
-        return kReplacement;
+        return kReplacementCharacter;
     for (int k = 0; k < extra; ++k) {
-        if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacement;
+        if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacementCharacter;
         cp = (cp << 6) | (byte(i++) & 0x3F);
     }
     static const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < smallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
+    if (cp < smallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacementCharacter;
     return cp;
 }
-
-}  // namespace
 
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        char32_t cp = decodeOne(text, i);
+        char32_t cp = nextCodePoint(text, i);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -50,4 +44,4 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-}  // namespace speclore::xls
+}  // namespace speclore::workbook

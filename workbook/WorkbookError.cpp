@@ -1,8 +1,8 @@
-#include "xls/XlsError.h"
+#include "workbook/WorkbookError.h"
 
 #include <cstring>
 
-namespace speclore::xls {
+namespace speclore::workbook {
 
 void throwUnreadable(const std::string& detail) {
     throw AppError(err::ApplicationDefined, "ブックを読み込めません: " + detail);
@@ -17,4 +17,4 @@ void throwFileError(int errnoValue, const std::string& path, const std::string& 
     throw AppError(fileErrorNumber(errnoValue), action + " '" + path + "': " + std::strerror(errnoValue));
 }
 
-}  // namespace speclore::xls
+}  // namespace speclore::workbook

@@ -1,4 +1,4 @@
-// How the workbook engine reports failures: numbered errors as the
+// How the workbook engines report failures: numbered errors as the
 // spreadsheet application raised them, with a description that says what
 // was wrong.
 #pragma once
@@ -7,10 +7,10 @@
 
 #include "app/AppError.h"
 
-namespace speclore::xls {
+namespace speclore::workbook {
 
-// The workbook file cannot be read: not a compound file, truncated, an
-// unsupported version, encrypted, or damaged structures (error 1004).
+// The workbook file cannot be read or is of a kind the engine does not edit:
+// damaged, truncated, an unsupported version, encrypted (error 1004).
 [[noreturn]] void throwUnreadable(const std::string& detail);
 
 // A call the workbook cannot carry out with the arguments given (error 1004).
@@ -20,4 +20,4 @@ namespace speclore::xls {
 // after errno as the runtime numbers file errors.
 [[noreturn]] void throwFileError(int errnoValue, const std::string& path, const std::string& action);
 
-}  // namespace speclore::xls
+}  // namespace speclore::workbook

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "app/AppError.h"
+#include "workbook/FormattedRange.h"
+#include "workbook/ObjectModelConstants.h"
+
+namespace speclore::workbook {
+namespace {
+
+using Cells = std::map<std::pair<uint32_t, uint32_t>, uint32_t>;
+
+// Formats numbered in the order they are first asked for, as an engine adds
+// them to its file; the numbers below kTemplateFormats stand for the template's.
+struct FormatTable {
+    static constexpr uint32_t kTemplateFormats = 4;
+    std::map<std::tuple<uint32_t, FormatOp, uint8_t, uint16_t>, uint32_t> made;
+    std::vector<std::tuple<uint32_t, FormatOp, uint8_t, uint16_t>> order;
+
+    uint32_t changed(uint32_t format, const FormatChange& change) {
+        const auto key = std::make_tuple(format, change.op, change.edges, change.value);
+        auto [at, added] = made.try_emplace(key, kTemplateFormats + static_cast<uint32_t>(order.size()));
+        if (added) order.push_back(key);
+        return at->second;
+    }
+};
+
+class TableRange : public FormattedRange {
+public:
+    TableRange(Cells& cells, FormatTable& table, RangeCell first, RangeCell last)
+        : FormattedRange(first, last), cells_(cells), table_(table) {}
+
+private:
+    Cells& cells_;
+    FormatTable& table_;
+
+    uint32_t cellFormat(RangeCell cell) const override {
+        auto at = cells_.find({cell.row, cell.column});
+        return at == cells_.end() ? 0 : at->second;
+    }
+    void setCellFormat(RangeCell cell, uint32_t format) override { cells_[{cell.row, cell.column}] = format; }
+    uint32_t changedFormat(uint32_t format, const FormatChange& change) override {
+        return table_.changed(format, change);
+    }
+};
+
+// A sheet whose cells start with a mix of template formats.
+Cells mixedCells() {
+    Cells cells;
+    for (uint32_t r = 0; r < 12; ++r)
+        for (uint32_t c = 0; c < 10; ++c) cells[{r, c}] = (r * 7 + c * 3) % FormatTable::kTemplateFormats;
+    return cells;
+}
+
+// The edges of cell (r, c) of the rectangle that Borders(index) draws.
+uint8_t edgesOfCell(int16_t index, uint32_t r, uint32_t c, uint32_t top, uint32_t bottom, uint32_t left,
+                    uint32_t right) {
+    switch (index) {
+    case 7: return c == left ? EdgeLeft : 0;
+    case 8: return r == top ? EdgeTop : 0;
+    case 9: return r == bottom ? EdgeBottom : 0;
+    case 10: return c == right ? EdgeRight : 0;
+    case 11: return static_cast<uint8_t>((c < right ? EdgeRight : 0) | (c > left ? EdgeLeft : 0));
+    case 12: return static_cast<uint8_t>((r < bottom ? EdgeBottom : 0) | (r > top ? EdgeTop : 0));
+    default: return 0;
+    }
+}
+
+TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
+    const uint32_t top = 2, bottom = 8, left = 1, right = 6;
+    const std::vector<RangeChange> changes = {
+        {7, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Continuous)}},
+        {11, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Dash)}},
+        {12, {FormatOp::Weight, 0, static_cast<uint16_t>(LineWeight::Medium)}},
+        {0, {FormatOp::FillColor, 0, 22}},
+        {10, {FormatOp::BorderColor, 0, 15}},
+        {0, {FormatOp::Bold, 0, 1}},
+        {8, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::None)}},
+        {9, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Double)}},
+    };
+
+    Cells expected = mixedCells();
+    FormatTable expectedTable;
+    for (const RangeChange& step : changes) {
+        for (uint32_t r = top; r <= bottom; ++r) {
+            for (uint32_t c = left; c <= right; ++c) {
+                FormatChange change = step.change;
+                if (step.border != 0) {
+                    change.edges = edgesOfCell(step.border, r, c, top, bottom, left, right);
+                    if (change.edges == 0) continue;
+                }
+                expected[{r, c}] = expectedTable.changed(expected[{r, c}], change);
+            }
+        }
+    }
+
+    Cells cells = mixedCells();
+    FormatTable table;
+    // Corners given the other way round name the same rectangle.
+    TableRange range(cells, table, {bottom, left}, {top, right});
+    range.apply(changes);
+    EXPECT_EQ(cells, expected);
+    EXPECT_EQ(table.order, expectedTable.order);
+}
+
+TEST(FormattedRange, SetBordersEndsAsTheCallsOneByOne) {
+    const std::vector<catalog::XlBorderLine> frame = {
+        {catalog::xlEdgeLeft, catalog::xlContinuous, catalog::xlThin, 15},
+        {catalog::xlEdgeTop, -4115, -4138, catalog::xlColorIndexAutomatic},
+        {catalog::xlInsideVertical, catalog::xlContinuous, 4, kExcelNone},
+        {catalog::xlInsideHorizontal, -4119, catalog::xlThin, 10},
+    };
+    Cells oneByOne = mixedCells();
+    FormatTable oneByOneTable;
+    {
+        TableRange range(oneByOne, oneByOneTable, {1, 1}, {7, 5});
+        for (const catalog::XlBorderLine& line : frame) {
+            catalog::XlBorder& border = range.Borders(line.index);
+            border.LineStyle(line.lineStyle);
+            border.Weight(line.weight);
+            border.ColorIndex(line.colorIndex);
+        }
+    }
+    Cells atOnce = mixedCells();
+    FormatTable atOnceTable;
+    TableRange(atOnce, atOnceTable, {1, 1}, {7, 5}).SetBorders(frame);
+    EXPECT_EQ(atOnce, oneByOne);
+    EXPECT_EQ(atOnceTable.order, oneByOneTable.order);
+}
+
+TEST(FormattedRange, ValuesTheObjectModelRefusesAreError1004AndChangeNothing) {
+    Cells cells = mixedCells();
+    const Cells before = cells;
+    FormatTable table;
+    TableRange range(cells, table, {0, 0}, {3, 3});
+    auto expect1004 = [](auto call) {
+        try {
+            call();
+            ADD_FAILURE() << "accepted";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), err::ApplicationDefined);
+        }
+    };
+    expect1004([&] { range.Borders(6); });
+    expect1004([&] { range.Borders(13); });
+    expect1004([&] { range.Borders(catalog::xlEdgeTop).Weight(3); });
+    expect1004([&] { range.Borders(catalog::xlEdgeTop).ColorIndex(57); });
+    expect1004([&] { range.HorizontalAlignment(2); });
+    expect1004([&] { range.Interior().Pattern(19); });
+    // A frame with one bad line is refused before any line is drawn.
+    const catalog::XlBorderLine frame[] = {{catalog::xlEdgeLeft, catalog::xlContinuous, catalog::xlThin, 15},
+                                           {catalog::xlEdgeTop, 99, catalog::xlThin, 15}};
+    expect1004([&] { range.SetBorders(frame); });
+    EXPECT_EQ(cells, before);
+    EXPECT_TRUE(table.order.empty());
+}
+
+}  // namespace
+}  // namespace speclore::workbook
