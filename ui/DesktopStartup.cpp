@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "app/Startup.h"
+#include "ui/ProgramIcon.h"
 #include "ui/QtMessageBox.h"
 #include "ui/QtTranslations.h"
 #include "ui/ScreenMetrics.h"
@@ -36,6 +37,8 @@ int runDesktopProgram(int argc, char** argv, const std::function<void()>& loadMa
                       const std::function<void()>& unloadWindows) {
     QApplication application(argc, argv);
     ui::installQtTranslations(application);
+    // Every window and box takes the application's icon.
+    QApplication::setWindowIcon(ui::programIcon());
     InstalledMessageBoxes boxes;
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     SingleInstanceLock lock(SingleInstanceLock::lockFileFor(executable));

@@ -14,6 +14,7 @@
 #include "app/SettingsFile.h"
 #include "catalog/ItemNames.h"
 #include "ui/FormControls.h"
+#include "ui/KeepUnminimised.h"
 #include "ui/QtText.h"
 
 namespace speclore::ui {
@@ -43,6 +44,7 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Morvane　出力項目名称設定"));
+    keepUnminimised(this, mainWindow);
 
     // The controls sit on a page of the designed size inside a scroll area,
     // so that on a screen too small for the dialog it shrinks and scrolls

@@ -10,6 +10,7 @@
 
 #include "app/ErrorBox.h"
 #include "ui/FormControls.h"
+#include "ui/KeepUnminimised.h"
 #include "ui/QtText.h"
 
 namespace speclore::ui {
@@ -30,6 +31,7 @@ FProcess::FProcess() : QWidget(nullptr) {
                    Qt::WindowTitleHint);
     setWindowTitle(QStringLiteral("Morvane　出力処理"));
     fixClientSizeInTwips(this, 5055, 1575);
+    keepUnminimised(this);
 
     lblProc = addLabel(this, "lblProc", "テーブル仕様書を出力しています．．．", {360, 270, 4305, 180},
                        Qt::AlignHCenter);

@@ -24,9 +24,11 @@ char* argv[] = {programName, nullptr};
 TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
     std::unique_ptr<QWidget> window;
     bool applicationAliveAtUnload = false;
+    bool iconSet = false;
     int status = runDesktopProgram(
         argc, argv,
         [&] {
+            iconSet = !QApplication::windowIcon().isNull();
             window = std::make_unique<QWidget>();
             window->show();
             QTimer::singleShot(0, window.get(), &QWidget::close);
@@ -37,6 +39,7 @@ TEST(DesktopStartup, LoadsTheMainWindowAndRunsUntilItCloses) {
         });
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(applicationAliveAtUnload);
+    EXPECT_TRUE(iconSet) << "the windows take the program's icon from the application";
     EXPECT_EQ(window, nullptr);
     EXPECT_TRUE(appGlobals().iniPath.ends_with("/tests_ui_startup.ini")) << appGlobals().iniPath;
     EXPECT_EQ(appGlobals().iniPath, appGlobals().programFolder + "/tests_ui_startup.ini");
