@@ -12,7 +12,7 @@ PACKAGES="
   libzip-dev libpugixml-dev
   python3 python3-xlrd python3-xlwt python3-openpyxl python3-pil
   libreoffice-calc-nogui
-  xvfb xauth fonts-ipafont-gothic openbox x11-utils xdotool
+  xvfb xauth fonts-ipafont-gothic openbox x11-utils xdotool weston
   file lintian desktop-file-utils appstream
 "
 missing=""

@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
@@ -72,6 +74,34 @@ public:
     }
 };
 
+// A list that shows it has the focus even while it is empty, with the
+// focus rectangle where its first entry would be, as an empty list box does
+// on the desktop the program comes from; Qt draws focus only on an entry.
+class FocusShowingList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QListWidget::paintEvent(event);
+        if (count() > 0 || !hasFocus()) return;
+        QPainter painter(viewport());
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = QRect(0, 0, viewport()->width(), fontMetrics().height() + 2);
+        option.backgroundColor = palette().color(QPalette::Base);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        QListWidget::focusInEvent(event);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QListWidget::focusOutEvent(event);
+        viewport()->update();
+    }
+};
+
 template <class W>
 W* make(QWidget* parent, const QString& name, const TwipsRect& rect, const QFont& font) {
     auto* widget = new W(parent);
@@ -113,7 +143,7 @@ QPushButton* addButton(QWidget* parent, const QString& name, const QString& capt
 }
 
 QListWidget* addMultiSelectList(QWidget* parent, const QString& name, const TwipsRect& rect) {
-    auto* list = make<QListWidget>(parent, name, rect, gothicFont());
+    QListWidget* list = make<FocusShowingList>(parent, name, rect, gothicFont());
     list->setSelectionMode(QAbstractItemView::MultiSelection);
     list->setSortingEnabled(false);
     list->setItemDelegate(new FittingItemDelegate(list));

@@ -1,8 +1,12 @@
 #include "ui/QtMessageBox.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "ui/PathLineBreaks.h"
 
 namespace speclore {
 
@@ -18,15 +22,37 @@ QMessageBox::Icon iconFor(int style) {
     }
 }
 
+// Shows the message with its paths marked to wrap after a "/" only; Ctrl+C
+// copies the message as it was given (Qt's boxes copy nothing here).
+class MessageBoxWithPaths : public QMessageBox {
+public:
+    MessageBoxWithPaths(QWidget* parent, const QString& message) : QMessageBox(parent), message_(message) {
+        // Plain text: paths and names in messages may hold "<" and "&".
+        setTextFormat(Qt::PlainText);
+        setText(ui::withPathLineBreaks(message));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event == QKeySequence::Copy) {
+            QGuiApplication::clipboard()->setText(message_);
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+private:
+    QString message_;
+};
+
 }  // namespace
 
 MsgBoxAnswer QtMessageBoxService::show(const std::string& text, int style) {
-    QMessageBox box(QApplication::activeWindow());
+    MessageBoxWithPaths box(
+        QApplication::activeWindow(),
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).remove(QChar('\r')));
     box.setWindowTitle(QString::fromUtf8(kApplicationTitle));
     box.setIcon(iconFor(style));
-    // Plain text: paths and names in messages may hold "<" and "&".
-    box.setTextFormat(Qt::PlainText);
-    box.setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).remove(QChar('\r')));
     if (style == vbYesNoQuestion) {
         QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);

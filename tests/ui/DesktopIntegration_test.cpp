@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/FormControls.h"
+#include "ui/PathLineBreaks.h"
 #include "ui/QtFileDialogService.h"
 #include "ui/QtTranslations.h"
 #include "ui/RememberedFolders.h"
@@ -121,4 +123,50 @@ TEST(DesktopIntegration, ALongTableNameIsCutWithAnEllipsisNotScrolled) {
     EXPECT_LE(entry.width(), list->viewport()->width());
     EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
     EXPECT_EQ(list->item(0)->text(), name);
+    // Enough tables for a vertical scroll bar narrow the list's inside: the
+    // long name still ends within it.
+    for (int i = 0; i < 40; ++i) list->addItem(QStringLiteral("T%1").arg(i));
+    QApplication::processEvents();
+    ASSERT_TRUE(list->verticalScrollBar()->isVisible());
+    EXPECT_LE(list->visualItemRect(list->item(0)).width(), list->viewport()->width());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+}
+
+TEST(DesktopIntegration, PathsInMessagesBreakOnlyAfterASlash) {
+    const QString zwsp(QChar(0x200B));
+    const QString joiner(QChar(0x2060));
+    // Quoted, bare after a space, at the start: each is a path up to its end.
+    const QString quoted = QStringLiteral("データベース '/db/販売.mdb' を開けません");
+    const QString marked = ui::withPathLineBreaks(quoted);
+    EXPECT_EQ(marked, QStringLiteral("データベース '/") + zwsp + QStringLiteral("d") + joiner +
+                          QStringLiteral("b") + joiner + QStringLiteral("/") + zwsp + QStringLiteral("販") +
+                          joiner + QStringLiteral("売") + joiner + QStringLiteral(".") + joiner +
+                          QStringLiteral("m") + joiner + QStringLiteral("d") + joiner +
+                          QStringLiteral("b' を開けません"));
+    EXPECT_EQ(ui::withoutPathLineBreaks(marked), quoted);
+    EXPECT_TRUE(ui::withPathLineBreaks(QStringLiteral("/a/b c")).endsWith(QStringLiteral("b c")));
+    EXPECT_EQ(ui::withoutPathLineBreaks(ui::withPathLineBreaks(QStringLiteral("x 「/a b/c」"))),
+              QStringLiteral("x 「/a b/c」"));
+    // A slash inside a word is no path.
+    EXPECT_EQ(ui::withPathLineBreaks(QStringLiteral("Yes/No型 と 日付/時刻型")),
+              QStringLiteral("Yes/No型 と 日付/時刻型"));
+}
+
+TEST(DesktopIntegration, AnEmptyTableListShowsItHasTheFocus) {
+    ensureApplication();
+    QWidget window;
+    QLineEdit* before = new QLineEdit(&window);
+    QListWidget* list = ui::addMultiSelectList(&window, "lstTest", {0, 600, 3000, 2000});
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    QApplication::processEvents();
+    const QImage unfocused = list->viewport()->grab().toImage();
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->hasFocus(); }, 2000));
+    EXPECT_NE(list->viewport()->grab().toImage(), unfocused);
+    before->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(list->viewport()->grab().toImage(), unfocused);
 }

@@ -2,12 +2,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <functional>
 
+#include "ui/PathLineBreaks.h"
 #include "ui/QtMessageBox.h"
 
 using namespace speclore;
@@ -68,4 +73,45 @@ TEST(QtMessageBox, TitleIconTextAndButtonsFollowTheStyle) {
                             }),
               MsgBoxAnswer::No);
     EXPECT_EQ(showAndAnswer("?", 36, [](QMessageBox& box) { box.reject(); }), MsgBoxAnswer::No);
+}
+
+TEST(QtMessageBox, ALongPathWrapsOnlyAfterASlashAndCopiesAsGiven) {
+    QApplication application(argc, argv);
+    const QString path = QStringLiteral(
+        "/home/tanaka/ドキュメント/業務/データベース/2024年度/販売管理システム/テーブル仕様書テンプレート/"
+        "Template.xls");
+    const QString text =
+        QStringLiteral("ファイル '") + path + QStringLiteral("' を開けません: 許可がありません");
+    QStringList lines;
+    QString copied;
+    showAndAnswer(text.toStdString(), 16, [&](QMessageBox& box) {
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        ASSERT_TRUE(label->wordWrap());
+        // The lines the label's own width gives its text.
+        QTextLayout layout(label->text(), label->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label->contentsRect().width());
+            lines << label->text().mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+        QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+        copied = QGuiApplication::clipboard()->text();
+        box.buttons().front()->click();
+    });
+    ASSERT_GE(lines.size(), 3) << "the path is long enough to wrap";
+    QString shownSoFar;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        shownSoFar += ui::withoutPathLineBreaks(lines[i]);
+        const bool endsInsidePath =
+            shownSoFar.contains(QStringLiteral("'/")) && !shownSoFar.contains(path + QStringLiteral("'"));
+        if (endsInsidePath) {
+            EXPECT_TRUE(shownSoFar.endsWith(QChar('/'))) << lines[i].toStdString();
+        }
+    }
+    EXPECT_EQ(copied, text);
 }

@@ -1,8 +1,13 @@
-// Shows the three windows at once on a real display, for the check of what
-// a window manager makes of them: prints one line "<name> <window id>" per
-// window, then runs until it is terminated.
+// Shows the three windows at once on a real display, for the checks of what
+// a window manager or a Wayland compositor makes of them. Once the display
+// shows all three it prints the platform ("platform xcb") and one line
+// "<name> <window id> <width>x<height>" per window, then runs until it is
+// terminated.
 #include <QApplication>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
+#include <vector>
 
 #include "ui/MainWindow.h"
 #include "ui/ProgramIcon.h"
@@ -23,11 +28,21 @@ int main() {
     mainWindow.cmd項目名称設定_Click();
     ui::FProcess progress;
     progress.Load();
-    for (QWidget* window : {static_cast<QWidget*>(&mainWindow), static_cast<QWidget*>(&progress),
-                            static_cast<QWidget*>(mainWindow.itemNameDialog())}) {
-        std::printf("%s 0x%llx\n", window->objectName().toUtf8().constData(),
-                    static_cast<unsigned long long>(window->winId()));
-    }
-    std::fflush(stdout);
+    const std::vector<QWidget*> windows{&mainWindow, &progress, mainWindow.itemNameDialog()};
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* window : windows) {
+            if (!window->windowHandle() || !window->windowHandle()->isExposed()) return;
+        }
+        poll.stop();
+        std::printf("platform %s\n", QGuiApplication::platformName().toUtf8().constData());
+        for (QWidget* window : windows) {
+            std::printf("%s 0x%llx %dx%d\n", window->objectName().toUtf8().constData(),
+                        static_cast<unsigned long long>(window->winId()), window->width(), window->height());
+        }
+        std::fflush(stdout);
+    });
+    poll.start(50);
     return QApplication::exec();
 }

@@ -59,7 +59,7 @@ eventually 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || { ech
 
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work "$probe" >"$work/windows" 2>"$work/probe.log" &
 pids="$pids $!"
-eventually '[ "$(wc -l <"$work/windows")" -eq 3 ]' || { echo "the windows did not come up"; cat "$work/probe.log"; exit 1; }
+eventually 'grep -q fItemName "$work/windows"' || { echo "the windows did not come up"; cat "$work/probe.log"; exit 1; }
 main=$(awk '$1 == "fMain" {print $2}' "$work/windows")
 progress=$(awk '$1 == "fProcess" {print $2}' "$work/windows")
 items=$(awk '$1 == "fItemName" {print $2}' "$work/windows")
