@@ -5,11 +5,14 @@
 //
 //   speclore-screenshots <output folder> <database> <large database>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -36,13 +39,23 @@ struct ScriptedDialogs : FileDialogService {
     }
 };
 
-void settle() {
+// Until the window manager has shown the window and given it the focus (a
+// window it has not raised yet leaves whatever lay beneath in the picture),
+// or two seconds have passed: the progress window may never get the focus.
+void settle(QWidget* window) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 2000 &&
+           !(window->windowHandle() && window->windowHandle()->isExposed() && window->isActiveWindow())) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
 }
 
 // What the screen shows where the window is, title bar excluded.
 bool saveScreenArea(QWidget* window, const std::filesystem::path& file) {
-    settle();
+    settle(window);
     QRect area(window->mapToGlobal(QPoint(0, 0)), window->size());
     QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     bool saved = shot.save(QString::fromStdString(file.string()), "PNG");
