@@ -37,9 +37,9 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Polls `command` up to five seconds.
+# Polls `command` up to ten seconds (CI machines may be busy).
 eventually() {
-  tries=50
+  tries=100
   while [ $tries -gt 0 ]; do
     if eval "$1" >/dev/null 2>&1; then return 0; fi
     sleep 0.1
