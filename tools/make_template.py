@@ -7,8 +7,10 @@
 Exit status 3 when xlwt is not installed.
 
 Sheet 1 "テーブル仕様書" takes the table blocks in columns A to F, sheet 2
-"リレーション仕様書" the relationship list in columns A to J; A1 of both holds
-the title. The run writes its own formats into every cell it writes, so the
+"リレーション仕様書" the relationship list in columns A to J, sheet 3
+"クエリ仕様書" the query blocks in columns A to F (the run finds it by its
+name and leaves out the query blocks where a template has no such sheet); A1
+of each holds the title. The run writes its own formats into every cell it writes, so the
 cells below the title stay plain here; this file only lays out the sheets
 (column widths, fonts, page setup, print titles).
 

@@ -39,4 +39,13 @@ SHEETS = [
         'note': None,
         'frozen_rows': 4,
     },
+    {
+        # Found by its name: a template without it gets no query blocks.
+        'name': 'クエリ仕様書',
+        # NO, query name, kind, SQL, source tables, description
+        'widths': [6, 24, 16, 72, 20, 36],
+        'print_title_rows': 1,
+        'note': None,
+        'frozen_rows': 0,
+    },
 ]

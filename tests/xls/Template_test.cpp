@@ -34,9 +34,10 @@ TEST(Template, IsWhatTheGeneratorMakes) {
 
 TEST(Template, SheetsAndDefaultFormat) {
     const nlohmann::json book = xlsdumpJson(kTemplate);
-    ASSERT_EQ(book["sheet_count"], 2);
+    ASSERT_EQ(book["sheet_count"], 3);
     EXPECT_EQ(book["sheets"][0]["name"], "テーブル仕様書");
     EXPECT_EQ(book["sheets"][1]["name"], "リレーション仕様書");
+    EXPECT_EQ(book["sheets"][2]["name"], "クエリ仕様書");
 
     // Cells without a record of their own resolve to XF 15: it must be a cell
     // format, in the Japanese UI font at 11 pt, general and bottom aligned.
@@ -60,9 +61,9 @@ TEST(Template, SheetsAndDefaultFormat) {
 
 TEST(Template, TitleCellsAreLargeAndBoldAndNothingBelowIsFormatted) {
     const nlohmann::json book = xlsdumpJson(kTemplate);
-    // Sheet 1 gets its blocks from row 3, sheet 2 its heading in row 4.
-    const int firstRunRow[] = {3, 4};
-    for (int number : {1, 2}) {
+    // Sheets 1 and 3 get their blocks from row 3, sheet 2 its heading in row 4.
+    const int firstRunRow[] = {3, 4, 3};
+    for (int number : {1, 2, 3}) {
         const nlohmann::json& sheet = sheetNumber(book, number);
         SCOPED_TRACE(sheet["name"].get<std::string>());
         const nlohmann::json* a1 = findCell(sheet, "A1");
@@ -103,6 +104,12 @@ TEST(Template, ColumnsAreSizedForTheirContents) {
     std::map<char, int> relations = widths(book["sheets"][1]);
     ASSERT_EQ(relations.size(), 10u) << "columns A to J";
     EXPECT_LT(relations['A'], relations['B']);
+    std::map<char, int> queries = widths(book["sheets"][2]);
+    ASSERT_EQ(queries.size(), 6u) << "columns A to F";
+    for (char c : {'B', 'C', 'E', 'F'}) {
+        EXPECT_LT(queries['A'], queries[c]);
+        EXPECT_LT(queries[c], queries['D']) << "D holds the SQL";
+    }
 }
 
 TEST(Template, CarriesPageSetupAndPrintTitles) {
@@ -123,9 +130,9 @@ TEST(Template, CarriesPageSetupAndPrintTitles) {
             inside = false;
         }
     }
-    ASSERT_EQ(substreams.size(), 3u);
+    ASSERT_EQ(substreams.size(), 4u);
     const std::multiset<std::string>& globals = substreams[0];
-    EXPECT_EQ(globals.count("0018"), 2u) << "one Print_Titles name per sheet";
+    EXPECT_EQ(globals.count("0018"), 3u) << "one Print_Titles name per sheet";
     EXPECT_EQ(globals.count("01AE"), 1u) << "the SUPBOOK the names refer through";
     for (size_t n = 1; n < substreams.size(); ++n) {
         const std::multiset<std::string>& sheet = substreams[n];
