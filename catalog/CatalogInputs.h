@@ -28,6 +28,7 @@ struct CatalogInputs {
     std::vector<TableListItem> tables;
     std::string tableTitle;     // txtテーブルタイトル
     std::string relationTitle;  // txtリレーションタイトル
+    std::string queryTitle;     // QUERYTITLE of section "INITIAL", or --query-title
 };
 
 }  // namespace speclore::catalog

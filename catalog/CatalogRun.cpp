@@ -9,6 +9,7 @@
 #include "catalog/ItemNames.h"
 #include "catalog/OpenMdbFile.h"
 #include "catalog/OutputTransaction.h"
+#include "catalog/QuerySheetWriter.h"
 #include "catalog/RelationSheetWriter.h"
 #include "catalog/RunProgress.h"
 #include "catalog/SheetRowLimit.h"
@@ -166,6 +167,13 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     relationSheet.SetValue("A1",
                            ExpandTitle(inputs.relationTitle, inputs.login.databasePath, services.today));
     run.relationRows = WriteRelationSheet(relationSheet, database, names, progress);
+
+    if (XlWorksheet* querySheet = run.workbook->FindWorksheet(kQuerySheetName)) {
+        const std::vector<QueryDef>& queries = database.QueryDefs();
+        progress.StartPhase(kQueryPhaseText, static_cast<int32_t>(queries.size()));
+        querySheet->SetValue("A1", ExpandTitle(inputs.queryTitle, inputs.login.databasePath, services.today));
+        WriteQuerySheet(*querySheet, queries, names, progress);
+    }
 
     run.Finish();
     return true;

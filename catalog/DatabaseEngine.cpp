@@ -42,6 +42,8 @@ const std::string& Field::DescriptionOrEmpty() const noexcept { return descripti
 
 const std::string& TableDef::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
 
+const std::string& QueryDef::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
+
 std::string FieldValue::asText() const {
     if (auto* i = std::get_if<int64_t>(&value_)) return std::to_string(*i);
     if (auto* d = std::get_if<double>(&value_)) {

@@ -121,6 +121,8 @@ struct QueryDef {
 
     // Properties("Description").Value; raises 3270 when the query has none.
     const std::string& Description() const;
+    // The same text without raising: the empty text when there is none.
+    const std::string& DescriptionOrEmpty() const noexcept;
 };
 
 // A value of a recordset column.

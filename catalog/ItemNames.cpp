@@ -4,7 +4,8 @@
 
 namespace speclore::catalog {
 
-static_assert(static_cast<std::size_t>(Item::crYes) + 1 == kItemCount);
+static_assert(static_cast<std::size_t>(Item::cqDataDefinition) + 1 == kItemCount);
+static_assert(static_cast<std::size_t>(Item::cqTitleA) == kRelationItemEnd);
 static_assert(static_cast<std::size_t>(Item::crTitleA) == kTableItemCount);
 
 ItemNames ReadItemNames(const std::string& iniPath) {

@@ -1,4 +1,4 @@
-// The item names: the 41 headings and captions that the run writes into the
+// The item names: the 56 headings and captions that the run writes into the
 // workbook, kept in section "CATALOG" of the settings file. The run and the
 // item names dialog share one key table, always walked in this order.
 #pragma once
@@ -52,6 +52,21 @@ enum class Item : std::size_t {
     crLeft,
     crRight,
     crYes,
+    cqTitleA,
+    cqTitleB,
+    cqTitleC,
+    cqTitleD,
+    cqTitleE,
+    cqTitleF,
+    cqSelect,
+    cqCrosstab,
+    cqMakeTable,
+    cqAppend,
+    cqUpdate,
+    cqDelete,
+    cqUnion,
+    cqPassThrough,
+    cqDataDefinition,
 };
 
 struct ItemNameKey {
@@ -59,10 +74,12 @@ struct ItemNameKey {
     const char* label;  // what the item names dialog shows beside its entry
 };
 
-inline constexpr std::size_t kItemCount = 41;
-// The first kTableItemCount keys caption the table sheet, the rest the
-// relationship sheet; the dialog shows them in two frames on that split.
+inline constexpr std::size_t kItemCount = 56;
+// The first kTableItemCount keys caption the table sheet, those up to
+// kRelationItemEnd the relationship sheet, the rest the query sheet; the
+// dialog shows them in three frames on that split.
 inline constexpr std::size_t kTableItemCount = 25;
+inline constexpr std::size_t kRelationItemEnd = 41;
 
 inline constexpr const char* kItemNamesSection = "CATALOG";
 
@@ -108,6 +125,21 @@ inline constexpr std::array<ItemNameKey, kItemCount> kItemNameKeys = {{
     {"crLeft", "LEFT"},
     {"crRight", "RIGHT"},
     {"crYes", "○"},
+    {"cqTitleA", "NO"},
+    {"cqTitleB", "クエリ名"},
+    {"cqTitleC", "種類"},
+    {"cqTitleD", "SQL"},
+    {"cqTitleE", "元のテーブル"},
+    {"cqTitleF", "説明"},
+    {"cqSelect", "選択"},
+    {"cqCrosstab", "クロス集計"},
+    {"cqMakeTable", "テーブル作成"},
+    {"cqAppend", "追加"},
+    {"cqUpdate", "更新"},
+    {"cqDelete", "削除"},
+    {"cqUnion", "ユニオン"},
+    {"cqPassThrough", "パススルー"},
+    {"cqDataDefinition", "データ定義"},
 }};
 
 // The values of one run, read once at its start.
@@ -120,7 +152,7 @@ private:
     std::array<std::string, kItemCount> values_;
 };
 
-// Reads the 41 values from section "CATALOG" of the settings file, one read
+// Reads the 56 values from section "CATALOG" of the settings file, one read
 // per key in key order; a missing key or file gives the empty text.
 ItemNames ReadItemNames(const std::string& iniPath);
 

@@ -1,4 +1,4 @@
-// The two phases of a catalog run as the progress window shows them: a
+// The phases of a catalog run as the progress window shows them: a
 // phase text, the current item's name, the counter "( k / n )" and the bar.
 #pragma once
 
@@ -11,6 +11,7 @@ namespace speclore::catalog {
 
 inline constexpr const char* kTablePhaseText = "テーブル仕様書を出力しています．．．";
 inline constexpr const char* kRelationPhaseText = "リレーション仕様書を出力しています．．．";
+inline constexpr const char* kQueryPhaseText = "クエリ仕様書を出力しています．．．";
 
 class RunProgress {
 public:

@@ -16,6 +16,7 @@ namespace speclore::catalog {
 inline constexpr int16_t xlGeneral = 1;
 inline constexpr int16_t xlCenter = -4108;
 inline constexpr int16_t xlBottom = -4107;
+inline constexpr int16_t xlTop = -4160;
 inline constexpr int16_t xlEdgeLeft = 7;
 inline constexpr int16_t xlEdgeTop = 8;
 inline constexpr int16_t xlEdgeBottom = 9;
@@ -98,6 +99,9 @@ public:
     virtual ~XlWorkbook() = default;
     // Sheets(index), counted from 1; a missing sheet raises error 9.
     virtual XlWorksheet& Sheets(int index) = 0;
+    // The worksheet named exactly `name`, or nothing when the workbook has
+    // no worksheet of that name (a chart sheet of that name is none).
+    virtual XlWorksheet* FindWorksheet(std::string_view name) = 0;
     // true saves to the file the workbook was opened from; false discards.
     virtual void Close(bool saveChanges) = 0;
 };

@@ -29,6 +29,9 @@ const char* const kCliHelpText =
     "  --table-title TEXT       title of worksheet 1 (default: TABLETITLE of\n"
     "                           section INITIAL of the settings file)\n"
     "  --relation-title TEXT    title of worksheet 2 (default: RELATIONTITLE)\n"
+    "  --query-title TEXT       title of the query sheet, where the template has\n"
+    "                           one (default: QUERYTITLE, else\n"
+    "                           \"<FileTitle> クエリ仕様書\")\n"
     "                           Titles may hold <FileName>, <FileTitle>, <YYYY>,\n"
     "                           <YY>, <MM>, <M>, <DD>, <D> (any letter case).\n"
     "  --db-password-env VAR    take the database password from environment\n"
@@ -73,6 +76,7 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--table", [](CliOptions& o, const std::string& v) { o.tables.push_back(v); }},
         {"--table-title", [](CliOptions& o, const std::string& v) { o.tableTitle = v; }},
         {"--relation-title", [](CliOptions& o, const std::string& v) { o.relationTitle = v; }},
+        {"--query-title", [](CliOptions& o, const std::string& v) { o.queryTitle = v; }},
         {"--db-password-env", [](CliOptions& o, const std::string& v) { o.databasePasswordVariable = v; }},
         {"--workgroup", [](CliOptions& o, const std::string& v) { o.workgroupPath = v; }},
         {"--user", [](CliOptions& o, const std::string& v) { o.accountName = v; }},

@@ -13,6 +13,7 @@ struct CliOptions {
     std::vector<std::string> tables;  // empty: every table the main window lists
     std::optional<std::string> tableTitle;
     std::optional<std::string> relationTitle;
+    std::optional<std::string> queryTitle;
     std::optional<std::string> databasePasswordVariable;
     std::optional<std::string> workgroupPath;
     std::optional<std::string> accountName;

@@ -122,6 +122,8 @@ ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, C
         options.tableTitle ? *options.tableTitle : frontend::initialTableTitle(globals.iniPath);
     inputs.relationTitle =
         options.relationTitle ? *options.relationTitle : frontend::initialRelationTitle(globals.iniPath);
+    inputs.queryTitle =
+        options.queryTitle ? *options.queryTitle : frontend::initialQueryTitle(globals.iniPath);
 
     auto listed = listedDatabase(options, programFolder, engines.databases, inputs.login);
     if (!listed) return kExitRunFailed;

@@ -47,4 +47,9 @@ std::string initialTableTitle(const std::string& iniPath) { return readInitial(i
 
 std::string initialRelationTitle(const std::string& iniPath) { return readInitial(iniPath, "RELATIONTITLE"); }
 
+std::string initialQueryTitle(const std::string& iniPath) {
+    const std::string title = readInitial(iniPath, "QUERYTITLE");
+    return title.empty() ? "<FileTitle> クエリ仕様書" : title;
+}
+
 }  // namespace speclore::frontend

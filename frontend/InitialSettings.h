@@ -27,4 +27,9 @@ void saveInitialSettings(const std::string& iniPath, const InitialSettings& sett
 std::string initialTableTitle(const std::string& iniPath);
 std::string initialRelationTitle(const std::string& iniPath);
 
+// QUERYTITLE has no box in the main window, so it is only ever read; a file
+// without one, or with an empty one (as every file written before the query
+// sheet existed), gives "<FileTitle> クエリ仕様書".
+std::string initialQueryTitle(const std::string& iniPath);
+
 }  // namespace speclore::frontend

@@ -24,6 +24,8 @@ namespace {
 constexpr int kTextLimit = 100;
 constexpr int32_t kFirstRowTop = 240;
 constexpr int32_t kRowPitch = 360;
+// The width of one frame and the gap before it.
+constexpr int32_t kQueryFrameShift = 4440;
 
 // Adds the label and box of each key in [first, last) to the frame.
 void addItemRows(QGroupBox* frame, std::size_t first, std::size_t last, std::vector<QLineEdit*>& boxes) {
@@ -48,10 +50,12 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
 
     // The controls sit on a page of the designed size inside a scroll area,
     // so that on a screen too small for the dialog it shrinks and scrolls
-    // instead of reaching past the screen's edges.
+    // instead of reaching past the screen's edges. The query frame stands
+    // to the right of the two original ones, which keep their places; the
+    // buttons keep theirs from the right edge.
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("pageItems"));
-    fixClientSizeInTwips(page, 9135, 10065);
+    fixClientSizeInTwips(page, 9135 + kQueryFrameShift, 10065);
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(page);
@@ -68,10 +72,12 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
 
     QGroupBox* tables = addFrame(page, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
     QGroupBox* relations = addFrame(page, "fraRelation", "リレーション情報", {4680, 120, 4215, 9375});
+    QGroupBox* queries = addFrame(page, "fraQuery", "クエリ情報", {4680 + kQueryFrameShift, 120, 4215, 9375});
     addItemRows(tables, 0, catalog::kTableItemCount, boxes_);
-    addItemRows(relations, catalog::kTableItemCount, catalog::kItemCount, boxes_);
-    cmdOK = addButton(page, "cmdOK", "OK", {5880, 9600, 1410, 340});
-    cmdCancel = addButton(page, "cmdCancel", "キャンセル", {7440, 9600, 1410, 340});
+    addItemRows(relations, catalog::kTableItemCount, catalog::kRelationItemEnd, boxes_);
+    addItemRows(queries, catalog::kRelationItemEnd, catalog::kItemCount, boxes_);
+    cmdOK = addButton(page, "cmdOK", "OK", {5880 + kQueryFrameShift, 9600, 1410, 340});
+    cmdCancel = addButton(page, "cmdCancel", "キャンセル", {7440 + kQueryFrameShift, 9600, 1410, 340});
 
     QWidget* previous = boxes_.front();
     for (QWidget* next : std::vector<QWidget*>(boxes_.begin() + 1, boxes_.end())) {

@@ -1,4 +1,4 @@
-// fItemName, the dialog that edits the 41 item names of section "CATALOG".
+// fItemName, the dialog that edits the 56 item names of section "CATALOG".
 // It is modeless and stays above the main window that opened it, which stays
 // disabled until it closes, however it closes.
 #pragma once

@@ -9,6 +9,7 @@
 #include "app/MessageBox.h"
 #include "app/PathText.h"
 #include "catalog/CatalogRun.h"
+#include "frontend/InitialSettings.h"
 #include "frontend/RunMessages.h"
 #include "frontend/Today.h"
 #include "ui/FormControls.h"
@@ -44,6 +45,7 @@ catalog::CatalogInputs FMain::currentInputs() const {
     }
     inputs.tableTitle = ss(txtテーブルタイトル->text());
     inputs.relationTitle = ss(txtリレーションタイトル->text());
+    inputs.queryTitle = frontend::initialQueryTitle(appGlobals().iniPath);
     return inputs;
 }
 

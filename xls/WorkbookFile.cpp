@@ -47,6 +47,27 @@ uint16_t substreamKind(const std::vector<BiffRecord>& records) {
     return getU16(bof.data() + 2);
 }
 
+// The sheet name of a BOUNDSHEET record: a short string of 8-bit or
+// UTF-16 characters after the stream offset, visibility and sheet type.
+std::u16string boundSheetName(const std::string& data) {
+    constexpr size_t kNameAt = 6;
+    std::u16string name;
+    if (data.size() < kNameAt + 2) return name;
+    const size_t length = static_cast<unsigned char>(data[kNameAt]);
+    const bool wide = (data[kNameAt + 1] & 0x01) != 0;
+    const size_t start = kNameAt + 2;
+    for (size_t i = 0; i < length; ++i) {
+        if (wide) {
+            if (start + 2 * i + 1 >= data.size()) break;
+            name += static_cast<char16_t>(getU16(data.data() + start + 2 * i));
+        } else {
+            if (start + i >= data.size()) break;
+            name += static_cast<char16_t>(static_cast<unsigned char>(data[start + i]));
+        }
+    }
+    return name;
+}
+
 }  // namespace
 
 WorkbookFile::WorkbookFile(WorkbookFile&&) noexcept = default;
@@ -162,6 +183,15 @@ Worksheet& WorkbookFile::worksheet(int number) {
     if (!sub.worksheet)
         workbook::throwInvalidArgument("シート " + std::to_string(number) + " はワークシートではありません");
     return *sub.worksheet;
+}
+
+int WorkbookFile::worksheetNumber(std::u16string_view name) const {
+    for (size_t i = 0; i < sheets_.size(); ++i) {
+        if (!substreams_[sheets_[i].substream].worksheet) continue;
+        if (boundSheetName(globals_[sheets_[i].boundSheetRecord].data) == name)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
 }
 
 std::string WorkbookFile::workbookStream() const {

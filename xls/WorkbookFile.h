@@ -31,6 +31,9 @@ public:
     // Sheets(number), counted from 1 in BOUNDSHEET order: error 9 when there
     // is no such sheet, 1004 when it is no worksheet.
     Worksheet& worksheet(int number);
+    // The number of the worksheet named exactly `name`, or 0 when no
+    // worksheet has that name.
+    int worksheetNumber(std::u16string_view name) const;
 
     SharedStrings& strings() { return strings_; }
     CellFormats& formats() { return formats_; }

@@ -55,6 +55,11 @@ catalog::XlWorksheet& XlsWorkbook::Sheets(int index) {
     return *sheets_.back();
 }
 
+catalog::XlWorksheet* XlsWorkbook::FindWorksheet(std::string_view name) {
+    const int number = open().worksheetNumber(workbook::utf8ToUtf16(name));
+    return number == 0 ? nullptr : &Sheets(number);
+}
+
 void XlsWorkbook::Close(bool saveChanges) {
     WorkbookFile& workbook = open();
     if (saveChanges) workbook.save(path_);

@@ -155,7 +155,10 @@ TEST(RelationSheet, NoRelationshipsLeaveTheHeadingAloneAndTheBarAtOne) {
     ASSERT_NE(phase, e.end());
     EXPECT_EQ(*(phase - 1), "Max 1");
     EXPECT_EQ(std::vector<std::string>(phase + 1, e.end()),
-              (std::vector<std::string>{"Item ", "Counter ( 0 / 0 )", "Value 0", "Refresh", "Unload"}));
+              (std::vector<std::string>{"Item ", "Counter ( 0 / 0 )", "Value 0", "Refresh", "Max 1",
+                                        "Phase クエリ仕様書を出力しています．．．", "Item ",
+                                        "Counter ( 0 / 0 )", "Value 0", "Refresh", "Unload"}))
+        << "the query phase of the shipped template follows";
 }
 
 }  // namespace

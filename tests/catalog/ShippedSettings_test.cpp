@@ -19,6 +19,8 @@ TEST(ShippedSettings, HoldsEveryItemNameAndTheStartingValuesOfTheMainWindow) {
     EXPECT_EQ(GetIniValue(kShipped, "INITIAL", "OPTION"), "False");
     EXPECT_EQ(GetIniValue(kShipped, "INITIAL", "TABLETITLE"), "<FileTitle> テーブル仕様書");
     EXPECT_EQ(GetIniValue(kShipped, "INITIAL", "RELATIONTITLE"), "<FileTitle> リレーション仕様書");
+    EXPECT_EQ(GetIniValue(kShipped, "INITIAL", "QUERYTITLE"), "<FileTitle> クエリ仕様書");
+    EXPECT_EQ(names[Item::cqCrosstab], "クロス集計クエリ");
 }
 
 }  // namespace

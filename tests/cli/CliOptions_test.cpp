@@ -18,15 +18,33 @@ std::string usageMessage(std::vector<std::string> arguments) {
 }
 
 TEST(CliOptions, TakesValuesInBothSpellingsAndKeepsTableOrder) {
-    const CliOptions o =
-        parse({"--table", "受注", "db.mdb", "-o", "out.xls", "--table=顧客", "--table-title=<FileTitle> 仕様",
-               "--relation-title", "", "--workgroup", "w.mdw", "--user", "u", "--password-env", "PW",
-               "--db-password-env", "DBPW", "--settings", "s.ini"});
+    const CliOptions o = parse({"--table",
+                                "受注",
+                                "db.mdb",
+                                "-o",
+                                "out.xls",
+                                "--table=顧客",
+                                "--table-title=<FileTitle> 仕様",
+                                "--relation-title",
+                                "",
+                                "--query-title",
+                                "<FileTitle> 問合せ",
+                                "--workgroup",
+                                "w.mdw",
+                                "--user",
+                                "u",
+                                "--password-env",
+                                "PW",
+                                "--db-password-env",
+                                "DBPW",
+                                "--settings",
+                                "s.ini"});
     EXPECT_EQ(o.databasePath, "db.mdb");
     EXPECT_EQ(o.outputPath, "out.xls");
     EXPECT_EQ(o.tables, (std::vector<std::string>{"受注", "顧客"}));
     EXPECT_EQ(o.tableTitle, "<FileTitle> 仕様");
     EXPECT_EQ(o.relationTitle, "") << "an empty title given is still given";
+    EXPECT_EQ(o.queryTitle, "<FileTitle> 問合せ");
     EXPECT_EQ(o.workgroupPath, "w.mdw");
     EXPECT_EQ(o.accountName, "u");
     EXPECT_EQ(o.accountPasswordVariable, "PW");

@@ -45,6 +45,9 @@ TEST(InitialSettings, SavedValuesLoadBackAndAnUnreadableOptionRaisesTypeMismatch
         EXPECT_EQ(error.number(), err::TypeMismatch);
     }
     EXPECT_EQ(initialTableTitle(ini), "T") << "the titles alone read without OPTION";
+    EXPECT_EQ(initialQueryTitle(ini), "<FileTitle> クエリ仕様書") << "a file from before the query sheet";
+    test::writeText(ini, "[INITIAL]\r\nQUERYTITLE=Q <FileTitle>\r\n");
+    EXPECT_EQ(initialQueryTitle(ini), "Q <FileTitle>");
 }
 
 }  // namespace

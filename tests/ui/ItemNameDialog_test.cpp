@@ -1,4 +1,4 @@
-// fItemName: opened from fMain, the 41 boxes, OK, Cancel and the close button.
+// fItemName: opened from fMain, the 56 boxes, OK, Cancel and the close button.
 #include <gtest/gtest.h>
 
 #include <QScreen>
@@ -48,13 +48,16 @@ TEST_F(ItemNameDialog, OpensWithTheStoredValuesAndDisablesTheMainWindow) {
     ui::FItemName* dialog = open();
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(window->isEnabled());
-    // The designed page keeps its size; the dialog fits the (800 x 600)
-    // offscreen screen and scrolls.
-    EXPECT_EQ(child<QWidget>(dialog, "pageItems")->size(), QSize(609, 671));
+    // The designed page keeps its size, 609 pixels and a third frame of 296
+    // for the queries; the dialog fits the (800 x 600) offscreen screen and
+    // scrolls.
+    EXPECT_EQ(child<QWidget>(dialog, "pageItems")->size(), QSize(905, 671));
     EXPECT_TRUE(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Morvane　出力項目名称設定"));
     EXPECT_EQ(itemBox(dialog, "ctTitleA")->text(), QStringLiteral("番号"));
     EXPECT_EQ(itemBox(dialog, "crYes")->text(), QStringLiteral("有"));
+    EXPECT_TRUE(itemBox(dialog, "cqDataDefinition")->text().isEmpty());
+    EXPECT_EQ(itemBox(dialog, "cqTitleA")->parentWidget()->objectName(), QStringLiteral("fraQuery"));
     EXPECT_TRUE(itemBox(dialog, "ctDecimal")->text().isEmpty());
     EXPECT_EQ(itemBox(dialog, "ctDecimal")->maxLength(), 100);
     EXPECT_EQ(dialog->focusWidget(), itemBox(dialog, "ctTitleA"));
@@ -74,7 +77,7 @@ TEST_F(ItemNameDialog, OpensWithTheStoredValuesAndDisablesTheMainWindow) {
     EXPECT_EQ(nextTabStop(w)->objectName(), QStringLiteral("cmdCancel"));
 }
 
-TEST_F(ItemNameDialog, OkWritesAll41KeysInOrderAndEnablesTheMainWindow) {
+TEST_F(ItemNameDialog, OkWritesEveryKeyInOrderAndEnablesTheMainWindow) {
     ui::FItemName* dialog = open();
     itemBox(dialog, "ctText")->setText(QStringLiteral("文字列"));
     click(dialog, "cmdOK");

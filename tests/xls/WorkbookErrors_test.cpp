@@ -113,6 +113,15 @@ TEST_F(OpenWorkbook, SheetsOutsideTheWorkbookAreError9) {
     EXPECT_EQ(&book->Sheets(2), &book->Sheets(2));
 }
 
+TEST_F(OpenWorkbook, WorksheetsAreFoundByTheirExactName) {
+    EXPECT_EQ(book->FindWorksheet("リレーション仕様書"), &book->Sheets(2));
+    EXPECT_EQ(book->FindWorksheet("テーブル仕様書"), &book->Sheets(1));
+    EXPECT_EQ(book->FindWorksheet("ﾘﾚｰｼｮﾝ仕様書"), nullptr);
+    EXPECT_EQ(book->FindWorksheet("リレーション仕様書 "), nullptr);
+    EXPECT_EQ(book->FindWorksheet("クエリ仕様書"), nullptr);
+    EXPECT_EQ(book->FindWorksheet(""), nullptr);
+}
+
 TEST_F(OpenWorkbook, CloseWithoutSavingLeavesTheFileAsItWas) {
     book->Sheets(1).SetValue("A1", "変更");
     book->Sheets(1).Range("A1", "F9")->Font().Bold(true);

@@ -1,0 +1,120 @@
+#include "catalog/QuerySheetWriter.h"
+
+#include "catalog/SheetFormat.h"
+
+namespace speclore::catalog {
+
+namespace {
+
+constexpr char kLastColumn = 'F';
+
+// UTF-16 units of the UTF-8 sequence that starts with `lead`.
+size_t utf16Units(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
+
+bool startsCharacter(unsigned char byte) { return (byte & 0xC0) != 0x80; }
+
+std::string joinedLines(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) {
+        if (!out.empty()) out += '\n';
+        out += item;
+    }
+    return out;
+}
+
+void writeTitleRow(XlWorksheet& sheet, int32_t row, const QueryDef& query, const std::string& description) {
+    auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
+    range->HorizontalAlignment(xlGeneral);
+    range->VerticalAlignment(xlBottom);
+    range->WrapText(false);
+    sheet.SetValue(CellAddress('A', row), query.name);
+    sheet.SetValue(CellAddress('F', row), description);
+}
+
+void writeHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names) {
+    const Item headings[] = {Item::cqTitleA, Item::cqTitleB, Item::cqTitleC,
+                             Item::cqTitleD, Item::cqTitleE, Item::cqTitleF};
+    char column = 'A';
+    for (Item heading : headings) sheet.SetValue(CellAddress(column++, row), names[heading]);
+    FormatHeadingRow(sheet, row, kLastColumn);
+}
+
+void writeQueryRow(XlWorksheet& sheet, int32_t row, int32_t number, const QueryDef& query,
+                   const std::string& description, const ItemNames& names) {
+    auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
+    range->VerticalAlignment(xlTop);
+    range->WrapText(true);
+    sheet.SetValue(CellAddress('A', row), number);
+    sheet.SetValue(CellAddress('B', row), query.name);
+    sheet.SetValue(CellAddress('C', row), QueryKindCaption(query.type, names));
+    sheet.SetValue(CellAddress('D', row), QuerySqlCellText(query.sql));
+    sheet.SetValue(CellAddress('E', row), joinedLines(query.sourceTables));
+    sheet.SetValue(CellAddress('F', row), description);
+    FrameRows(sheet, row, row, kLastColumn);
+}
+
+}  // namespace
+
+std::string QueryKindCaption(int32_t type, const ItemNames& names) {
+    switch (type) {
+    case dbQSelect: return names[Item::cqSelect];
+    case dbQCrosstab: return names[Item::cqCrosstab];
+    case dbQMakeTable: return names[Item::cqMakeTable];
+    case dbQAppend: return names[Item::cqAppend];
+    case dbQUpdate: return names[Item::cqUpdate];
+    case dbQDelete: return names[Item::cqDelete];
+    case dbQSetOperation: return names[Item::cqUnion];
+    case dbQSQLPassThrough: return names[Item::cqPassThrough];
+    case dbQDDL: return names[Item::cqDataDefinition];
+    default: return std::to_string(type);
+    }
+}
+
+std::string QuerySqlCellText(const std::string& sql) {
+    std::string text;
+    text.reserve(sql.size());
+    for (size_t i = 0; i < sql.size(); ++i) {
+        if (sql[i] == '\r' && i + 1 < sql.size() && sql[i + 1] == '\n') continue;
+        text += sql[i] == '\r' ? '\n' : sql[i];
+    }
+
+    size_t units = 0;
+    for (unsigned char c : text) {
+        if (startsCharacter(c)) units += utf16Units(c);
+    }
+    if (units <= kMaxCellCharacters) return text;
+
+    // Characters of the mark: all of it lies in the basic plane.
+    size_t markUnits = 0;
+    for (const char* p = kCutTextMark; *p; ++p) {
+        if (startsCharacter(static_cast<unsigned char>(*p))) ++markUnits;
+    }
+    const size_t keep = kMaxCellCharacters - markUnits;
+    size_t kept = 0;
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t next = utf16Units(static_cast<unsigned char>(text[end]));
+        if (kept + next > keep) break;
+        kept += next;
+        ++end;
+        while (end < text.size() && !startsCharacter(static_cast<unsigned char>(text[end]))) ++end;
+    }
+    text.resize(end);
+    return text + kCutTextMark;
+}
+
+void WriteQuerySheet(XlWorksheet& sheet, const std::vector<QueryDef>& queries, const ItemNames& names,
+                     RunProgress& progress) {
+    int32_t row = kFirstQueryBlockRow;
+    int32_t number = 0;
+    for (const QueryDef& query : queries) {
+        progress.Step(query.name);
+        const std::string& description = query.DescriptionOrEmpty();
+        writeTitleRow(sheet, row++, query, description);
+        writeHeadingRow(sheet, row++, names);
+        writeQueryRow(sheet, row++, ++number, query, description, names);
+        ++row;
+    }
+}
+
+}  // namespace speclore::catalog
