@@ -24,7 +24,8 @@ namespace {
 // Runs the command through /bin/sh with standard output to /dev/null;
 // the wall-clock seconds it took, or a negative number when it failed.
 double timedShell(const std::string& command) {
-    const std::string quiet = command + " >/dev/null";
+    // A group, so that a redirection of the command's own still holds.
+    const std::string quiet = "{ " + command + "\n} >/dev/null";
     const char* argv[] = {"sh", "-c", quiet.c_str(), nullptr};
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
