@@ -161,6 +161,12 @@ SheetPart& WorkbookPackage::worksheet(int number) {
     return *sheet.part;
 }
 
+int WorkbookPackage::worksheetNumber(std::string_view name) const {
+    for (size_t i = 0; i < sheets_.size(); ++i)
+        if (sheets_[i].isWorksheet && sheets_[i].name == name) return static_cast<int>(i) + 1;
+    return 0;
+}
+
 std::string WorkbookPackage::toBytes() const {
     std::map<size_t, std::string> replaced;
     for (const Sheet& sheet : sheets_)

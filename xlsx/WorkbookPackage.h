@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xlsx/SheetPart.h"
@@ -30,6 +31,9 @@ public:
     // Sheets(number), counted from 1 in the workbook's order: error 9 when
     // there is no such sheet, 1004 when it is no worksheet.
     SheetPart& worksheet(int number);
+    // The number of the worksheet named exactly `name`, or 0 when no
+    // worksheet has that name.
+    int worksheetNumber(std::string_view name) const;
     StyleSheet& styles() { return *styles_; }
 
     std::string toBytes() const;

@@ -38,6 +38,11 @@ catalog::XlWorksheet& XlsxWorkbook::Sheets(int index) {
     return *sheets_.back();
 }
 
+catalog::XlWorksheet* XlsxWorkbook::FindWorksheet(std::string_view name) {
+    const int number = open().worksheetNumber(name);
+    return number == 0 ? nullptr : &Sheets(number);
+}
+
 void XlsxWorkbook::Close(bool saveChanges) {
     WorkbookPackage& workbook = open();
     if (saveChanges) workbook.save(path_);

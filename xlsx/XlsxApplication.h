@@ -31,6 +31,7 @@ public:
     XlsxWorkbook(WorkbookPackage workbook, std::string path);
     ~XlsxWorkbook() override;
     catalog::XlWorksheet& Sheets(int index) override;
+    catalog::XlWorksheet* FindWorksheet(std::string_view name) override;
     // Close(true) writes the file it was opened from; if that fails the
     // workbook stays open, so that it can still be closed without saving.
     void Close(bool saveChanges) override;

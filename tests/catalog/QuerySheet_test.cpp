@@ -6,6 +6,7 @@
 
 #include "CatalogHarness.h"
 #include "catalog/QuerySheetWriter.h"
+#include "support/Xlsxdump.h"
 
 namespace speclore::test {
 namespace {
@@ -95,19 +96,46 @@ TEST(QuerySheet, ADatabaseWithoutQueriesGetsTheTitleAloneAndTheBarAtOne) {
               (std::vector<std::string>{"Item ", "Counter ( 0 / 0 )", "Value 0", "Refresh", "Unload"}));
 }
 
-TEST(QuerySheet, ATemplateWithoutTheQuerySheetGivesTheTwoSheetWorkbook) {
-    CatalogHarness h;
-    std::filesystem::copy_file(fixturePath("template_two_sheets.xls"), h.templatePath(),
-                               std::filesystem::copy_options::overwrite_existing);
-    catalog::CatalogInputs inputs = h.inputsFor("queryTestV1997.mdb");
-    inputs.tableTitle = "T";
-    inputs.relationTitle = "R";
-    ASSERT_TRUE(h.run(inputs));
-    EXPECT_EQ(xlsdumpJson(h.outputPath())["sheet_count"], 2);
-    EXPECT_EQ(cellText(h.sheet(2), "A1"), "R");
-    EXPECT_EQ(std::find(h.progress.events.begin(), h.progress.events.end(), kQueryPhase),
-              h.progress.events.end());
-    EXPECT_EQ(h.progress.events.back(), "Unload");
+// The run on a template without the query sheet (the shipped templates as
+// they were before it) against the run on the shipped ones: the same table
+// and relationship sheets cell for cell, each read by its format's outside
+// reader, and the same progress up to where the query phase would start.
+TEST(QuerySheet, ATemplateWithoutTheQuerySheetGivesTheTwoSheetWorkbookCellForCell) {
+    for (const char* extension : {".xls", ".xlsx"}) {
+        SCOPED_TRACE(extension);
+        CatalogHarness shipped, older;
+        std::filesystem::copy_file(fixturePath(std::string("template_two_sheets") + extension),
+                                   older.programFolder() + "/Template" + extension,
+                                   std::filesystem::copy_options::overwrite_existing);
+        catalog::CatalogInputs inputs = shipped.inputsFor("queryTestV1997.mdb");
+        inputs.tableTitle = "T";
+        inputs.relationTitle = "R";
+        const std::string name = std::string("仕様書") + extension;
+        ASSERT_TRUE(shipped.runTo((shipped.dir / name).string(), inputs));
+        ASSERT_TRUE(older.runTo((older.dir / name).string(), inputs));
+
+        const bool xlsx = std::string(extension) == ".xlsx";
+        auto dump = [&](const CatalogHarness& h) {
+            const std::string path = (h.dir / name).string();
+            return xlsx ? xlsxdumpJson(path) : xlsdumpJson(path);
+        };
+        const json withQueries = dump(shipped), without = dump(older);
+        ASSERT_EQ(withQueries["sheets"].size(), 3u);
+        ASSERT_EQ(without["sheets"].size(), 2u);
+        for (int sheet = 0; sheet < 2; ++sheet) {
+            EXPECT_FALSE(without["sheets"][sheet]["cells"].empty());
+            EXPECT_EQ(without["sheets"][sheet], withQueries["sheets"][sheet]) << "sheet " << sheet + 1;
+        }
+
+        const auto& all = shipped.progress.events;
+        const auto& two = older.progress.events;
+        EXPECT_EQ(std::find(two.begin(), two.end(), kQueryPhase), two.end());
+        const auto phase = std::find(all.begin(), all.end(), kQueryPhase);
+        ASSERT_NE(phase, all.end());
+        std::vector<std::string> before(all.begin(), phase - 1);
+        before.push_back("Unload");
+        EXPECT_EQ(two, before);
+    }
 }
 
 TEST(QuerySheet, SqlCellTextEndsLinesInLfAndIsCutToTheCellLimitWithAMark) {

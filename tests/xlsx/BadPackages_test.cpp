@@ -72,7 +72,7 @@ TEST(XlsxBadPackages, AreRefusedWithTheirReason) {
     }
 }
 
-TEST(XlsxBadPackages, MissingFileAndMissingSheet) {
+TEST(XlsxBadPackages, MissingFileAndMissingSheetAndWorksheetsByTheirExactName) {
     TempDir dir("speclore-xlsx-missing");
     xlsx::XlsxApplication application;
     try {
@@ -82,7 +82,7 @@ TEST(XlsxBadPackages, MissingFileAndMissingSheet) {
         EXPECT_EQ(error.number(), err::ApplicationDefined);
     }
     std::unique_ptr<catalog::XlWorkbook> workbook = application.OpenWorkbook(copyTemplate(dir, "t.xlsx"));
-    for (int index : {0, 3}) {
+    for (int index : {0, 4}) {
         try {
             workbook->Sheets(index);
             ADD_FAILURE() << "sheet " << index;
@@ -90,6 +90,16 @@ TEST(XlsxBadPackages, MissingFileAndMissingSheet) {
             EXPECT_EQ(error.number(), err::SubscriptOutOfRange);
         }
     }
+    EXPECT_EQ(workbook->FindWorksheet("クエリ仕様書"), &workbook->Sheets(3));
+    EXPECT_EQ(workbook->FindWorksheet("テーブル仕様書"), &workbook->Sheets(1));
+    EXPECT_EQ(workbook->FindWorksheet("ｸｴﾘ仕様書"), nullptr);
+    EXPECT_EQ(workbook->FindWorksheet("クエリ仕様書 "), nullptr);
+    EXPECT_EQ(workbook->FindWorksheet(""), nullptr);
+
+    std::unique_ptr<catalog::XlWorkbook> older = application.OpenWorkbook(
+        copyTemplate(dir, "two.xlsx", std::string(SPECLORE_TEST_FIXTURES) + "/template_two_sheets.xlsx"));
+    EXPECT_EQ(older->FindWorksheet("クエリ仕様書"), nullptr);
+    EXPECT_EQ(older->FindWorksheet("リレーション仕様書"), &older->Sheets(2));
 }
 
 }  // namespace

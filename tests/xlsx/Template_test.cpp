@@ -26,8 +26,8 @@ TEST(XlsxTemplate, IsWhatTheGeneratorMakes) {
 TEST(XlsxTemplate, HasTheSheetsColumnsAndTitlesOfTheXlsTemplate) {
     const nlohmann::json xlsx = xlsxdumpJson(kXlsxTemplate);
     const nlohmann::json xls = xlsdumpJson(std::string(SPECLORE_SOURCE_DIR) + "/resources/Template.xls");
-    ASSERT_EQ(xlsx["sheets"].size(), 2u);
-    for (size_t s = 0; s < 2; ++s) {
+    ASSERT_EQ(xlsx["sheets"].size(), 3u);
+    for (size_t s = 0; s < 3; ++s) {
         const nlohmann::json& sheet = xlsx["sheets"][s];
         EXPECT_EQ(sheet["name"], xls["sheets"][s]["name"]);
         EXPECT_EQ(sheet["page_setup"]["paper_size"], 9);
@@ -41,6 +41,8 @@ TEST(XlsxTemplate, HasTheSheetsColumnsAndTitlesOfTheXlsTemplate) {
     }
     EXPECT_EQ(xlsx["sheets"][0]["columns"].size(), 6u);
     EXPECT_EQ(xlsx["sheets"][1]["columns"].size(), 10u);
+    EXPECT_EQ(xlsx["sheets"][2]["columns"].size(), 6u);
+    EXPECT_EQ(xlsx["sheets"][2]["print_title_rows"], "1:1");
     EXPECT_EQ(xlsx["sheets"][0]["print_title_rows"], "1:1");
     EXPECT_EQ(xlsx["sheets"][1]["print_title_rows"], "1:4");
     EXPECT_EQ(xlsx["sheets"][1]["freeze_panes"], "A5");
