@@ -62,12 +62,12 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
-    // A dialog cut short gets room for the vertical scroll bar beside the
-    // page, where the screen has it, so it needs no horizontal one.
+    // A dialog cut short gets room for the scroll bar beside (or below) the
+    // page, where the screen has it, so that it needs no bar the other way.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     QSize designed = page->size();
-    if (clientSizeOnScreen(this, designed).height() < designed.height()) {
-        designed.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    }
+    if (clientSizeOnScreen(this, designed).height() < designed.height()) designed.rwidth() += bar;
+    if (clientSizeOnScreen(this, designed).width() < designed.width()) designed.rheight() += bar;
     setFixedSize(clientSizeOnScreen(this, designed));
 
     QGroupBox* tables = addFrame(page, "fraTable", "テーブル情報", {240, 120, 4215, 9375});
@@ -100,6 +100,7 @@ void FItemName::Form_Load() {
         stayAboveMainWindow();
         centreOnScreen(this);
         show();
+        keepShownFrameOnScreen(this);
         boxes_.front()->setFocus();
     });
 }

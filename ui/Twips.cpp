@@ -30,9 +30,12 @@ void centreOnScreen(QWidget* window) {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    // move() places the frame, so a window as large as the area starts at
-    // its corner with the title bar on screen.
-    QPoint topLeft = area.center() - window->rect().center();
+    // move() places the frame, so the frame is what is centred (before the
+    // window is shown it is the window itself), and a window as large as
+    // the area starts at its corner with the title bar on screen.
+    const QSize outer = window->frameGeometry().size();
+    QPoint topLeft =
+        area.topLeft() + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
     topLeft.setX(std::max(topLeft.x(), area.left()));
     topLeft.setY(std::max(topLeft.y(), area.top()));
     window->move(topLeft);
@@ -48,6 +51,18 @@ QSize clientSizeOnScreen(const QWidget* window, const QSize& designed) {
                           2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     const QSize room = screen->availableGeometry().size() - frame;
     return designed.boundedTo(room);
+}
+
+void keepShownFrameOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QSize room = screen->availableGeometry().size();
+    const QSize frame = window->frameGeometry().size();
+    const QSize overflow(std::max(0, frame.width() - room.width()),
+                         std::max(0, frame.height() - room.height()));
+    if (overflow.isNull()) return;
+    window->setFixedSize(window->size() - overflow);
+    centreOnScreen(window);
 }
 
 }  // namespace speclore::ui

@@ -35,4 +35,10 @@ void centreOnScreen(QWidget* window);
 // holds once the frame of `window` is added.
 QSize clientSizeOnScreen(const QWidget* window, const QSize& designed);
 
+// Once a fixed-size window is shown its real frame is known, which may be
+// wider than the style's estimate: a frame that still reaches past the
+// screen's available area shrinks the window by the overflow, and the
+// window is centred again.
+void keepShownFrameOnScreen(QWidget* window);
+
 }  // namespace speclore::ui

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWindow>
 #include <QtTest/QTest>
 
@@ -49,10 +51,14 @@ TEST_F(ItemNameDialog, OpensWithTheStoredValuesAndDisablesTheMainWindow) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(window->isEnabled());
     // The designed page keeps its size, 609 pixels and a third frame of 296
-    // for the queries; the dialog fits the (800 x 600) offscreen screen and
-    // scrolls.
+    // for the queries; the dialog fits the (800 x 800) offscreen screen,
+    // frame and all, and scrolls sideways only: the whole height shows.
     EXPECT_EQ(child<QWidget>(dialog, "pageItems")->size(), QSize(905, 671));
     EXPECT_TRUE(dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
+    const auto* scroll = dialog->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Morvane　出力項目名称設定"));
     EXPECT_EQ(itemBox(dialog, "ctTitleA")->text(), QStringLiteral("番号"));
     EXPECT_EQ(itemBox(dialog, "crYes")->text(), QStringLiteral("有"));

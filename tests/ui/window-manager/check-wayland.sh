@@ -54,7 +54,7 @@ cat "$runtime/windows"
 failures=0
 grep -qx "platform wayland" "$runtime/windows" || { echo "FAIL: not on Qt's wayland platform"; failures=1; }
 # The designed client sizes at 15 twips per pixel.
-for expected in "fMain .* 510x324" "fProcess .* 337x105" "fItemName .* 609x671"; do
+for expected in "fMain .* 510x324" "fProcess .* 337x105" "fItemName .* 905x671"; do
   grep -q "^$expected\$" "$runtime/windows" || { echo "FAIL: no window matches '$expected'"; failures=1; }
 done
 [ $failures -eq 0 ] || exit 1
