@@ -135,13 +135,17 @@ void SheetPart::readCells(const pugi::xml_node& sheetData, const std::string& pa
 }
 
 SheetPart::Row& SheetPart::rowFor(uint32_t number) {
+    // Calls come row after row, and several for one row.
+    if (lastRow_ < rows_.size() && rows_[lastRow_].number == number) return rows_[lastRow_];
     if (rows_.empty() || rows_.back().number < number) {
         rows_.push_back(Row{number, {}, false, 0, {}});
+        lastRow_ = rows_.size() - 1;
         return rows_.back();
     }
     auto at = byNumber(rows_, number);
-    if (at != rows_.end() && at->number == number) return *at;
-    return *rows_.insert(at, Row{number, {}, false, 0, {}});
+    if (at == rows_.end() || at->number != number) at = rows_.insert(at, Row{number, {}, false, 0, {}});
+    lastRow_ = static_cast<size_t>(at - rows_.begin());
+    return *at;
 }
 
 const SheetPart::Row* SheetPart::findRow(uint32_t number) const {
@@ -190,10 +194,15 @@ SheetPart::Cell* SheetPart::find(CellReference reference) {
 }
 
 SheetPart::Cell& SheetPart::findOrCreate(CellReference reference) {
-    if (Cell* existing = find(reference)) return *existing;
-    Cell cell{reference.column, cellFormat(reference), Kind::Empty, 0};
-    putCell(rowFor(reference.row), cell);
-    return *find(reference);
+    Row& row = rowFor(reference.row);
+    auto& cells = row.cells;
+    // A new cell starts with the format it showed: its row's, else its column's.
+    const Cell created{reference.column, row.hasFormat ? row.xf : columnXf_[reference.column], Kind::Empty,
+                       0};
+    if (cells.empty() || cells.back().column < reference.column) return cells.emplace_back(created);
+    auto at = byColumn(cells, reference.column);
+    if (at != cells.end() && at->column == reference.column) return *at;
+    return *cells.insert(at, created);
 }
 
 uint32_t SheetPart::cellFormat(CellReference reference) const {
@@ -265,8 +274,13 @@ void SheetPart::writeCells(std::string& out) const {
     out += "<" + p + "sheetData>";
     for (const Row& row : rows_) {
         if (row.cells.empty() && row.attributes.empty()) continue;
+        // Every cell's reference repeats the row's number.
+        char digits[12];
+        const std::string_view number(
+            digits,
+            static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, row.number + 1).ptr - digits));
         out += rowOpen;
-        appendNumber(out, row.number + 1);
+        out += number;
         out += '"';
         if (!row.cells.empty()) {
             out += " spans=\"";
@@ -284,7 +298,7 @@ void SheetPart::writeCells(std::string& out) const {
         for (const Cell& cell : row.cells) {
             out += cellOpen;
             workbook::appendColumnLetters(out, cell.column);
-            appendNumber(out, row.number + 1);
+            out += number;
             out += '"';
             if (cell.xf != 0) {
                 out += " s=\"";
