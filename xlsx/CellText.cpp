@@ -51,7 +51,7 @@ std::optional<size_t> plainLength(std::string_view text) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
             if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == '&' || byte == '<' || byte == '>' ||
-                byte == '_')
+                (byte == '_' && looksLikeEscape(text, i)))
                 return std::nullopt;
             ++i;
             ++units;

@@ -114,8 +114,10 @@ TEST(XlsxCatalog, LibreOfficeReadsTheCellsAndTheirLooks) {
     TempDir dir("speclore-xlsx-lo");
     const std::string output = writeCatalogXlsx(dir);
     // Text that reads like an escaped character, and characters XML cannot carry.
-    editWorkbook(output,
-                 [](catalog::XlWorkbook& workbook) { workbook.Sheets(2).SetValue("L1", "_x0041_ und\x01"); });
+    editWorkbook(output, [](catalog::XlWorkbook& workbook) {
+        workbook.Sheets(2).SetValue("L1", "_x0041_ und\x01");
+        workbook.Sheets(2).SetValue("M1", "snake_case a_x0042_");
+    });
     const SheetTexts texts = readSheetsWithLibreOffice(output, dir.path());
     const auto& tables = texts.at("テーブル仕様書");
     EXPECT_EQ(tables.at(0).at(0), kTableTitle);
@@ -123,6 +125,7 @@ TEST(XlsxCatalog, LibreOfficeReadsTheCellsAndTheirLooks) {
     EXPECT_EQ(tables.at(5).at(5), "顧客の氏名, \"漢字\"");
     EXPECT_EQ(texts.at("リレーション仕様書").at(6).at(9), "LEFT");
     EXPECT_EQ(texts.at("リレーション仕様書").at(0).at(11), "_x0041_ und\x01");
+    EXPECT_EQ(texts.at("リレーション仕様書").at(0).at(12), "snake_case a_x0042_");
 
     const SheetLooks looks = readCellLooksWithLibreOffice(output, dir.path());
     const CellLook& d4 = looks.at("テーブル仕様書").at("D4");
