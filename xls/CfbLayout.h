@@ -23,4 +23,35 @@ inline constexpr uint32_t kHeaderDifatOffset = 0x4C;
 inline constexpr uint32_t kHeaderDifatEntries = 109;
 static_assert(kHeaderDifatOffset + 4 * kHeaderDifatEntries == kHeaderSize);
 
+// Fields of the header, by their offset.
+namespace header {
+inline constexpr uint32_t kMajorVersion = 0x1A;
+inline constexpr uint32_t kByteOrder = 0x1C;
+inline constexpr uint32_t kSectorShift = 0x1E;
+inline constexpr uint32_t kMiniSectorShift = 0x20;
+inline constexpr uint32_t kDirectorySectors = 0x28;  // zero in version 3
+inline constexpr uint32_t kFatSectors = 0x2C;
+inline constexpr uint32_t kFirstDirectorySector = 0x30;
+inline constexpr uint32_t kMiniCutoff = 0x38;
+inline constexpr uint32_t kFirstMiniFatSector = 0x3C;
+inline constexpr uint32_t kMiniFatSectors = 0x40;
+inline constexpr uint32_t kFirstDifatSector = 0x44;
+inline constexpr uint32_t kDifatSectors = 0x48;
+}  // namespace header
+
+// Fields of a 128-byte directory entry, by their offset.
+namespace dirEntry {
+inline constexpr uint32_t kSize = 128;
+inline constexpr uint32_t kNameBytes = 0x40;  // UTF-16 name with its terminating zero
+inline constexpr uint32_t kMaxNameBytes = 64;
+inline constexpr uint32_t kType = 0x42;
+inline constexpr uint32_t kColour = 0x43;  // 0 red, 1 black
+inline constexpr uint32_t kLeftSibling = 0x44;
+inline constexpr uint32_t kRightSibling = 0x48;
+inline constexpr uint32_t kChild = 0x4C;
+inline constexpr uint32_t kStartSector = 0x74;
+inline constexpr uint32_t kStreamSizeLow = 0x78;
+inline constexpr uint32_t kStreamSizeHigh = 0x7C;  // version 4 only; junk in old version 3 files
+}  // namespace dirEntry
+
 }  // namespace speclore::xls::cfb

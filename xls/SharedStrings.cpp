@@ -4,6 +4,7 @@
 
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
+#include "xls/RecordChecks.h"
 
 namespace speclore::xls {
 
@@ -189,13 +190,15 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
     cursor.u32();
     uint32_t unique = cursor.u32();
     std::u16string text;
-    for (uint32_t i = 0; i < unique && !cursor.atEnd(); ++i) {
+    for (uint32_t i = 0; i < unique; ++i) {
+        if (cursor.atEnd()) workbook::throwUnreadable("共有文字列表の文字列の数が合いません");
         uint16_t count = cursor.u16();
         uint8_t flags = cursor.u8();
         uint16_t runs = (flags & kRichSt) ? cursor.u16() : 0;
         uint32_t phonetic = (flags & kExtSt) ? cursor.u32() : 0;
         text.clear();
         cursor.characters(text, count, (flags & kHighByte) != 0);
+        if (!isWellFormedUtf16(text)) workbook::throwUnreadable("共有文字列表に読めない文字列があります");
         RichParts parts;
         cursor.bytes(parts.runs, static_cast<size_t>(runs) * 4);
         if (phonetic > 0x7FFFFFFF) workbook::throwUnreadable("共有文字列表のふりがな情報が不正です");

@@ -7,6 +7,7 @@
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/FileBytes.h"
+#include "xls/RecordChecks.h"
 #include "xls/RecordLayout.h"
 
 namespace speclore::xls {
@@ -111,6 +112,8 @@ void WorkbookFile::readWorkbookStream(const std::string& stream) {
     if (version == kBiff5Version) workbook::throwUnreadable("Excel 5.0/95 形式のブックには対応していません");
     if (version != kBiff8Version || getU16(bof.data() + 2) != kGlobalsSubstream)
         workbook::throwUnreadable("BIFF8 のブックではありません");
+    checkRecordChain(globals);
+    const GlobalFacts facts = checkGlobalRecords(globals);
 
     // Sheet substreams follow the globals; whatever comes after the last
     // one (writers pad the stream with zeros) is not part of the workbook.
@@ -118,7 +121,9 @@ void WorkbookFile::readWorkbookStream(const std::string& stream) {
         Substream sub;
         sub.originalOffset = static_cast<uint32_t>(position);
         sub.records = readSubstream(stream, position);
+        checkRecordChain(sub.records);
         if (substreamKind(sub.records) == kWorksheetSubstream) {
+            checkWorksheetRecords(sub.records, facts);
             sub.worksheet = std::make_unique<Worksheet>(std::move(sub.records));
             sub.records.clear();
         }
