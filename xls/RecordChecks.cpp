@@ -452,10 +452,7 @@ GlobalFacts checkGlobalRecords(const std::vector<BiffRecord>& globals) {
     for (size_t i = 0; i < globals.size(); ++i) {
         const BiffRecord& r = globals[i];
         switch (r.type) {
-        case rt::Xf:
-            checkXf(r, fonts, xfs);
-            facts.isCellXf.push_back(getField(r.data.data(), xfLayout::kIsStyle) == 0);
-            break;
+        case rt::Xf: checkXf(r, fonts, xfs); break;
         case type::Style:
             if ((getU16(r.data.data()) & kBuiltInStyleFlag) != 0)
                 require((getU16(r.data.data()) & 0x0FFF) < xfs, r.type);
@@ -482,13 +479,14 @@ GlobalFacts checkGlobalRecords(const std::vector<BiffRecord>& globals) {
         default: break;
         }
     }
+    facts.xfs = xfs;
     return facts;
 }
 
 void checkWorksheetRecords(const std::vector<BiffRecord>& records, const GlobalFacts& globals) {
-    auto requireCellXf = [&](uint32_t xf, uint16_t recordType) {
-        require(xf < globals.isCellXf.size() && globals.isCellXf[xf], recordType);
-    };
+    // Cells should name cell XFs, but xlwt makes XF 15, the default cell
+    // format, a style XF; readers take either.
+    auto requireXf = [&](uint32_t xf, uint16_t recordType) { require(xf < globals.xfs, recordType); };
     int depth = 0;
     for (const BiffRecord& r : records) {
         if (r.type == rt::Bof) ++depth;
@@ -506,7 +504,7 @@ void checkWorksheetRecords(const std::vector<BiffRecord>& records, const GlobalF
         case rt::Label:
         case rt::RString:
             require(n >= 6 && getU16(d + 2) < kMaxColumns, r.type);
-            requireCellXf(getU16(d + 4), r.type);
+            requireXf(getU16(d + 4), r.type);
             break;
         case rt::MulBlank:
         case rt::MulRk: {
@@ -514,19 +512,19 @@ void checkWorksheetRecords(const std::vector<BiffRecord>& records, const GlobalF
             const size_t cells = (n - 6) / unit;
             const uint16_t first = getU16(d + 2), last = getU16(d + n - 2);
             require(last < kMaxColumns && last + 1u == first + cells, r.type);
-            for (size_t c = 0; c < cells; ++c) requireCellXf(getU16(d + 4 + c * unit), r.type);
+            for (size_t c = 0; c < cells; ++c) requireXf(getU16(d + 4 + c * unit), r.type);
             break;
         }
         case rt::Row: {
             const uint16_t firstColumn = getU16(d + 2), lastColumn = getU16(d + 4);
             require(firstColumn <= lastColumn && lastColumn <= kMaxColumns, r.type);
-            if (getU16(d + 12) & 0x80) requireCellXf(getU16(d + 14) & 0x0FFF, r.type);
+            if (getU16(d + 12) & 0x80) requireXf(getU16(d + 14) & 0x0FFF, r.type);
             break;
         }
         case rt::ColInfo: {
             const uint16_t first = getU16(d), last = getU16(d + 2);
             require(first <= last && last <= kMaxColumns, r.type);
-            require(getU16(d + 6) < globals.isCellXf.size(), r.type);
+            requireXf(getU16(d + 6), r.type);
             break;
         }
         case rt::Dimensions: {

@@ -18,8 +18,8 @@ namespace speclore::xls {
 // What the sheets' checks need to know of the globals.
 struct GlobalFacts {
     size_t sheets = 0;
-    size_t strings = 0;          // cstUnique of the SST
-    std::vector<bool> isCellXf;  // one entry per XF, false for style XFs
+    size_t strings = 0;  // cstUnique of the SST
+    size_t xfs = 0;
 };
 
 // Any substream: lengths that fit the types, CONTINUE only where one may

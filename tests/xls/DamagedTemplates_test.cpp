@@ -230,6 +230,8 @@ TEST_P(DamagedTemplates, AreRefusedOrGiveWorkbooksOthersRead) {
             test::writeRelationSheet(relations);
             ++accepted;
             std::string workbook = book.toBytes();
+            // What the engine wrote, it must read again.
+            EXPECT_NO_THROW(WorkbookFile::fromBytes(workbook)) << describe(damage);
             if (!workbooks.insert(workbook).second) continue;
             const std::string path = (dir / "written" / name).string();
             test::writeText(path, workbook);
