@@ -35,6 +35,13 @@ void readXmlPart(const ZipPackage& zip, pugi::xml_document& document, const std:
     parseXmlPart(document, zip.read(*entry, kMaxPartBytes), partName, XmlReading::Values);
 }
 
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
 std::string refusedTypeReason(const std::string& type) {
     if (type.find("macroEnabled") != std::string::npos)
         return "マクロ有効ブック (.xlsm など) には対応していません";
@@ -73,6 +80,7 @@ WorkbookPackage WorkbookPackage::fromBytes(std::string bytes) {
     }
     WorkbookPackage package(ZipPackage::fromBytes(std::move(bytes)));
     package.readStructure();
+    package.checkCopiedParts();
     return package;
 }
 
@@ -150,6 +158,33 @@ void WorkbookPackage::readStructure() {
     styles_ = std::make_unique<StyleSheet>(zip_.read(stylesEntry_, kMaxPartBytes), stylesPart);
 }
 
+// Parts the engine does not edit go into the workbook as stored, so each
+// must inflate to what its checksum says and, if it is XML, be well formed:
+// a damaged one would reach other readers unchanged. A worksheet's XML is
+// read when the sheet is taken, or before the package is written.
+void WorkbookPackage::checkCopiedParts() const {
+    for (size_t entry = 0; entry < zip_.entryCount(); ++entry) {
+        const std::string text = zip_.read(entry, kMaxPartBytes);
+        const std::string& name = zip_.name(entry);
+        bool isWorksheet = false;
+        for (const Sheet& sheet : sheets_)
+            isWorksheet = isWorksheet || (sheet.isWorksheet && sheet.entry == entry);
+        const std::string lower = lowerAscii(name);
+        if (isWorksheet || !(endsWith(lower, ".xml") || endsWith(lower, ".rels"))) continue;
+        pugi::xml_document document;
+        parseXmlPart(document, text, name, XmlReading::Values);
+    }
+}
+
+void WorkbookPackage::checkUntakenWorksheets() const {
+    for (const Sheet& sheet : sheets_) {
+        if (!sheet.isWorksheet || sheet.part) continue;
+        pugi::xml_document document;
+        parseXmlPart(document, zip_.read(sheet.entry, kMaxPartBytes), zip_.name(sheet.entry),
+                     XmlReading::Values);
+    }
+}
+
 SheetPart& WorkbookPackage::worksheet(int number) {
     if (number < 1 || static_cast<size_t>(number) > sheets_.size()) throw AppError(err::SubscriptOutOfRange);
     Sheet& sheet = sheets_[static_cast<size_t>(number) - 1];
@@ -168,6 +203,7 @@ int WorkbookPackage::worksheetNumber(std::string_view name) const {
 }
 
 std::string WorkbookPackage::toBytes() const {
+    checkUntakenWorksheets();
     std::map<size_t, std::string> replaced;
     for (const Sheet& sheet : sheets_)
         if (sheet.part && sheet.part->changed()) replaced.emplace(sheet.entry, sheet.part->text());

@@ -55,6 +55,8 @@ private:
 
     explicit WorkbookPackage(ZipPackage zip) : zip_(std::move(zip)) {}
     void readStructure();
+    void checkCopiedParts() const;
+    void checkUntakenWorksheets() const;
 };
 
 }  // namespace speclore::xlsx

@@ -26,6 +26,7 @@ public:
     // The entry of a part name ("xl/workbook.xml", no leading "/"), compared
     // without regard to ASCII case as part names are.
     std::optional<size_t> find(std::string_view partName) const;
+    size_t entryCount() const { return names_.size(); }
     const std::string& name(size_t entry) const { return names_[entry]; }
 
     // The inflated part; raises error 1004 when it is damaged, encrypted or
