@@ -30,7 +30,8 @@ std::optional<A1Parts> splitA1(std::string_view text, size_t maxLetters, size_t 
 void appendColumnLetters(std::string& out, uint32_t column) {
     char letters[7];
     int count = 0;
-    for (uint32_t n = column + 1; n > 0; n = (n - 1) / 26) letters[count++] = static_cast<char>('A' + (n - 1) % 26);
+    for (uint32_t n = column + 1; n > 0; n = (n - 1) / 26)
+        letters[count++] = static_cast<char>('A' + (n - 1) % 26);
     while (count > 0) out.push_back(letters[--count]);
 }
 

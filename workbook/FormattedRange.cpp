@@ -182,7 +182,8 @@ void RangeInterior::ColorIndex(int16_t colorIndex) {
 }
 
 void RangeInterior::Pattern(int16_t pattern) {
-    range_.applyToCells({FormatOp::FillPattern, 0, require(fillPattern(pattern), "Interior.Pattern", pattern)});
+    range_.applyToCells(
+        {FormatOp::FillPattern, 0, require(fillPattern(pattern), "Interior.Pattern", pattern)});
 }
 
 void RangeInterior::PatternColorIndex(int16_t colorIndex) {
@@ -190,6 +191,8 @@ void RangeInterior::PatternColorIndex(int16_t colorIndex) {
                          require(paletteColor(colorIndex), "Interior.PatternColorIndex", colorIndex)});
 }
 
-void RangeFont::Bold(bool bold) { range_.applyToCells({FormatOp::Bold, 0, static_cast<uint16_t>(bold ? 1 : 0)}); }
+void RangeFont::Bold(bool bold) {
+    range_.applyToCells({FormatOp::Bold, 0, static_cast<uint16_t>(bold ? 1 : 0)});
+}
 
 }  // namespace speclore::workbook

@@ -12,10 +12,12 @@ TEST(Utf8, MalformedSequencesReadAsReplacementCharacters) {
     EXPECT_EQ(utf8ToUtf16("題名 a"), u"題名 a");
     EXPECT_EQ(utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");  // a surrogate pair
     EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");              // an overlong "/"
-    EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80x"), u"\uFFFDx");          // an encoded surrogate
-    EXPECT_EQ(utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD");        // beyond U+10FFFF
-    EXPECT_EQ(utf8ToUtf16("a\xE3\x81"), u"a\uFFFD");             // cut short at the end
-    EXPECT_EQ(utf8ToUtf16("\xFF" "b"), u"\uFFFDb");
+    EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80x"), u"\uFFFDx");        // an encoded surrogate
+    EXPECT_EQ(utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD");      // beyond U+10FFFF
+    EXPECT_EQ(utf8ToUtf16("a\xE3\x81"), u"a\uFFFD");            // cut short at the end
+    EXPECT_EQ(utf8ToUtf16("\xFF"
+                          "b"),
+              u"\uFFFDb");
 }
 
 TEST(A1Notation, LettersAndDigitsWithinTheGivenCounts) {
