@@ -229,7 +229,14 @@ void requireCountedItems(const BiffRecord& r, size_t countAt, size_t headerSize,
 void checkRecordContents(const BiffRecord& r) {
     const size_t n = r.data.size();
     switch (r.type) {
-    case rt::Bof: require(getU16(r.data.data()) == kBiff8Version, r.type); break;
+    case rt::Bof: {
+        // Globals, worksheet or dialog sheet, chart, macro sheet.
+        const uint16_t kind = getU16(r.data.data() + 2);
+        require(getU16(r.data.data()) == kBiff8Version &&
+                    (kind == 0x0005 || kind == 0x0010 || kind == 0x0020 || kind == 0x0040),
+                r.type);
+        break;
+    }
     case rt::Font: requireStringFills(r, fontLayout::kFixedSize, 1); break;
     case type::Format: requireStringFills(r, 2, 2); break;
     case type::Style:

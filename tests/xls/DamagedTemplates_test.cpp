@@ -277,6 +277,24 @@ TEST_P(DamagedTemplates, AreRefusedOrGiveWorkbooksOthersRead) {
     }
 }
 
+// A sheet whose BOF names no kind of substream: xlrd refuses the workbook,
+// and the engine, which would keep the sheet as it is, refuses the template.
+TEST(DamagedTemplates, ASheetOfNoKnownKindIsRefused) {
+    std::string bytes = test::readText(test::kTemplate);
+    const std::vector<size_t> stream = Layout(bytes).streamOffsets(u"Workbook");
+    std::string records;
+    for (size_t at : stream) records.push_back(bytes[at]);
+    size_t position = 4 + getU16(records.data() + 2);
+    while (getU16(records.data() + position) != 0x0809) position += 4 + getU16(records.data() + position + 2);
+    bytes[stream[position + 4 + 2]] ^= 0x01;  // worksheet 0x0010 -> 0x0011
+    try {
+        WorkbookFile::fromBytes(bytes);
+        ADD_FAILURE() << "accepted";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.number(), err::ApplicationDefined);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Templates, DamagedTemplates,
                          testing::Values(test::kTemplate, test::kLibreOfficeTemplate), [](const auto& info) {
                              return info.param == test::kTemplate ? std::string("Template")
