@@ -18,7 +18,8 @@ constexpr std::string_view kRefusedNameCharacters = "\\/:,;*?\"<>|";
 
 std::size_t countCharacters(std::string_view utf8) {
     std::size_t count = 0;
-    for (unsigned char c : utf8) {
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
         if ((c & 0xC0) != 0x80) ++count;
     }
     return count;

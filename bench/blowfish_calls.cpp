@@ -52,8 +52,8 @@ Rate callsPerSecond(Call&& call) {
             cpu = seconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
         } while (cpu < 1.0);
         const double wall = seconds(CLOCK_MONOTONIC) - wallStart;
-        best.perCpuSecond = std::max(best.perCpuSecond, calls / cpu);
-        best.perWallSecond = std::max(best.perWallSecond, calls / wall);
+        best.perCpuSecond = std::max(best.perCpuSecond, static_cast<double>(calls) / cpu);
+        best.perWallSecond = std::max(best.perWallSecond, static_cast<double>(calls) / wall);
     }
     return best;
 }

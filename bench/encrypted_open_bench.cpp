@@ -74,7 +74,8 @@ double timedOpen(speclore::jet::JetDbEngineFactory& engines, const fs::path& dat
 
 double timedUnlock(const fs::path& database, const std::string& password, int repetitions) {
     std::vector<uint8_t> page(speclore::jet::crypt::kAcePageSize);
-    std::ifstream(database, std::ios::binary).read(reinterpret_cast<char*>(page.data()), page.size());
+    std::ifstream(database, std::ios::binary)
+        .read(reinterpret_cast<char*>(page.data()), static_cast<std::streamsize>(page.size()));
     std::vector<double> times;
     for (int n = 0; n < repetitions; ++n) {
         auto start = Clock::now();

@@ -68,8 +68,8 @@ std::string storedPassword(const HeaderPage& header) {
     if (header.format == JetFormat::Ace) return {};
     size_t length = passwordFieldLength(header.format);
     if (header.bytes.size() < kPasswordOffset + length) return {};
-    std::string field(header.bytes.begin() + kPasswordOffset,
-                      header.bytes.begin() + kPasswordOffset + length);
+    const auto start = header.bytes.begin() + static_cast<std::ptrdiff_t>(kPasswordOffset);
+    std::string field(start, start + static_cast<std::ptrdiff_t>(length));
     if (header.format == JetFormat::Jet3) return field.substr(0, field.find('\0'));
 
     auto day = static_cast<uint32_t>(creationDay(header));

@@ -12,7 +12,8 @@ bool isBracketed(std::string_view name) {
 
 bool needsBrackets(std::string_view name) {
     if (name.find(kIdeographicSpace) != std::string_view::npos) return true;
-    for (unsigned char c : name) {
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
         const bool word = c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
                           (c >= 'a' && c <= 'z') || c == '_';
         if (!word) return true;

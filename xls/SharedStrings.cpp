@@ -270,7 +270,7 @@ void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
         static const RichParts kNone;
         const RichParts& e = entries_[i].rich == kPlain ? kNone : rich_[entries_[i].rich];
         bool highByte = std::any_of(chars.begin(), chars.end(), [](char16_t c) { return c > 0xFF; });
-        size_t header = 3 + (e.runs.empty() ? 0 : 2) + (e.phonetic.empty() ? 0 : 4);
+        size_t header = 3u + (e.runs.empty() ? 0u : 2u) + (e.phonetic.empty() ? 0u : 4u);
         // The header never splits and keeps its first character with it.
         size_t position = writer.reserve(header + (chars.empty() ? 0 : (highByte ? 2 : 1)));
         if (i % perBucket == 0) {

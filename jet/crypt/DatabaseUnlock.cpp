@@ -39,7 +39,8 @@ char32_t nextCodePoint(const std::string& text, size_t& at) {
 
 uint32_t encodingKeyOf(std::span<const uint8_t> headerPage) {
     const EncodingKey key = encodingKeyBytes(headerPage);
-    return key[0] | (key[1] << 8) | (key[2] << 16) | (static_cast<uint32_t>(key[3]) << 24);
+    return static_cast<uint32_t>(key[0]) | (static_cast<uint32_t>(key[1]) << 8) |
+           (static_cast<uint32_t>(key[2]) << 16) | (static_cast<uint32_t>(key[3]) << 24);
 }
 
 std::u16string passwordCharacters(const std::string& password) {

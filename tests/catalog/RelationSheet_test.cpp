@@ -96,7 +96,9 @@ TEST(RelationSheet, ListsEveryColumnPairOfVisibleReferencingTablesSortedByTableT
     std::map<std::string, int> lastSeen;
     for (int n = 0; n < static_cast<int>(rows.size()); ++n) {
         auto seen = lastSeen.find(rows[n].object);
-        if (seen != lastSeen.end()) EXPECT_EQ(seen->second, n - 1) << rows[n];
+        if (seen != lastSeen.end()) {
+            EXPECT_EQ(seen->second, n - 1) << rows[n];
+        }
         lastSeen[rows[n].object] = n;
     }
     std::vector<std::string> shipmentColumns;

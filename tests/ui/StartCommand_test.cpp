@@ -130,7 +130,9 @@ TEST_F(StartCommand, FullRunFromTheStartButtonWritesTheWorkbookAndSaysSo) {
     EXPECT_EQ(title->at("value").get<std::string>(), "catalog_ja テーブル仕様書");
     // The progress window has gone and the window takes commands again.
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QStringLiteral("fProcess")) EXPECT_FALSE(w->isVisible());
+        if (w->objectName() == QStringLiteral("fProcess")) {
+            EXPECT_FALSE(w->isVisible());
+        }
     }
     EXPECT_TRUE(window->isEnabled());
 }

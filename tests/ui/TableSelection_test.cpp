@@ -16,6 +16,13 @@ using speclore::testing::RecordingMessageBox;
 
 namespace {
 
+catalog::TableDef table(std::string name, int32_t attributes = 0) {
+    catalog::TableDef def;
+    def.name = std::move(name);
+    def.attributes = attributes;
+    return def;
+}
+
 struct TableSelection : ::testing::Test {
     WindowTestEnvironment env;
     RecordingMessageBox boxes;
@@ -25,12 +32,12 @@ struct TableSelection : ::testing::Test {
     std::unique_ptr<ui::FMain> window;
 
     void SetUp() override {
-        databases.tables = {{"顧客", 0},
-                            {"MSysObjects", catalog::dbSystemObject},
-                            {"受注", 0},
-                            {"隠し", catalog::dbHiddenObject},
-                            {"リンク", catalog::dbAttachedTable},
-                            {"商品", 0}};
+        databases.tables = {table("顧客"),
+                            table("MSysObjects", catalog::dbSystemObject),
+                            table("受注"),
+                            table("隠し", catalog::dbHiddenObject),
+                            table("リンク", catalog::dbAttachedTable),
+                            table("商品")};
         window = std::make_unique<ui::FMain>(ui::MainWindowEngines{databases, {spreadsheets, spreadsheets}});
         window->Form_Load();
     }
@@ -112,7 +119,7 @@ TEST_F(TableSelection, UnexpectedFailureReportsTwiceAndEmptiesDatabaseAndList) {
 }
 
 TEST_F(TableSelection, DatabaseWithoutOrdinaryTablesGivesAnEmptyListButShowsTheFile) {
-    databases.tables = {{"MSysObjects", catalog::dbSystemObject}};
+    databases.tables = {table("MSysObjects", catalog::dbSystemObject)};
     browse("/data/system-only.mdb");
     EXPECT_TRUE(listEntries(window.get()).empty());
     EXPECT_EQ(box("txt処理ファイル")->text(), QStringLiteral("/data/system-only.mdb"));

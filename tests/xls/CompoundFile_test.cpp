@@ -69,7 +69,8 @@ TEST(CompoundFile, StoragesBigStreamsAndDifatSurviveTheRoundTrip) {
     vba.name = u"VBA";
     vba.type = CfbEntry::kStorage;
     for (int i = 0; i < 9; ++i)
-        vba.children.push_back(stream(u"Module" + std::u16string(1, u'0' + i), pattern(100 + 700 * i, i)));
+        vba.children.push_back(stream(u"Module" + std::u16string(1, static_cast<char16_t>(u'0' + i)),
+                                      pattern(100 + 700 * i, i)));
     project.children.push_back(vba);
     file.root().children.push_back(project);
     file.root().children.push_back(stream(u"Huge", pattern(8 * 1024 * 1024 + 17, 7)));
