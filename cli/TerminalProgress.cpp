@@ -30,7 +30,7 @@ std::string FitToColumns(const std::string& text, int columns) {
     while (pos < text.size()) {
         const auto lead = static_cast<unsigned char>(text[pos]);
         const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        char32_t c = length == 1 ? lead : static_cast<char32_t>(lead & (0x3F >> (length - 1)));
         for (std::size_t i = 1; i < length && pos + i < text.size(); ++i) {
             c = (c << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
         }

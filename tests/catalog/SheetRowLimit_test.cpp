@@ -12,7 +12,7 @@ namespace speclore::test {
 namespace {
 
 struct ShortSheets : xls::XlsApplicationFactory {
-    explicit ShortSheets(int32_t rows) : rows(rows) {}
+    explicit ShortSheets(int32_t maxRows) : rows(maxRows) {}
     int32_t MaxRows() const override { return rows; }
     int32_t rows;
 };
