@@ -3,7 +3,7 @@
 // non-throwing array allocation so that a test can make it fail.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstddef>
 #include <new>
 #include <string>
 
@@ -17,8 +17,13 @@ thread_local int failingAllocation = 0;
 
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     if (failingAllocation > 0 && --failingAllocation == 0) return nullptr;
-    // The standard delete[] releases with free().
-    return std::malloc(size == 0 ? 1 : size);
+    // From the throwing form, so that the standard delete[] releases it
+    // whatever allocator is underneath (a sanitizer's included).
+    try {
+        return ::operator new[](size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 TEST(TableAllocationFailure, EitherTableMissingGivesEmptyResultAndZero) {
