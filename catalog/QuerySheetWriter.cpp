@@ -79,7 +79,8 @@ std::string QuerySqlCellText(const std::string& sql) {
     }
 
     size_t units = 0;
-    for (unsigned char c : text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         if (startsCharacter(c)) units += utf16Units(c);
     }
     if (units <= kMaxCellCharacters) return text;
