@@ -14,12 +14,13 @@ constexpr size_t kLargestSettingsFile = 16 * 1024 * 1024;
 
 }  // namespace
 
-std::string GetIniValue(const std::string& file, const std::string& section, const std::string& key) {
-    return trap(ProcTag::moduleCopy("mPrivateProfile", "GetIniValue"), std::string(), [&] {
+std::string GetIniValue(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& whenMissing) {
+    return trap(ProcTag::moduleCopy("mPrivateProfile", "GetIniValue"), whenMissing, [&] {
         // Like the Windows reader, a file that cannot be read gives the default.
         FileRead read = readRegularFile(file, kLargestSettingsFile);
-        if (read.status != FileReadStatus::Read) return std::string();
-        return ProfileDocument(std::move(read.bytes)).value(section, key).value_or(std::string());
+        if (read.status != FileReadStatus::Read) return whenMissing;
+        return ProfileDocument(std::move(read.bytes)).value(section, key).value_or(whenMissing);
     });
 }
 

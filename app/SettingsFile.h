@@ -6,9 +6,11 @@
 
 namespace speclore {
 
-// The stored value, or "" when the file, section or key is missing or the
-// read fails (a failure is reported under "mPrivateProfile-GetIniValue").
-std::string GetIniValue(const std::string& file, const std::string& section, const std::string& key);
+// The stored value, or `whenMissing` when the file, section or key is
+// missing or the read fails (a failure is reported under
+// "mPrivateProfile-GetIniValue"). A key present with an empty value is "".
+std::string GetIniValue(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& whenMissing = std::string());
 
 // true when the value was written; false when the write was refused or
 // failed (an unexpected failure is reported under

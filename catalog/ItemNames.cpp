@@ -11,7 +11,8 @@ static_assert(static_cast<std::size_t>(Item::crTitleA) == kTableItemCount);
 ItemNames ReadItemNames(const std::string& iniPath) {
     ItemNames names;
     for (std::size_t i = 0; i < kItemCount; ++i) {
-        names.set(static_cast<Item>(i), GetIniValue(iniPath, kItemNamesSection, kItemNameKeys[i].key));
+        const ItemNameKey& item = kItemNameKeys[i];
+        names.set(static_cast<Item>(i), GetIniValue(iniPath, kItemNamesSection, item.key, item.whenMissing));
     }
     return names;
 }

@@ -72,6 +72,11 @@ enum class Item : std::size_t {
 struct ItemNameKey {
     const char* key;    // the key in section "CATALOG"
     const char* label;  // what the item names dialog shows beside its entry
+    // What a settings file without the key gives. The query sheet's captions
+    // came after the others, so a user's settings file copied before then
+    // lacks them; they fall back to the shipped texts rather than leaving
+    // the sheet's headings blank. The older keys keep giving "".
+    const char* whenMissing = "";
 };
 
 inline constexpr std::size_t kItemCount = 56;
@@ -125,21 +130,21 @@ inline constexpr std::array<ItemNameKey, kItemCount> kItemNameKeys = {{
     {"crLeft", "LEFT"},
     {"crRight", "RIGHT"},
     {"crYes", "○"},
-    {"cqTitleA", "NO"},
-    {"cqTitleB", "クエリ名"},
-    {"cqTitleC", "種類"},
-    {"cqTitleD", "SQL"},
-    {"cqTitleE", "元のテーブル"},
-    {"cqTitleF", "説明"},
-    {"cqSelect", "選択"},
-    {"cqCrosstab", "クロス集計"},
-    {"cqMakeTable", "テーブル作成"},
-    {"cqAppend", "追加"},
-    {"cqUpdate", "更新"},
-    {"cqDelete", "削除"},
-    {"cqUnion", "ユニオン"},
-    {"cqPassThrough", "パススルー"},
-    {"cqDataDefinition", "データ定義"},
+    {"cqTitleA", "NO", "NO"},
+    {"cqTitleB", "クエリ名", "クエリ名"},
+    {"cqTitleC", "種類", "種類"},
+    {"cqTitleD", "SQL", "SQL"},
+    {"cqTitleE", "元のテーブル", "元のテーブル"},
+    {"cqTitleF", "説明", "説明"},
+    {"cqSelect", "選択", "選択クエリ"},
+    {"cqCrosstab", "クロス集計", "クロス集計クエリ"},
+    {"cqMakeTable", "テーブル作成", "テーブル作成クエリ"},
+    {"cqAppend", "追加", "追加クエリ"},
+    {"cqUpdate", "更新", "更新クエリ"},
+    {"cqDelete", "削除", "削除クエリ"},
+    {"cqUnion", "ユニオン", "ユニオンクエリ"},
+    {"cqPassThrough", "パススルー", "パススルークエリ"},
+    {"cqDataDefinition", "データ定義", "データ定義クエリ"},
 }};
 
 // The values of one run, read once at its start.

@@ -94,8 +94,9 @@ FItemName::FItemName(QWidget* mainWindow) : QWidget(nullptr), mainWindow_(mainWi
 void FItemName::Form_Load() {
     trap(ProcTag::common("fItemName-Form_Load"), [this] {
         for (std::size_t i = 0; i < catalog::kItemCount; ++i) {
-            boxes_[i]->setText(qs(GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection,
-                                              catalog::kItemNameKeys[i].key)));
+            const catalog::ItemNameKey& item = catalog::kItemNameKeys[i];
+            boxes_[i]->setText(qs(
+                GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection, item.key, item.whenMissing)));
         }
         stayAboveMainWindow();
         centreOnScreen(this);
