@@ -7,6 +7,8 @@ namespace speclore::catalog {
 namespace {
 
 constexpr char kLastColumn = 'F';
+constexpr std::array<Item, 6> kQueryHeadings = {Item::cqTitleA, Item::cqTitleB, Item::cqTitleC,
+                                                Item::cqTitleD, Item::cqTitleE, Item::cqTitleF};
 
 // UTF-16 units of the UTF-8 sequence that starts with `lead`.
 size_t utf16Units(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
@@ -20,23 +22,6 @@ std::string joinedLines(const std::vector<std::string>& items) {
         out += item;
     }
     return out;
-}
-
-void writeTitleRow(XlWorksheet& sheet, int32_t row, const QueryDef& query, const std::string& description) {
-    auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
-    range->HorizontalAlignment(xlGeneral);
-    range->VerticalAlignment(xlBottom);
-    range->WrapText(false);
-    sheet.SetValue(CellAddress('A', row), query.name);
-    sheet.SetValue(CellAddress('F', row), description);
-}
-
-void writeHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names) {
-    const Item headings[] = {Item::cqTitleA, Item::cqTitleB, Item::cqTitleC,
-                             Item::cqTitleD, Item::cqTitleE, Item::cqTitleF};
-    char column = 'A';
-    for (Item heading : headings) sheet.SetValue(CellAddress(column++, row), names[heading]);
-    FormatHeadingRow(sheet, row, kLastColumn);
 }
 
 void writeQueryRow(XlWorksheet& sheet, int32_t row, int32_t number, const QueryDef& query,
@@ -111,8 +96,8 @@ void WriteQuerySheet(XlWorksheet& sheet, const std::vector<QueryDef>& queries, c
     for (const QueryDef& query : queries) {
         progress.Step(query.name);
         const std::string& description = query.DescriptionOrEmpty();
-        writeTitleRow(sheet, row++, query, description);
-        writeHeadingRow(sheet, row++, names);
+        WriteBlockTitleRow(sheet, row++, query.name, description);
+        WriteBlockHeadingRow(sheet, row++, names, kQueryHeadings);
         writeQueryRow(sheet, row++, ++number, query, description, names);
         ++row;
     }

@@ -6,6 +6,7 @@ namespace speclore::catalog {
 
 namespace {
 
+constexpr char kBlockLastColumn = 'F';
 constexpr int16_t kFrameColorIndex = 15;
 constexpr int16_t kHeadingInteriorColorIndex = 15;
 
@@ -17,6 +18,23 @@ constexpr XlBorderLine thinLine(int16_t index, int16_t colorIndex) {
 }  // namespace
 
 std::string CellAddress(char column, int32_t row) { return std::string(1, column) + std::to_string(row); }
+
+void WriteBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
+                        const std::string& description) {
+    auto range = sheet.Range(CellAddress('A', row), CellAddress(kBlockLastColumn, row));
+    range->HorizontalAlignment(xlGeneral);
+    range->VerticalAlignment(xlBottom);
+    range->WrapText(false);
+    sheet.SetValue(CellAddress('A', row), name);
+    sheet.SetValue(CellAddress(kBlockLastColumn, row), description);
+}
+
+void WriteBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
+                          const std::array<Item, 6>& headings) {
+    char column = 'A';
+    for (Item heading : headings) sheet.SetValue(CellAddress(column++, row), names[heading]);
+    FormatHeadingRow(sheet, row, kBlockLastColumn);
+}
 
 void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
     auto range = sheet.Range(CellAddress('A', row), CellAddress(lastColumn, row));

@@ -1,16 +1,29 @@
-// Cell addresses and the formatting that both specification sheets share:
-// the grey heading row and the thin frame around the rows below it.
+// Cell addresses and what the specification sheets share: the title and
+// heading rows of a block, the grey heading format and the thin frame
+// around the rows below it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "catalog/ItemNames.h"
 #include "catalog/Spreadsheet.h"
 
 namespace speclore::catalog {
 
 // "A3" for column 'A', row 3.
 std::string CellAddress(char column, int32_t row);
+
+// Title row of a table's or a query's block, columns A to F: general
+// alignment at the bottom, unwrapped, the name in A and the description in F.
+void WriteBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
+                        const std::string& description);
+
+// Heading row of such a block: the six captions in A to F, formatted as a
+// heading row.
+void WriteBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
+                          const std::array<Item, 6>& headings);
 
 // Heading row from column A to lastColumn: centred, every edge and inside
 // vertical border thin in the automatic colour, solid grey interior.

@@ -8,23 +8,8 @@ namespace speclore::catalog {
 namespace {
 
 constexpr char kLastColumn = 'F';
-
-void writeTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name, const std::string& description) {
-    auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
-    range->HorizontalAlignment(xlGeneral);
-    range->VerticalAlignment(xlBottom);
-    range->WrapText(false);
-    sheet.SetValue(CellAddress('A', row), name);
-    sheet.SetValue(CellAddress('F', row), description);
-}
-
-void writeHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names) {
-    const Item headings[] = {Item::ctTitleA, Item::ctTitleB, Item::ctTitleC,
-                             Item::ctTitleD, Item::ctTitleE, Item::ctTitleF};
-    char column = 'A';
-    for (Item heading : headings) sheet.SetValue(CellAddress(column++, row), names[heading]);
-    FormatHeadingRow(sheet, row, kLastColumn);
-}
+constexpr std::array<Item, 6> kFieldHeadings = {Item::ctTitleA, Item::ctTitleB, Item::ctTitleC,
+                                                Item::ctTitleD, Item::ctTitleE, Item::ctTitleF};
 
 void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field& field, const TableDef& table,
                    const ItemNames& names) {
@@ -53,8 +38,8 @@ void WriteTableSheet(XlWorksheet& sheet, const Database& database, const std::ve
         const TableDef& table = database.TableDefs(item.name);
         const std::string& description = table.DescriptionOrEmpty();
 
-        writeTitleRow(sheet, row++, item.name, description);
-        writeHeadingRow(sheet, row++, names);
+        WriteBlockTitleRow(sheet, row++, item.name, description);
+        WriteBlockHeadingRow(sheet, row++, names, kFieldHeadings);
 
         const int32_t first = row;
         int32_t number = 0;

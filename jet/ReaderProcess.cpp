@@ -23,6 +23,7 @@
 #include "app/InstallLayout.h"
 #include "jet/DatabaseFileCheck.h"
 #include "jet/ReaderExitCodes.h"
+#include "jet/WholeWrite.h"
 
 namespace speclore::jet {
 
@@ -213,15 +214,7 @@ uint64_t fileSizeOf(const std::string& file) {
 constexpr size_t kMaxPasswordBytes = 4096;
 
 bool writePassword(int fd, const std::string& password) {
-    const std::string bytes = password.substr(0, kMaxPasswordBytes);
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
+    return writeWhole(fd, std::string_view(password).substr(0, kMaxPasswordBytes));
 }
 
 }  // namespace

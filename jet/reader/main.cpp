@@ -34,6 +34,7 @@
 
 #include "jet/ReaderExitCodes.h"
 #include "jet/Snapshot.h"
+#include "jet/WholeWrite.h"
 #include "jet/crypt/CryptFailure.h"
 #include "jet/reader/ComplexColumns.h"
 #include "jet/reader/Confinement.h"
@@ -120,17 +121,6 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
     return snapshot;
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool isPipe(int fd) {
     struct stat st {};
     return ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode);
@@ -142,7 +132,7 @@ void reportConfinement(const std::vector<std::string>& missing, bool noticePipe)
     if (!noticePipe) return;
     std::string line;
     for (const std::string& mechanism : missing) line += (line.empty() ? "" : ", ") + mechanism;
-    if (!line.empty()) writeAll(kReaderNoticeFd, line + "\n");
+    if (!line.empty()) writeWhole(kReaderNoticeFd, line + "\n");
     ::close(kReaderNoticeFd);
 }
 
@@ -211,7 +201,7 @@ int main(int argc, char** argv) {
     int status = reader_exit::kOk;
     try {
         std::string bytes = encodeSnapshot(readSnapshot(mdb, std::strcmp(argv[1], "accounts") == 0));
-        if (!writeAll(STDOUT_FILENO, bytes)) status = reader_exit::kUnreadable;
+        if (!writeWhole(STDOUT_FILENO, bytes)) status = reader_exit::kUnreadable;
     } catch (const std::bad_alloc&) {
         status = reader_exit::kTooLarge;
     } catch (const std::exception& e) {
