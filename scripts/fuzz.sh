@@ -4,6 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-30}"
+export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan-suppressions.txt"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DSPECLORE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-fuzz -j"$(nproc)"
 status=0

@@ -12,4 +12,5 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPECLO
 cmake --build build-sanitize -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan-suppressions.txt"
 ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"

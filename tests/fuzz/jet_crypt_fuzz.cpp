@@ -10,11 +10,6 @@
 
 #include "jet/crypt/DatabaseUnlock.h"
 
-// libcrypto keeps the providers it loads and the algorithms it has looked up
-// for the life of the process and does not free them all at exit; what it
-// holds is not a leak of this code.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libcrypto.so"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace speclore::jet::crypt;
     static std::array<uint8_t, kAcePageSize> page;

@@ -62,7 +62,10 @@ TEST(WorkbookRoundTrip, RecordsOutsideTheCellTableKeepTheirOrder) {
     saveUnchanged(saved);
     auto names = [](const std::string& path) {
         std::vector<std::string> out;
-        for (const json& r : test::xlsdumpJson(path, {"--records"})["records"]) out.push_back(r["name"]);
+        // The dump is held here: a loop over a member of a temporary would
+        // read the records after the temporary is gone.
+        const json dump = test::xlsdumpJson(path, {"--records"});
+        for (const json& r : dump["records"]) out.push_back(r["name"]);
         return out;
     };
     EXPECT_EQ(names(original), names(saved));
