@@ -26,36 +26,11 @@ The output is byte-for-byte reproducible.
 
 import os
 import struct
-import subprocess
 import sys
 
+from debian_module import import_debian_module
 
-def _import_xlwt():
-    """xlwt from the Debian package, even when python3 on PATH is another interpreter."""
-    try:
-        import xlwt
-        return xlwt
-    except ImportError:
-        pass
-    try:
-        out = subprocess.run(['dpkg', '-L', 'python3-xlwt'], capture_output=True,
-                             text=True, check=False).stdout
-    except OSError:
-        out = ''
-    for line in out.splitlines():
-        if line.endswith(os.sep + 'xlwt' + os.sep + '__init__.py'):
-            sys.path.append(os.path.dirname(os.path.dirname(line)))
-            break
-    try:
-        import xlwt
-        return xlwt
-    except ImportError:
-        sys.stderr.write('make_template.py: the Python module xlwt is missing; '
-                         'install the Debian package python3-xlwt\n')
-        sys.exit(3)
-
-
-xlwt = _import_xlwt()
+xlwt = import_debian_module('xlwt', 'python3-xlwt', 'make_template.py')
 from xlwt import CompoundDoc  # noqa: E402
 
 from template_layout import (A4, BASE_HEIGHT, DEFAULT_ROW_TWIPS, FOOTER_CENTRE,  # noqa: E402

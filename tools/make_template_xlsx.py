@@ -16,41 +16,15 @@ byte-for-byte reproducible.
 import datetime
 import io
 import os
-import subprocess
 import sys
 import zipfile
 
+from debian_module import import_debian_module
 from template_layout import (A4, BASE_HEIGHT, DEFAULT_ROW_TWIPS, FOOTER_CENTRE, GREY_50, HEADER_RIGHT,
                              MARGINS, NOTE_HEIGHT, SHEETS, SHIFT_JIS, TITLE_HEIGHT, TITLE_ROW_TWIPS,
                              UI_FONT)
 
-
-def _import_openpyxl():
-    """openpyxl from the Debian package, even when python3 on PATH is another interpreter."""
-    try:
-        import openpyxl
-        return openpyxl
-    except ImportError:
-        pass
-    try:
-        out = subprocess.run(['dpkg', '-L', 'python3-openpyxl'], capture_output=True,
-                             text=True, check=False).stdout
-    except OSError:
-        out = ''
-    for line in out.splitlines():
-        if line.endswith(os.sep + 'openpyxl' + os.sep + '__init__.py'):
-            sys.path.append(os.path.dirname(os.path.dirname(line)))
-            break
-    try:
-        import openpyxl
-        return openpyxl
-    except ImportError:
-        sys.stderr.write('make_template_xlsx.py: the Python module openpyxl is missing; '
-                         'install the Debian package python3-openpyxl\n')
-        sys.exit(3)
-
-
-openpyxl = _import_openpyxl()
+openpyxl = import_debian_module('openpyxl', 'python3-openpyxl', 'make_template_xlsx.py')
 from openpyxl.styles import Alignment, Border, Font, NamedStyle, Side  # noqa: E402
 from openpyxl.styles.named_styles import NamedStyleList  # noqa: E402
 from openpyxl.utils import get_column_letter  # noqa: E402
