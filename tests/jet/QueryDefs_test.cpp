@@ -1,6 +1,6 @@
 // QueryDefs: the saved queries of an Access-made file with one query of
-// every kind, their SQL as the SQL view shows it, and what damaged
-// definitions give.
+// every kind, their SQL as the SQL view shows it, the same file encoded,
+// and what damaged definitions give.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,6 +8,9 @@
 #include "jet/DaoQueryDefs.h"
 #include "jet/JetFixtures.h"
 #include "jet/QuerySql.h"
+#include "jet/crypt/Primitives.h"
+#include "support/FileBytes.h"
+#include "support/TempDir.h"
 
 namespace speclore::test {
 namespace {
@@ -89,6 +92,48 @@ TEST(QueryDefs, EveryKindOfTheAccessMadeFileReadsBackAsItsSqlView) {
     const QueryDef& crosstab = queries[1];
     EXPECT_EQ(crosstab.sourceTables, (std::vector<std::string>{"Table1", "Table2"}));
     EXPECT_TRUE(queries[2].sourceTables.empty());
+}
+
+// An encoded copy of a Jet 3 file, made as Access's "Encrypt" command does:
+// the key at 0x3E of the masked header, every page after the first run
+// through RC4 keyed by the little-endian key XOR the page number.
+Bytes encodedJet3(Bytes file, uint32_t key) {
+    constexpr size_t kPageSize = 2048, kMaskedFrom = 0x18, kMaskedLength = 126, kKeyOffset = 0x3E;
+    const uint8_t headerMask[] = {0xC7, 0xDA, 0x39, 0x6B};
+    const std::span<uint8_t> masked(file.data() + kMaskedFrom, kMaskedLength);
+    jet::crypt::rc4Apply(headerMask, masked);
+    for (size_t i = 0; i < 4; ++i) file[kKeyOffset + i] = static_cast<uint8_t>(key >> (8 * i));
+    jet::crypt::rc4Apply(headerMask, masked);
+    for (size_t page = 1; page * kPageSize < file.size(); ++page) {
+        const uint32_t pageKey = key ^ static_cast<uint32_t>(page);
+        const uint8_t keyBytes[] = {static_cast<uint8_t>(pageKey), static_cast<uint8_t>(pageKey >> 8),
+                                    static_cast<uint8_t>(pageKey >> 16), static_cast<uint8_t>(pageKey >> 24)};
+        jet::crypt::rc4Apply(keyBytes, std::span<uint8_t>(file.data() + page * kPageSize, kPageSize));
+    }
+    return file;
+}
+
+TEST(QueryDefs, AnEncodedFileGivesTheSameQueries) {
+    TempDir dir("speclore-encoded");
+    const auto plainBytes = readBytes(fixture("queryTestV1997.mdb"));
+    const Bytes encoded = encodedJet3(plainBytes, 0x5A17C3E9);
+    ASSERT_NE(encoded, plainBytes);
+    writeBytes(dir / "encoded.mdb", encoded);
+
+    auto plain = openFixture("queryTestV1997.mdb");
+    auto engine = jet::JetDbEngineFactory(SPECLORE_PROGRAM_DIR).NewEngine();
+    engine->SetDefaultUser("Admin");
+    auto database = engine->OpenDatabase((dir / "encoded.mdb").string(), false, false, "");
+    const auto& expected = plain->QueryDefs();
+    const auto& queries = database->QueryDefs();
+    ASSERT_EQ(queries.size(), expected.size());
+    ASSERT_FALSE(queries.empty());
+    for (size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(queries[i].name, expected[i].name);
+        EXPECT_EQ(queries[i].type, expected[i].type);
+        EXPECT_EQ(queries[i].sql, expected[i].sql);
+        EXPECT_EQ(queries[i].sourceTables, expected[i].sourceTables);
+    }
 }
 
 TEST(QueryDefs, DatabasesWithoutQueriesHaveNone) {
