@@ -1,13 +1,13 @@
 #!/bin/sh
-# Fresh Debian 12, as root: installs the packages, builds, runs every test,
-# builds and checks the Debian package, then runs each fuzz target for a
-# bounded time over its committed corpus.
+# Fresh Debian 12, as root: installs the packages, builds with the stricter
+# warnings as errors, runs every test, builds and checks the Debian package,
+# then runs each fuzz target for a bounded time over its committed corpus.
 # The fuzz step runs even when a test failed, so that one run reports both;
 # the exit status is non-zero when either failed.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
-sh scripts/build.sh
+SPECLORE_WERROR=ON sh scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 ctest --test-dir build --output-on-failure -j"$(nproc)" || status=1

@@ -192,7 +192,7 @@ void require(bool condition, uint16_t recordType) {
 // An XLUnicodeString (or, with one count byte, a ShortXLUnicodeString) at
 // `at` without formatting runs or phonetics: gives the bytes it takes;
 // raises 1004 when it runs past the end or holds text no reader decodes.
-size_t checkedString(std::string_view data, size_t at, int countBytes, uint16_t recordType) {
+size_t checkedString(std::string_view data, size_t at, size_t countBytes, uint16_t recordType) {
     require(data.size() >= at + countBytes + 1, recordType);
     const size_t count = countBytes == 1 ? static_cast<uint8_t>(data[at]) : getU16(data.data() + at);
     const uint8_t flags = static_cast<uint8_t>(data[at + countBytes]);
@@ -209,7 +209,7 @@ size_t checkedString(std::string_view data, size_t at, int countBytes, uint16_t 
     return size;
 }
 
-void requireStringFills(const BiffRecord& r, size_t at, int countBytes) {
+void requireStringFills(const BiffRecord& r, size_t at, size_t countBytes) {
     require(at + checkedString(r.data, at, countBytes, r.type) == r.data.size(), r.type);
 }
 

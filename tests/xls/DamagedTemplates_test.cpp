@@ -296,9 +296,10 @@ TEST(DamagedTemplates, ASheetOfNoKnownKindIsRefused) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, DamagedTemplates,
-                         testing::Values(test::kTemplate, test::kLibreOfficeTemplate), [](const auto& info) {
-                             return info.param == test::kTemplate ? std::string("Template")
-                                                                  : std::string("SavedByLibreOffice");
+                         testing::Values(test::kTemplate, test::kLibreOfficeTemplate),
+                         [](const auto& instance) {
+                             return instance.param == test::kTemplate ? std::string("Template")
+                                                                      : std::string("SavedByLibreOffice");
                          });
 
 }  // namespace
