@@ -1,102 +1,154 @@
-#include "jet/Snapshot.h"
+#include "jet/SnapshotEncoder.h"
+
+#include <algorithm>
+#include <cstring>
+
 #include "jet/SnapshotEncoding.h"
 
 namespace speclore::jet {
 
 namespace {
 
-class Writer {
-public:
-    void u8(uint8_t v) { out_.push_back(static_cast<char>(v)); }
-    void u16(uint16_t v) { little(v, 2); }
-    void u32(uint32_t v) { little(v, 4); }
-    void i32(int32_t v) { little(static_cast<uint32_t>(v), 4); }
-    void i64(int64_t v) { little(static_cast<uint64_t>(v), 8); }
-    void text(const std::string& s) {
-        u32(static_cast<uint32_t>(s.size()));
-        out_ += s;
-    }
-    void optionalText(const std::optional<std::string>& s) {
-        u8(s ? 1 : 0);
-        if (s) text(*s);
-    }
-    void raw(std::string_view bytes) { out_ += bytes; }
-    std::string take() { return std::move(out_); }
-
-private:
-    void little(uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-    std::string out_;
-};
-
-void writeTable(Writer& w, const RawTable& table) {
-    w.u32(static_cast<uint32_t>(table.columns.size()));
-    for (const RawColumn& c : table.columns) {
-        w.text(c.name);
-        w.u8(c.jetType);
-        w.u8(c.flags);
-        w.u16(c.length);
-        w.u16(c.sortOrder);
-        w.u8(c.extraFlags);
-        w.text(c.complexTypeTable);
-        w.optionalText(c.description);
-    }
-    w.u32(static_cast<uint32_t>(table.indexes.size()));
-    for (const RawIndex& index : table.indexes) {
-        w.text(index.name);
-        w.u8(index.indexType);
-        w.u8(index.flags);
-        w.u8(static_cast<uint8_t>(index.columns.size()));
-        for (const RawIndexColumn& c : index.columns) {
-            w.u16(c.column);
-            w.u8(c.ascending ? 1 : 0);
-        }
-    }
-}
-
-void writeRowTable(Writer& w, const RowTable& table) {
-    w.text(table.name);
-    w.u32(static_cast<uint32_t>(table.columns.size()));
-    for (const std::string& column : table.columns) w.text(column);
-    w.u32(static_cast<uint32_t>(table.rows.size()));
-    for (const auto& row : table.rows) {
-        for (const CellValue& cell : row) {
-            if (auto* i = std::get_if<int64_t>(&cell)) {
-                w.u8(snapshot_encoding::kIntegerCell);
-                w.i64(*i);
-            } else if (auto* s = std::get_if<std::string>(&cell)) {
-                w.u8(snapshot_encoding::kTextCell);
-                w.text(*s);
-            } else {
-                w.u8(snapshot_encoding::kNullCell);
-            }
-        }
-    }
-}
+// Large enough that a pipe takes each block in a few writes, small enough
+// that the reader's memory stays low.
+constexpr size_t kBlockSize = 256 * 1024;
 
 }  // namespace
 
-std::string encodeSnapshot(const Snapshot& snapshot) {
-    Writer w;
-    w.raw(snapshot_encoding::kMagic);
-    w.u8(static_cast<uint8_t>(snapshot.format));
-    w.u16(snapshot.sortOrder);
-    w.u32(static_cast<uint32_t>(snapshot.objects.size()));
-    for (const CatalogObject& object : snapshot.objects) {
-        w.i32(object.id);
-        w.text(object.name);
-        w.i32(object.type);
-        w.i32(object.flags);
-        w.optionalText(object.description);
-        w.u8(object.table ? 1 : 0);
-        if (object.table) writeTable(w, *object.table);
+SnapshotEncoder::SnapshotEncoder(Sink sink) : sink_(std::move(sink)) {}
+
+void SnapshotEncoder::grow(size_t size) {
+    buffer_.resize(std::max({2 * buffer_.size(), used_ + size, kBlockSize + kBlockSize / 4}));
+}
+
+void SnapshotEncoder::u16(uint16_t v) {
+    char* at = room(2);
+    at[0] = static_cast<char>(v & 0xFF);
+    at[1] = static_cast<char>(v >> 8);
+}
+
+void SnapshotEncoder::u32(uint32_t v) {
+    char* at = room(4);
+    at[0] = static_cast<char>(v & 0xFF);
+    at[1] = static_cast<char>(v >> 8 & 0xFF);
+    at[2] = static_cast<char>(v >> 16 & 0xFF);
+    at[3] = static_cast<char>(v >> 24);
+}
+
+void SnapshotEncoder::i64(int64_t v) {
+    const auto bits = static_cast<uint64_t>(v);
+    u32(static_cast<uint32_t>(bits & 0xFFFFFFFF));
+    u32(static_cast<uint32_t>(bits >> 32));
+}
+
+void SnapshotEncoder::text(std::string_view s) {
+    u32(static_cast<uint32_t>(s.size()));
+    if (!s.empty()) std::memcpy(room(s.size()), s.data(), s.size());
+}
+
+void SnapshotEncoder::optionalText(const std::optional<std::string>& s) {
+    u8(s ? 1 : 0);
+    if (s) text(*s);
+}
+
+void SnapshotEncoder::start(SnapshotFormat format, uint16_t sortOrder, uint32_t objectCount) {
+    std::memcpy(room(snapshot_encoding::kMagic.size()), snapshot_encoding::kMagic.data(),
+                snapshot_encoding::kMagic.size());
+    u8(static_cast<uint8_t>(format));
+    u16(sortOrder);
+    u32(objectCount);
+}
+
+void SnapshotEncoder::object(const CatalogObject& object) {
+    u32(static_cast<uint32_t>(object.id));
+    text(object.name);
+    u32(static_cast<uint32_t>(object.type));
+    u32(static_cast<uint32_t>(object.flags));
+    optionalText(object.description);
+    u8(object.table ? 1 : 0);
+    if (object.table) table(*object.table);
+    flushIfFull();
+}
+
+void SnapshotEncoder::table(const RawTable& table) {
+    u32(static_cast<uint32_t>(table.columns.size()));
+    for (const RawColumn& c : table.columns) {
+        text(c.name);
+        u8(c.jetType);
+        u8(c.flags);
+        u16(c.length);
+        u16(c.sortOrder);
+        u8(c.extraFlags);
+        text(c.complexTypeTable);
+        optionalText(c.description);
     }
-    w.u32(static_cast<uint32_t>(snapshot.rowTables.size()));
-    for (const RowTable& table : snapshot.rowTables) writeRowTable(w, table);
-    w.u32(static_cast<uint32_t>(snapshot.nameIndexOrder.size()));
-    for (uint32_t position : snapshot.nameIndexOrder) w.u32(position);
-    return w.take();
+    u32(static_cast<uint32_t>(table.indexes.size()));
+    for (const RawIndex& index : table.indexes) {
+        text(index.name);
+        u8(index.indexType);
+        u8(index.flags);
+        u8(static_cast<uint8_t>(index.columns.size()));
+        for (const RawIndexColumn& c : index.columns) {
+            u16(c.column);
+            u8(c.ascending ? 1 : 0);
+        }
+    }
+}
+
+void SnapshotEncoder::rowTables(const std::vector<RowTable>& tables) {
+    u32(static_cast<uint32_t>(tables.size()));
+    for (const RowTable& table : tables) rowTable(table);
+}
+
+void SnapshotEncoder::rowTable(const RowTable& table) {
+    text(table.name);
+    u32(static_cast<uint32_t>(table.columns.size()));
+    for (const std::string& column : table.columns) text(column);
+    u32(static_cast<uint32_t>(table.rows.size()));
+    for (const auto& row : table.rows) {
+        for (const CellValue& cell : row) {
+            if (auto* i = std::get_if<int64_t>(&cell)) {
+                u8(snapshot_encoding::kIntegerCell);
+                i64(*i);
+            } else if (auto* s = std::get_if<std::string>(&cell)) {
+                u8(snapshot_encoding::kTextCell);
+                text(*s);
+            } else {
+                u8(snapshot_encoding::kNullCell);
+            }
+        }
+        flushIfFull();
+    }
+}
+
+void SnapshotEncoder::nameIndexOrder(const std::vector<uint32_t>& order) {
+    u32(static_cast<uint32_t>(order.size()));
+    for (uint32_t position : order) u32(position);
+}
+
+void SnapshotEncoder::flushIfFull() {
+    if (sink_ && used_ >= kBlockSize) finish();
+}
+
+void SnapshotEncoder::finish() {
+    if (!sink_ || used_ == 0) return;
+    if (!sink_(std::string_view(buffer_.data(), used_))) throw SinkFailed();
+    used_ = 0;
+}
+
+std::string SnapshotEncoder::take() {
+    buffer_.resize(used_);
+    used_ = 0;
+    return std::move(buffer_);
+}
+
+std::string encodeSnapshot(const Snapshot& snapshot) {
+    SnapshotEncoder encoder;
+    encoder.start(snapshot.format, snapshot.sortOrder, static_cast<uint32_t>(snapshot.objects.size()));
+    for (const CatalogObject& object : snapshot.objects) encoder.object(object);
+    encoder.rowTables(snapshot.rowTables);
+    encoder.nameIndexOrder(snapshot.nameIndexOrder);
+    return encoder.take();
 }
 
 }  // namespace speclore::jet

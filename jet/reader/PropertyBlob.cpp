@@ -23,25 +23,38 @@ uint32_t u32(const unsigned char* p) {
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-std::vector<std::string> readNames(MdbHandle* mdb, const unsigned char* data, size_t size) {
-    std::vector<std::string> names;
+// What a property name means to the reader; every entry names its
+// property by position in the names chunk.
+enum class Property : uint8_t { Other, Description, ResultType };
+
+std::vector<Property> readNames(MdbHandle* mdb, const unsigned char* data, size_t size) {
+    std::vector<Property> names;
     for (size_t pos = 0; pos < size;) {
         if (size - pos < 2) throw UnreadableDatabase("name list");
         size_t length = u16(data + pos);
         pos += 2;
         if (length > size - pos) throw UnreadableDatabase("name length");
-        names.push_back(mdbText(mdb, data + pos, length));
+        const std::string name = mdbText(mdb, data + pos, length);
+        names.push_back(name == kDescription  ? Property::Description
+                        : name == kResultType ? Property::ResultType
+                                              : Property::Other);
         pos += length;
     }
     return names;
 }
 
-void readSet(MdbHandle* mdb, const std::vector<std::string>& names, const unsigned char* data, size_t size,
+void readSet(MdbHandle* mdb, const std::vector<Property>& names, const unsigned char* data, size_t size,
              Descriptions& out) {
     if (size < kSetHeader) throw UnreadableDatabase("set header");
     size_t nameLength = u16(data + 4);
     if (nameLength > size - kSetHeader) throw UnreadableDatabase("set name");
-    std::string setName = mdbText(mdb, data + kSetHeader, nameLength);
+    // Most sets hold neither property: their name is converted only when
+    // one is found.
+    std::optional<std::string> setName;
+    auto nameOfSet = [&]() -> const std::string& {
+        if (!setName) setName = mdbText(mdb, data + kSetHeader, nameLength);
+        return *setName;
+    };
     for (size_t pos = kSetHeader + nameLength; pos < size;) {
         if (size - pos < kEntryHeader) throw UnreadableDatabase("entry header");
         size_t length = u16(data + pos);
@@ -52,15 +65,16 @@ void readSet(MdbHandle* mdb, const std::vector<std::string>& names, const unsign
             name >= names.size()) {
             throw UnreadableDatabase("entry");
         }
-        if (names[name] == kResultType && type == MDB_BYTE && valueLength == 1 && !setName.empty()) {
-            out.resultTypes[setName] = data[pos + kEntryHeader];
+        if (names[name] == Property::ResultType && type == MDB_BYTE && valueLength == 1 &&
+            !nameOfSet().empty()) {
+            out.resultTypes[nameOfSet()] = data[pos + kEntryHeader];
         }
-        if (names[name] == kDescription && (type == MDB_TEXT || type == MDB_MEMO)) {
+        if (names[name] == Property::Description && (type == MDB_TEXT || type == MDB_MEMO)) {
             std::string text = mdbText(mdb, data + pos + kEntryHeader, valueLength);
-            if (setName.empty()) {
+            if (nameOfSet().empty()) {
                 out.table = std::move(text);
             } else {
-                out.columns[setName] = std::move(text);
+                out.columns[nameOfSet()] = std::move(text);
             }
         }
         pos += length;
@@ -74,7 +88,7 @@ Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t 
         throw UnreadableDatabase("signature");
     }
     Descriptions out;
-    std::vector<std::string> names;
+    std::vector<Property> names;
     for (size_t pos = 4; pos < size;) {
         if (size - pos < kChunkHeader) throw UnreadableDatabase("chunk header");
         size_t length = u32(blob + pos);

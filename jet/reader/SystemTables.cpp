@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "jet/reader/MdbText.h"
 #include "jet/reader/PropertyBlob.h"
 
 namespace speclore::jet::reader {
@@ -16,8 +17,10 @@ struct TableDefFree {
 };
 using TablePtr = std::unique_ptr<MdbTableDef, TableDefFree>;
 
-// A column bound to a buffer that each fetched row fills with its text.
-// libmdb keeps pointers to both members, so it never moves.
+// A column bound to a buffer that each fetched row fills: the header of
+// an OLE value, which libmdb reads on from, or a Memo's text, which may
+// continue on other pages. libmdb keeps pointers to both members, so it
+// never moves.
 struct BoundColumn {
     BoundColumn() = default;
     BoundColumn(const BoundColumn&) = delete;
@@ -25,7 +28,6 @@ struct BoundColumn {
 
     char text[MDB_BIND_SIZE];
     int length = 0;
-    int index = 0;  // 1-based, as libmdb counts
 };
 using BoundColumnPtr = std::unique_ptr<BoundColumn>;
 
@@ -59,30 +61,76 @@ void countRow(size_t& rows, const std::string& table) {
     if (++rows > kMaxSystemRows) throw UnreadableDatabase(table + ": too many rows");
 }
 
-// Binds a column that must have the given type; a damaged definition can
-// give it another, and libmdb loops printing warnings on type 0.
-BoundColumnPtr bind(MdbTableDef* table, const char* column, int type) {
+// A column that must have the given type; a damaged definition can give
+// it another, and libmdb loops printing warnings on type 0.
+MdbColumn* columnNamed(MdbTableDef* table, const char* name, int type) {
+    for (guint i = 0; i < table->columns->len; ++i) {
+        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+        if (g_ascii_strcasecmp(column->name, name) != 0) continue;
+        if (column->col_type != type) throw UnreadableDatabase(name);
+        return column;
+    }
+    throw UnreadableDatabase(name);
+}
+
+BoundColumnPtr bind(MdbColumn* column) {
     auto bound = std::make_unique<BoundColumn>();
-    bound->index = mdb_bind_column_by_name(table, const_cast<gchar*>(column), bound->text, &bound->length);
-    if (bound->index < 1) throw UnreadableDatabase(column);
-    auto* definition = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, bound->index - 1));
-    if (definition->col_type != type) throw UnreadableDatabase(column);
+    column->bind_ptr = bound->text;
+    column->len_ptr = &bound->length;
     return bound;
 }
 
-enum class CellKind { Integer, Text, Skipped };
+// The columns of the row libmdb has just fetched are read where libmdb
+// found them in its page buffer, which it records for every column, bound
+// or not: binding would make libmdb print each value as text first.
+const unsigned char* valueBytes(MdbHandle* mdb, const MdbColumn* column, size_t size) {
+    const auto start = static_cast<size_t>(column->cur_value_start);
+    if (start > static_cast<size_t>(mdb->fmt->pg_size) ||
+        size > static_cast<size_t>(mdb->fmt->pg_size) - start) {
+        return nullptr;
+    }
+    return mdb->pg_buf + start;
+}
+
+// An integer column's value; none for a missing value. A Yes/No value
+// lives in the null mask, which libmdb leaves in the value's length.
+std::optional<int64_t> integerValue(MdbHandle* mdb, const MdbColumn* column) {
+    if (column->col_type == MDB_BOOL) return column->cur_value_len != 0 ? 0 : 1;
+    if (column->cur_value_len == 0) return std::nullopt;
+    const size_t width = column->col_type == MDB_BYTE ? 1 : column->col_type == MDB_INT ? 2 : 4;
+    const unsigned char* p = valueBytes(mdb, column, width);
+    if (!p) return std::nullopt;
+    switch (column->col_type) {
+    case MDB_BYTE: return p[0];
+    case MDB_INT: return static_cast<int16_t>(p[0] | p[1] << 8);
+    default:
+        return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                    static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+    }
+}
+
+// A Text column's value; a missing one reads as empty text, as libmdb
+// gives it.
+std::string textValue(MdbHandle* mdb, const MdbColumn* column) {
+    if (column->cur_value_len <= 0) return {};
+    const auto size = static_cast<size_t>(column->cur_value_len);
+    const unsigned char* p = valueBytes(mdb, column, size);
+    return p ? mdbFieldText(mdb, p, size) : std::string();
+}
+
+enum class CellKind { Integer, Text, Memo, Skipped };
 
 // Binary and OLE values would come out as raw bytes, which the snapshot
-// cannot carry as text; no statement of ours reads them, so they are not
-// even bound.
+// cannot carry as text; no statement of ours reads them, so they are
+// skipped.
 CellKind cellKind(int type) {
     switch (type) {
     case MDB_BOOL:
     case MDB_BYTE:
     case MDB_INT:
     case MDB_LONGINT: return CellKind::Integer;
-    case MDB_TEXT:
-    case MDB_MEMO: return CellKind::Text;
+    case MDB_TEXT: return CellKind::Text;
+    case MDB_MEMO: return CellKind::Memo;
     default: return CellKind::Skipped;
     }
 }
@@ -123,12 +171,12 @@ void readQueryDescriptionOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) 
 std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
     // MSysObjects' definition always starts on page 2.
     OpenTable table = openTable(mdb, "MSysObjects", 2);
-    BoundColumnPtr id = bind(table.get(), "Id", MDB_LONGINT);
-    BoundColumnPtr name = bind(table.get(), "Name", MDB_TEXT);
-    BoundColumnPtr type = bind(table.get(), "Type", MDB_INT);
-    BoundColumnPtr flags = bind(table.get(), "Flags", MDB_LONGINT);
-    BoundColumnPtr lvProp = bind(table.get(), "LvProp", MDB_OLE);
-    auto* lvPropColumn = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, lvProp->index - 1));
+    const MdbColumn* id = columnNamed(table.get(), "Id", MDB_LONGINT);
+    const MdbColumn* name = columnNamed(table.get(), "Name", MDB_TEXT);
+    const MdbColumn* type = columnNamed(table.get(), "Type", MDB_INT);
+    const MdbColumn* flags = columnNamed(table.get(), "Flags", MDB_LONGINT);
+    MdbColumn* lvPropColumn = columnNamed(table.get(), "LvProp", MDB_OLE);
+    BoundColumnPtr lvProp = bind(lvPropColumn);
 
     std::vector<CatalogRow> rows;
     size_t count = 0;
@@ -136,10 +184,10 @@ std::vector<CatalogRow> readCatalog(MdbHandle* mdb) {
     while (mdb_fetch_row(table.get())) {
         countRow(count, "MSysObjects");
         CatalogRow row;
-        row.object.name.assign(name->text, static_cast<size_t>(name->length));
-        row.object.type = static_cast<int32_t>(std::strtol(type->text, nullptr, 10));
-        row.object.flags = static_cast<int32_t>(std::strtoll(flags->text, nullptr, 10));
-        row.object.id = static_cast<int32_t>(std::strtoll(id->text, nullptr, 10));
+        row.object.name = textValue(mdb, name);
+        row.object.type = static_cast<int32_t>(integerValue(mdb, type).value_or(0));
+        row.object.flags = static_cast<int32_t>(integerValue(mdb, flags).value_or(0));
+        row.object.id = static_cast<int32_t>(integerValue(mdb, id).value_or(0));
         row.definitionPage = static_cast<uint32_t>(row.object.id) & 0x00FFFFFF;
         // libmdb has moved on to the next slot of the page it read from.
         row.location = {table->cur_phys_pg, static_cast<uint16_t>(table->cur_row - 1)};
@@ -165,36 +213,39 @@ std::optional<RowTable> readRowTable(MdbHandle* mdb, const std::vector<CatalogRo
     OpenTable table = openTable(mdb, name, found->definitionPage);
     RowTable rows;
     rows.name = name;
-    std::vector<BoundColumnPtr> bound;
+    std::vector<MdbColumn*> columns;
     std::vector<CellKind> kinds;
+    std::vector<BoundColumnPtr> memos;
     for (guint i = 0; i < table->columns->len; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         rows.columns.push_back(column->name);
+        columns.push_back(column);
         kinds.push_back(cellKind(column->col_type));
-        auto b = std::make_unique<BoundColumn>();
-        b->index = static_cast<int>(i) + 1;
-        if (kinds.back() != CellKind::Skipped) mdb_bind_column(table.get(), b->index, b->text, &b->length);
-        bound.push_back(std::move(b));
+        // libmdb follows a Memo onto its other pages.
+        if (kinds.back() == CellKind::Memo) memos.push_back(bind(column));
     }
     size_t count = 0;
     mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
         countRow(count, name);
         std::vector<CellValue> cells;
-        for (size_t i = 0; i < bound.size(); ++i) {
-            const BoundColumn& b = *bound[i];
+        cells.reserve(columns.size());
+        auto memo = memos.begin();
+        for (size_t i = 0; i < columns.size(); ++i) {
             switch (kinds[i]) {
             case CellKind::Integer:
-                // libmdb gives a missing value as empty text.
-                if (b.length == 0) {
-                    cells.emplace_back();
+                if (auto value = integerValue(mdb, columns[i])) {
+                    cells.emplace_back(*value);
                 } else {
-                    cells.emplace_back(static_cast<int64_t>(std::strtoll(b.text, nullptr, 10)));
+                    cells.emplace_back();
                 }
                 break;
-            case CellKind::Text:
-                cells.emplace_back(std::string(b.text, static_cast<size_t>(b.length)));
+            case CellKind::Text: cells.emplace_back(textValue(mdb, columns[i])); break;
+            case CellKind::Memo: {
+                const BoundColumn& bound = **memo++;
+                cells.emplace_back(std::string(bound.text, static_cast<size_t>(bound.length)));
                 break;
+            }
             case CellKind::Skipped: cells.emplace_back(); break;
             }
         }

@@ -34,6 +34,7 @@
 
 #include "jet/ReaderExitCodes.h"
 #include "jet/Snapshot.h"
+#include "jet/SnapshotEncoder.h"
 #include "jet/WholeWrite.h"
 #include "jet/crypt/CryptFailure.h"
 #include "jet/reader/ComplexColumns.h"
@@ -83,24 +84,27 @@ SnapshotFormat formatOf(MdbHandle* mdb) {
     }
 }
 
-Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
-    Snapshot snapshot;
-    snapshot.format = formatOf(mdb);
-    snapshot.sortOrder = mdb->f->lang_id;
+// Reads the catalog and the system tables first, then sends each object
+// with its table definition as soon as that is read: only the catalog
+// stays in memory, and the program decodes while the reader reads on.
+void writeSnapshot(MdbHandle* mdb, bool accounts, SnapshotEncoder& out) {
     std::vector<CatalogRow> catalog = readCatalog(mdb);
-    if (!accounts) snapshot.nameIndexOrder = nameIndexOrder(mdb, catalog);
+    std::vector<uint32_t> nameOrder;
+    if (!accounts) nameOrder = nameIndexOrder(mdb, catalog);
     const ComplexTypeTables complexTypes =
         accounts ? ComplexTypeTables{} : readComplexTypeTables(mdb, catalog);
 
+    std::vector<RowTable> rowTables;
     const char* systemTable = accounts ? "MSysAccounts" : "MSysRelationships";
     std::optional<RowTable> rows = readRowTable(mdb, catalog, systemTable);
     if (rows) {
-        snapshot.rowTables.push_back(std::move(*rows));
+        rowTables.push_back(std::move(*rows));
     } else if (accounts) {
         throw UnreadableDatabase(systemTable);
     }
-    if (!accounts) addSavedQueryRows(mdb, catalog, snapshot);
+    if (!accounts) addSavedQueryRows(mdb, catalog, rowTables);
 
+    out.start(formatOf(mdb), mdb->f->lang_id, static_cast<uint32_t>(catalog.size()));
     for (CatalogRow& row : catalog) {
         // Only local tables have a definition; a linked table's Id is no page.
         if (!accounts && row.object.type == 1) {
@@ -116,9 +120,12 @@ Snapshot readSnapshot(MdbHandle* mdb, bool accounts) {
             }
             row.object.table = std::move(table);
         }
-        snapshot.objects.push_back(std::move(row.object));
+        out.object(row.object);
+        row.object.table.reset();
     }
-    return snapshot;
+    out.rowTables(rowTables);
+    out.nameIndexOrder(nameOrder);
+    out.finish();
 }
 
 bool isPipe(int fd) {
@@ -163,9 +170,9 @@ int main(int argc, char** argv) {
     for (const char* variable : {"MDBPATH", "MDB_JET3_CHARSET", "MDBICONV", "MDBOPTS"}) {
         unsetenv(variable);
     }
-    // The snapshot is built in many small pieces and encoded into one
-    // growing string, all freed at exit: keep the heap growing in large
-    // steps, never give memory back, and let big blocks grow in place.
+    // The catalog and each table are built of many small pieces in a
+    // short-lived process: keep the heap growing in large steps, never give
+    // memory back, and let big blocks grow in place.
     mallopt(M_TOP_PAD, 16 << 20);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
@@ -200,8 +207,10 @@ int main(int argc, char** argv) {
 
     int status = reader_exit::kOk;
     try {
-        std::string bytes = encodeSnapshot(readSnapshot(mdb, std::strcmp(argv[1], "accounts") == 0));
-        if (!writeWhole(STDOUT_FILENO, bytes)) status = reader_exit::kUnreadable;
+        SnapshotEncoder out([](std::string_view bytes) { return writeWhole(STDOUT_FILENO, bytes); });
+        writeSnapshot(mdb, std::strcmp(argv[1], "accounts") == 0, out);
+    } catch (const SnapshotEncoder::SinkFailed&) {
+        status = reader_exit::kUnreadable;
     } catch (const std::bad_alloc&) {
         status = reader_exit::kTooLarge;
     } catch (const std::exception& e) {
