@@ -204,10 +204,13 @@ int WorkbookPackage::worksheetNumber(std::string_view name) const {
 
 std::string WorkbookPackage::toBytes() const {
     checkUntakenWorksheets();
-    std::map<size_t, std::string> replaced;
+    // Each new part is deflated as soon as its text is made, so only one
+    // text is held at a time.
+    std::map<size_t, DeflatedPart> replaced;
     for (const Sheet& sheet : sheets_)
-        if (sheet.part && sheet.part->changed()) replaced.emplace(sheet.entry, sheet.part->text());
-    if (styles_->changed()) replaced.emplace(stylesEntry_, styles_->text());
+        if (sheet.part && sheet.part->changed())
+            replaced.emplace(sheet.entry, DeflatedPart(sheet.part->text()));
+    if (styles_->changed()) replaced.emplace(stylesEntry_, DeflatedPart(styles_->text()));
     return zip_.withReplacedParts(replaced);
 }
 

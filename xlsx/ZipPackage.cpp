@@ -10,10 +10,6 @@ namespace speclore::xlsx {
 
 namespace {
 
-// Parts are XML; deflating them fast matters more than the last percent of
-// size, since a catalog sheet can run to tens of megabytes.
-constexpr zip_uint32_t kDeflateLevel = 1;
-
 std::string lowerAscii(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
@@ -40,6 +36,46 @@ std::string drainSource(zip_source_t* source) {
     if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size)
         workbook::throwInvalidArgument("ブックのパッケージを作れません");
     return bytes;
+}
+
+// A part deflated ahead, as libzip reads it.
+struct DeflatedSource {
+    const DeflatedPart* part;
+    zip_uint64_t position = 0;
+};
+
+zip_int64_t serveDeflatedPart(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto& source = *static_cast<DeflatedSource*>(state);
+    const std::string& bytes = source.part->bytes();
+    switch (command) {
+    case ZIP_SOURCE_OPEN: source.position = 0; return 0;
+    case ZIP_SOURCE_READ: {
+        const zip_uint64_t count = std::min<zip_uint64_t>(length, bytes.size() - source.position);
+        std::copy_n(bytes.data() + source.position, count, static_cast<char*>(data));
+        source.position += count;
+        return static_cast<zip_int64_t>(count);
+    }
+    case ZIP_SOURCE_CLOSE: return 0;
+    case ZIP_SOURCE_STAT: {
+        auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, nullptr);
+        if (!stat) return -1;
+        zip_stat_init(stat);
+        // A compression method other than stored tells libzip the bytes are
+        // compressed already, so it copies them as they are.
+        stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+        stat->size = source.part->size();
+        stat->comp_size = bytes.size();
+        stat->comp_method = ZIP_CM_DEFLATE;
+        stat->crc = source.part->crc();
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR: return zip_error_to_data(nullptr, data, length);
+    case ZIP_SOURCE_FREE: return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default: return -1;
+    }
 }
 
 }  // namespace
@@ -128,7 +164,7 @@ std::string ZipPackage::read(size_t entry, size_t maxBytes) const {
     return bytes;
 }
 
-std::string ZipPackage::withReplacedParts(const std::map<size_t, std::string>& replaced) const {
+std::string ZipPackage::withReplacedParts(const std::map<size_t, DeflatedPart>& replaced) const {
     zip_error_t error;
     zip_error_init(&error);
     SourcePtr target(zip_source_buffer_create(nullptr, 0, 0, &error));
@@ -141,11 +177,14 @@ std::string ZipPackage::withReplacedParts(const std::map<size_t, std::string>& r
         zip_discard(out);
         workbook::throwInvalidArgument("ブックのパッケージを作れません: " + what);
     };
+    // libzip reads them when the archive is closed.
+    std::map<size_t, DeflatedSource> sources;
+    for (const auto& [entry, part] : replaced) sources.emplace(entry, DeflatedSource{&part});
     for (size_t i = 0; i < names_.size(); ++i) {
-        auto change = replaced.find(i);
-        zip_source_t* data = change == replaced.end()
+        auto change = sources.find(i);
+        zip_source_t* data = change == sources.end()
                                  ? zip_source_zip(out, archive_->zip, i, 0, 0, -1)
-                                 : zip_source_buffer(out, change->second.data(), change->second.size(), 0);
+                                 : zip_source_function(out, serveDeflatedPart, &change->second);
         if (!data) fail(names_[i]);
         zip_int64_t added = zip_file_add(out, names_[i].c_str(), data, ZIP_FL_ENC_UTF_8);
         if (added < 0) {
@@ -153,9 +192,6 @@ std::string ZipPackage::withReplacedParts(const std::map<size_t, std::string>& r
             fail(names_[i]);
         }
         auto index = static_cast<zip_uint64_t>(added);
-        if (change != replaced.end() &&
-            zip_set_file_compression(out, index, ZIP_CM_DEFLATE, kDeflateLevel) != 0)
-            fail(names_[i]);
         zip_stat_t stat;
         zip_stat_init(&stat);
         if (zip_stat_index(archive_->zip, i, 0, &stat) == 0 && (stat.valid & ZIP_STAT_MTIME))

@@ -1,7 +1,8 @@
 // The zip container of an Office Open XML package, read from memory with
 // libzip. Parts are read with a cap on their inflated size, so that a small
 // file cannot unpack into gigabytes; writing gives a new package in which
-// every part not replaced is copied as stored, without recompressing it.
+// every part not replaced is copied as stored, without recompressing it,
+// and the new ones are stored as deflated ahead.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "xlsx/DeflatedPart.h"
 
 namespace speclore::xlsx {
 
@@ -35,7 +38,7 @@ public:
 
     // A complete package: the entries in their order, those in `replaced`
     // with the new contents, each keeping its modification time.
-    std::string withReplacedParts(const std::map<size_t, std::string>& replaced) const;
+    std::string withReplacedParts(const std::map<size_t, DeflatedPart>& replaced) const;
 
 private:
     struct Archive;
