@@ -269,7 +269,7 @@ void SheetPart::writeCells(std::string& out) const {
         return;
     }
     const std::string rowOpen = "<" + p + "row r=\"", rowClose = "</" + p + "row>";
-    const std::string cellOpen = "<" + p + "c r=\"", cellClose = "</" + p + "c>";
+    const std::string cellOpen = "<" + p + "c", cellClose = "</" + p + "c>";
     const std::string valueOpen = "><" + p + "v>", valueClose = "</" + p + "v>" + cellClose;
     out += "<" + p + "sheetData>";
     for (const Row& row : rows_) {
@@ -295,11 +295,19 @@ void SheetPart::writeCells(std::string& out) const {
             continue;
         }
         out += '>';
+        // A cell right after the one before it in its row needs no address:
+        // readers take the next column, as for a cell without one. Unique
+        // addresses are most of what deflate cannot shrink.
+        uint32_t nextColumn = UINT32_MAX;
         for (const Cell& cell : row.cells) {
             out += cellOpen;
-            workbook::appendColumnLetters(out, cell.column);
-            out += number;
-            out += '"';
+            if (cell.column != nextColumn) {
+                out += " r=\"";
+                workbook::appendColumnLetters(out, cell.column);
+                out += number;
+                out += '"';
+            }
+            nextColumn = cell.column + 1;
             if (cell.xf != 0) {
                 out += " s=\"";
                 appendNumber(out, cell.xf);
