@@ -86,15 +86,18 @@ void FormattedRange::apply(std::span<const RangeChange> changes) {
     std::vector<Group> groups;
     std::unordered_map<uint64_t, uint32_t> groupByKey;
     std::vector<uint32_t> groupOfCell;
-    groupOfCell.reserve(static_cast<size_t>(bottom_ - top_ + 1) * (right_ - left_ + 1));
+    const uint32_t width = right_ - left_ + 1;
+    groupOfCell.reserve(static_cast<size_t>(bottom_ - top_ + 1) * width);
+    std::vector<uint32_t> formats(width);
     uint64_t lastKey = UINT64_MAX;
     uint32_t lastGroup = 0;
     for (uint32_t r = top_; r <= bottom_; ++r) {
+        rowFormats({r, left_}, formats);
         for (uint32_t c = left_; c <= right_; ++c) {
             const uint8_t place =
                 static_cast<uint8_t>((r == top_ ? EdgeTop : 0) | (r == bottom_ ? EdgeBottom : 0) |
                                      (c == left_ ? EdgeLeft : 0) | (c == right_ ? EdgeRight : 0));
-            const uint32_t format = cellFormat({r, c});
+            const uint32_t format = formats[c - left_];
             const uint64_t key = static_cast<uint64_t>(format) << 8 | place;
             if (key != lastKey) {
                 auto [at, added] = groupByKey.try_emplace(key, static_cast<uint32_t>(groups.size()));
@@ -118,13 +121,24 @@ void FormattedRange::apply(std::span<const RangeChange> changes) {
             group.changed = true;
         }
     }
+    if (std::none_of(groups.begin(), groups.end(), [](const Group& group) { return group.changed; })) return;
     size_t cell = 0;
     for (uint32_t r = top_; r <= bottom_; ++r) {
-        for (uint32_t c = left_; c <= right_; ++c) {
+        for (uint32_t& format : formats) {
             const Group& group = groups[groupOfCell[cell++]];
-            if (group.changed) setCellFormat({r, c}, group.format);
+            format = group.changed ? group.format : kKeepFormat;
         }
+        setRowFormats({r, left_}, formats);
     }
+}
+
+void FormattedRange::rowFormats(RangeCell first, std::span<uint32_t> formats) const {
+    for (uint32_t k = 0; k < formats.size(); ++k) formats[k] = cellFormat({first.row, first.column + k});
+}
+
+void FormattedRange::setRowFormats(RangeCell first, std::span<const uint32_t> formats) {
+    for (uint32_t k = 0; k < formats.size(); ++k)
+        if (formats[k] != kKeepFormat) setCellFormat({first.row, first.column + k}, formats[k]);
 }
 
 void FormattedRange::HorizontalAlignment(int16_t alignment) {

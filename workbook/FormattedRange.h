@@ -64,6 +64,8 @@ struct RangeCell {
 
 class FormattedRange : public catalog::XlRange {
 public:
+    static constexpr uint32_t kKeepFormat = UINT32_MAX;
+
     // `first` and `last` are any two opposite corners.
     FormattedRange(RangeCell first, RangeCell last);
     FormattedRange(const FormattedRange&) = delete;
@@ -93,6 +95,11 @@ private:
 
     virtual uint32_t cellFormat(RangeCell cell) const = 0;
     virtual void setCellFormat(RangeCell cell, uint32_t format) = 0;
+    // The same for cells side by side in a row, from `first` rightwards;
+    // an engine may find them in one go. Cells are set left to right, and a
+    // cell given kKeepFormat is left as it is.
+    virtual void rowFormats(RangeCell first, std::span<uint32_t> formats) const;
+    virtual void setRowFormats(RangeCell first, std::span<const uint32_t> formats);
     // The format that `format` becomes under the change; may add formats to
     // the workbook, in the order in which they are first asked for.
     virtual uint32_t changedFormat(uint32_t format, const FormatChange& change) = 0;

@@ -29,18 +29,26 @@ char32_t nextCodePoint(std::string_view s, size_t& i) {
 }
 
 std::u16string utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
+    // No byte gives more than one code unit: a surrogate pair takes four.
+    std::u16string out(text.size(), u'\0');
+    size_t n = 0;
     for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out[n++] = byte;
+            ++i;
+            continue;
+        }
         char32_t cp = nextCodePoint(text, i);
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+            out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            out[n++] = static_cast<char16_t>(cp);
         }
     }
+    out.resize(n);
     return out;
 }
 

@@ -224,6 +224,51 @@ uint32_t SharedStrings::intern(std::u16string_view text) {
     return add(text, hash, kPlain);
 }
 
+uint32_t SharedStrings::hashUtf8(std::string_view utf8) {
+    // FNV-1a over the bytes.
+    uint32_t h = 2166136261u;
+    for (char c : utf8) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 16777619u;
+    }
+    return h;
+}
+
+std::optional<uint32_t> SharedStrings::findUtf8(std::string_view utf8, uint32_t hash) const {
+    if (utf8Slots_.empty()) return std::nullopt;
+    const size_t mask = utf8Slots_.size() - 1;
+    for (size_t at = hash & mask; utf8Slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
+        const Utf8Slot& slot = utf8Slots_[at];
+        if (slot.hash == hash && slot.length == utf8.size() &&
+            std::string_view(utf8Texts_).substr(slot.start, slot.length) == utf8)
+            return slot.entryPlusOne - 1;
+    }
+    return std::nullopt;
+}
+
+void SharedStrings::rememberUtf8(std::string_view utf8, uint32_t hash, uint32_t index) {
+    if ((utf8Count_ + 1) * 2 > utf8Slots_.size()) growUtf8();
+    const size_t mask = utf8Slots_.size() - 1;
+    size_t at = hash & mask;
+    while (utf8Slots_[at].entryPlusOne != 0) at = (at + 1) & mask;
+    utf8Slots_[at] = {hash, index + 1, static_cast<uint32_t>(utf8Texts_.size()),
+                      static_cast<uint32_t>(utf8.size())};
+    utf8Texts_.append(utf8);
+    ++utf8Count_;
+}
+
+void SharedStrings::growUtf8() {
+    std::vector<Utf8Slot> old = std::move(utf8Slots_);
+    utf8Slots_.assign(std::max<size_t>(1024, old.size() * 2), Utf8Slot{0, 0, 0, 0});
+    const size_t mask = utf8Slots_.size() - 1;
+    for (const Utf8Slot& slot : old) {
+        if (slot.entryPlusOne == 0) continue;
+        size_t at = slot.hash & mask;
+        while (utf8Slots_[at].entryPlusOne != 0) at = (at + 1) & mask;
+        utf8Slots_[at] = slot;
+    }
+}
+
 uint32_t SharedStrings::add(std::u16string_view text, uint32_t hash, uint32_t rich) {
     auto index = static_cast<uint32_t>(entries_.size());
     entries_.push_back({static_cast<uint32_t>(characters_.size()), static_cast<uint32_t>(text.size()), rich});

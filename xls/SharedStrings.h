@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ public:
 
     // The index of a plain string with this text, appended if new.
     uint32_t intern(std::u16string_view text);
+
+    // Cells are written in UTF-8. A text remembered with its index is found
+    // again by its UTF-8 bytes, without converting it anew.
+    static uint32_t hashUtf8(std::string_view utf8);
+    std::optional<uint32_t> findUtf8(std::string_view utf8, uint32_t hash) const;
+    void rememberUtf8(std::string_view utf8, uint32_t hash, uint32_t index);
 
     // Appends SST, CONTINUE and EXTSST records to the stream `out`; offsets
     // in EXTSST are positions in `out`. `totalReferences` is the number of
@@ -54,10 +61,22 @@ private:
     };
     std::vector<Slot> slots_;
     size_t plainCount_ = 0;
+    // The remembered UTF-8 texts side by side, found through their own
+    // open-addressing table.
+    struct Utf8Slot {
+        uint32_t hash;
+        uint32_t entryPlusOne;  // 0: free
+        uint32_t start;         // in utf8Texts_
+        uint32_t length;
+    };
+    std::string utf8Texts_;
+    std::vector<Utf8Slot> utf8Slots_;
+    size_t utf8Count_ = 0;
 
     uint32_t add(std::u16string_view text, uint32_t hash, uint32_t rich);
     void insertSlot(Slot slot);
     void grow();
+    void growUtf8();
 };
 
 }  // namespace speclore::xls

@@ -17,6 +17,7 @@ constexpr uint32_t kRowAlwaysSet = 0x100;
 constexpr int32_t kRkMin = -536870912;
 constexpr int32_t kRkMax = 536870911;
 constexpr uint16_t kRowsPerBlock = 32;
+constexpr size_t kCellsPerRowReserved = 8;
 
 bool isCellRecord(uint16_t type) {
     switch (type) {
@@ -250,22 +251,33 @@ Worksheet::Cell* Worksheet::find(CellAddress address) {
 }
 
 Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
-    if (Cell* existing = find(address)) return *existing;
-    putCell(address.row, Cell{address.column, cellXf(address), Kind::Blank, 0});
-    return *find(address);
+    Row& row = rowFor(address.row);
+    auto& cells = row.cells;
+    // The run writes each row from left to right: a new cell mostly goes
+    // last, into room for a catalog row's cells made at the first one.
+    if (cells.empty() || cells.back().column < address.column) {
+        if (cells.empty()) cells.reserve(kCellsPerRowReserved);
+        return cells.emplace_back(Cell{address.column, emptyCellXf(row, address.column), Kind::Blank, 0});
+    }
+    auto at = columnPosition(cells, address.column);
+    if (at->column == address.column) return *at;
+    return *cells.insert(at, Cell{address.column, emptyCellXf(row, address.column), Kind::Blank, 0});
+}
+
+uint16_t Worksheet::emptyCellXf(const Row& row, uint16_t column) const {
+    if (row.hasRecord) {
+        uint32_t flags = getU32(row.record.data() + 12);
+        if (flags & kRowHasXf) return static_cast<uint16_t>((flags >> 16) & 0x0FFF);
+    }
+    return columnXf_[column];
 }
 
 uint16_t Worksheet::cellXf(CellAddress address) const {
-    if (address.row < rows_.size()) {
-        const Row& row = rows_[address.row];
-        auto at = columnPosition(row.cells, address.column);
-        if (at != row.cells.end() && at->column == address.column) return at->xf;
-        if (row.hasRecord) {
-            uint32_t flags = getU32(row.record.data() + 12);
-            if (flags & kRowHasXf) return static_cast<uint16_t>((flags >> 16) & 0x0FFF);
-        }
-    }
-    return columnXf_[address.column];
+    if (address.row >= rows_.size()) return columnXf_[address.column];
+    const Row& row = rows_[address.row];
+    auto at = columnPosition(row.cells, address.column);
+    if (at != row.cells.end() && at->column == address.column) return at->xf;
+    return emptyCellXf(row, address.column);
 }
 
 void Worksheet::setSharedString(CellAddress address, uint32_t sstIndex) {
@@ -291,18 +303,64 @@ void Worksheet::setNumber(CellAddress address, int32_t number) {
 void Worksheet::clearValue(CellAddress address) {
     Cell* cell = find(address);
     if (!cell) return;
-    cell->kind = Kind::Blank;
-    uint16_t xf = cell->xf;
+    Row& row = rows_[address.row];
     // A cell with the format it would show anyway needs no record at all.
-    auto& cells = rows_[address.row].cells;
-    size_t position = static_cast<size_t>(cell - cells.data());
-    cells.erase(cells.begin() + static_cast<long>(position));
-    if (cellXf(address) != xf) putCell(address.row, Cell{address.column, xf, Kind::Blank, 0});
+    if (emptyCellXf(row, address.column) == cell->xf) {
+        row.cells.erase(row.cells.begin() + (cell - row.cells.data()));
+        return;
+    }
+    cell->kind = Kind::Blank;
+    cell->payload = 0;
 }
 
 void Worksheet::setXf(CellAddress address, uint16_t xf) {
-    if (!find(address) && cellXf(address) == xf) return;
+    if (Cell* cell = find(address)) {
+        cell->xf = xf;
+        return;
+    }
+    // A cell with the format it would show anyway needs no record.
+    if (address.row < rows_.size() ? emptyCellXf(rows_[address.row], address.column) == xf
+                                   : columnXf_[address.column] == xf)
+        return;
     findOrCreate(address).xf = xf;
+}
+
+void Worksheet::rowXfs(CellAddress first, std::span<uint32_t> xfs) const {
+    if (first.row >= rows_.size()) {
+        for (size_t k = 0; k < xfs.size(); ++k) xfs[k] = columnXf_[first.column + k];
+        return;
+    }
+    const Row& row = rows_[first.row];
+    auto cell = columnPosition(row.cells, first.column);
+    for (size_t k = 0; k < xfs.size(); ++k) {
+        const auto column = static_cast<uint16_t>(first.column + k);
+        if (cell != row.cells.end() && cell->column == column)
+            xfs[k] = (cell++)->xf;
+        else
+            xfs[k] = emptyCellXf(row, column);
+    }
+}
+
+void Worksheet::setRowXfs(CellAddress first, std::span<const uint32_t> xfs) {
+    if (std::all_of(xfs.begin(), xfs.end(), [](uint32_t xf) { return xf == kKeepXf; })) return;
+    Row& row = rowFor(first.row);
+    auto& cells = row.cells;
+    size_t at = static_cast<size_t>(columnPosition(cells, first.column) - cells.begin());
+    for (size_t k = 0; k < xfs.size(); ++k) {
+        const auto column = static_cast<uint16_t>(first.column + k);
+        const bool exists = at < cells.size() && cells[at].column == column;
+        if (xfs[k] != kKeepXf) {
+            const auto xf = static_cast<uint16_t>(xfs[k]);
+            if (exists) {
+                cells[at].xf = xf;
+            } else if (emptyCellXf(row, column) != xf) {
+                // A cell with the format it would show anyway needs no record.
+                cells.insert(cells.begin() + static_cast<long>(at), Cell{column, xf, Kind::Blank, 0});
+                ++at;
+            }
+        }
+        if (exists) ++at;
+    }
 }
 
 uint32_t Worksheet::sharedStringCells() const {
@@ -373,31 +431,33 @@ void Worksheet::writeRowRecord(std::string& out, uint16_t rowNumber, const Row& 
 }
 
 void Worksheet::writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const {
+    // The record is put together in place and appended whole.
+    char record[18];
     auto header = [&](uint16_t type, uint16_t length) {
-        putU16(out, type);
-        putU16(out, length);
-        putU16(out, rowNumber);
-        putU16(out, cell.column);
-        putU16(out, cell.xf);
+        setU16(record, type);
+        setU16(record + 2, length);
+        setU16(record + 4, rowNumber);
+        setU16(record + 6, cell.column);
+        setU16(record + 8, cell.xf);
+        return 10u;
     };
     switch (cell.kind) {
-    case Kind::Blank: header(rt::Blank, 6); break;
+    case Kind::Blank: out.append(record, header(rt::Blank, 6)); break;
     case Kind::Rk:
-        header(rt::Rk, 10);
-        putU32(out, static_cast<uint32_t>(cell.payload));
+    case Kind::SharedString:
+        setU32(record + header(cell.kind == Kind::Rk ? rt::Rk : rt::LabelSst, 10),
+               static_cast<uint32_t>(cell.payload));
+        out.append(record, 14);
         break;
     case Kind::Number:
         header(rt::Number, 14);
-        putU32(out, static_cast<uint32_t>(cell.payload));
-        putU32(out, static_cast<uint32_t>(cell.payload >> 32));
-        break;
-    case Kind::SharedString:
-        header(rt::LabelSst, 10);
-        putU32(out, static_cast<uint32_t>(cell.payload));
+        setU32(record + 10, static_cast<uint32_t>(cell.payload));
+        setU32(record + 14, static_cast<uint32_t>(cell.payload >> 32));
+        out.append(record, 18);
         break;
     case Kind::Raw: {
         const RawCell& raw = raws_[cell.payload];
-        header(raw.type, static_cast<uint16_t>(6 + raw.tail.size()));
+        out.append(record, header(raw.type, static_cast<uint16_t>(6 + raw.tail.size())));
         out.append(raw.tail);
         out.append(raw.attached);
         break;

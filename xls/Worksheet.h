@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ public:
     void clearValue(CellAddress cell);
     // Gives the cell another XF, keeping its value (a BLANK if it has none).
     void setXf(CellAddress cell, uint16_t xf);
+    // The same for cells side by side, from `first` rightwards, as
+    // cellXf() and setXf() one by one would do; setRowXfs leaves a cell
+    // given kKeepXf as it is.
+    static constexpr uint32_t kKeepXf = UINT32_MAX;
+    void rowXfs(CellAddress first, std::span<uint32_t> xfs) const;
+    void setRowXfs(CellAddress first, std::span<const uint32_t> xfs);
 
     // Text cells (LABELSST) on the sheet: the SST's reference count.
     uint32_t sharedStringCells() const;
@@ -84,6 +91,8 @@ private:
     Row& rowFor(uint16_t row);
     Cell* find(CellAddress cell);
     Cell& findOrCreate(CellAddress cell);
+    // The XF of a cell of `row` that has no record of its own.
+    uint16_t emptyCellXf(const Row& row, uint16_t column) const;
 
     void writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const;
     void writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const;

@@ -16,15 +16,24 @@ constexpr size_t kMaxCellText = 32767;
 
 void XlsWorksheet::SetValue(std::string_view address, std::string_view text) {
     CellAddress cell = parseCellAddress(address);
-    std::u16string value = workbook::utf8ToUtf16(text);
-    if (value.empty()) {
+    // Every UTF-8 text gives at least one character.
+    if (text.empty()) {
         sheet_.clearValue(cell);
         return;
     }
+    SharedStrings& strings = workbook_.strings();
+    const uint32_t hash = SharedStrings::hashUtf8(text);
+    if (std::optional<uint32_t> known = strings.findUtf8(text, hash)) {
+        sheet_.setSharedString(cell, *known);
+        return;
+    }
+    std::u16string value = workbook::utf8ToUtf16(text);
     if (value.size() > kMaxCellText)
         workbook::throwInvalidArgument("セル " + formatCellAddress(cell) +
                                        " の文字列が 32767 文字を超えています");
-    sheet_.setSharedString(cell, workbook_.strings().intern(value));
+    const uint32_t index = strings.intern(value);
+    strings.rememberUtf8(text, hash, index);
+    sheet_.setSharedString(cell, index);
 }
 
 void XlsWorksheet::SetValue(std::string_view address, int32_t number) {

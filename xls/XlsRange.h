@@ -18,6 +18,7 @@ public:
           formats_(formats) {}
 
 private:
+    static_assert(Worksheet::kKeepXf == kKeepFormat);
     Worksheet& sheet_;
     CellFormats& formats_;
 
@@ -29,6 +30,12 @@ private:
     uint32_t cellFormat(workbook::RangeCell cell) const override { return sheet_.cellXf(address(cell)); }
     void setCellFormat(workbook::RangeCell cell, uint32_t xf) override {
         sheet_.setXf(address(cell), static_cast<uint16_t>(xf));
+    }
+    void rowFormats(workbook::RangeCell first, std::span<uint32_t> xfs) const override {
+        sheet_.rowXfs(address(first), xfs);
+    }
+    void setRowFormats(workbook::RangeCell first, std::span<const uint32_t> xfs) override {
+        sheet_.setRowXfs(address(first), xfs);
     }
     uint32_t changedFormat(uint32_t xf, const workbook::FormatChange& change) override {
         return formats_.apply(static_cast<uint16_t>(xf), change);

@@ -2,6 +2,7 @@
 // and written back so that it reads the same.
 #include <gtest/gtest.h>
 
+#include "workbook/Utf8.h"
 #include "xls/BiffRecord.h"
 #include "xls/ByteIo.h"
 #include "xls/SharedStrings.h"
@@ -119,6 +120,26 @@ TEST(SharedStrings, LongTablesSplitIntoRecordsWithinTheLimitAndIndexEveryBucket)
         uint16_t count = getU16(out.data() + position);
         EXPECT_EQ(count, texts[b * perBucket].size()) << "bucket " << b;
     }
+}
+
+TEST(SharedStrings, RememberedUtf8TextsAreFoundByTheirExactBytesAfterTheTableGrows) {
+    SharedStrings strings;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 3000; ++i) {
+        std::string text = (i % 2 ? "項目" : "item") + std::to_string(i);
+        const uint32_t hash = SharedStrings::hashUtf8(text);
+        EXPECT_FALSE(strings.findUtf8(text, hash)) << text;
+        strings.rememberUtf8(text, hash, strings.intern(workbook::utf8ToUtf16(text)));
+        texts.push_back(text);
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::optional<uint32_t> found = strings.findUtf8(texts[i], SharedStrings::hashUtf8(texts[i]));
+        ASSERT_TRUE(found) << texts[i];
+        EXPECT_EQ(*found, i);
+    }
+    // A prefix, or the same text with other bytes, is another text.
+    for (std::string other : {"item", "item0 ", "ITEM0"})
+        EXPECT_FALSE(strings.findUtf8(other, SharedStrings::hashUtf8(other))) << other;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "xls/BiffRecord.h"
 #include "xls/ByteIo.h"
 #include "xls/CompoundFile.h"
+#include "xls/WorkbookFile.h"
 #include "xls/XlsApplication.h"
 
 namespace speclore::xls {
@@ -236,6 +237,33 @@ TEST(WorkbookFormatFrames, SetBordersWritesTheSameFileAsTheCallsOneByOne) {
         book->Close(true);
     }
     EXPECT_EQ(test::readBytes(paths[1]), test::readBytes(paths[0]));
+}
+
+// Formats read and set a row at a time come out as cell by cell: rows with
+// and without records and cells, a row and a column with formats of their
+// own, a row beyond the sheet's cells, cells given their shown format, and
+// cells left as they are.
+TEST(WorkbookFormatRows, ARowAtATimeReadsAndSetsAsCellByCell) {
+    const std::string bytes = test::readText(test::xlsFixture("two_sheets.xls"));
+    WorkbookFile cellByCell = WorkbookFile::fromBytes(bytes);
+    WorkbookFile rowAtATime = WorkbookFile::fromBytes(bytes);
+    Worksheet& one = cellByCell.worksheet(1);
+    Worksheet& rows = rowAtATime.worksheet(1);
+    for (uint16_t row : std::initializer_list<uint16_t>{0, 2, 3, 19, 29, 40, 300}) {
+        std::vector<uint32_t> shown(9);
+        rows.rowXfs({row, 1}, shown);
+        std::vector<uint32_t> wanted(shown.size());
+        for (uint16_t k = 0; k < shown.size(); ++k) {
+            const CellAddress cell{row, static_cast<uint16_t>(1 + k)};
+            EXPECT_EQ(shown[k], one.cellXf(cell)) << row << "/" << k;
+            wanted[k] = k % 3 == 0   ? Worksheet::kKeepXf
+                        : k % 3 == 1 ? shown[k]
+                                     : shown[(k + 4) % shown.size()];
+            if (wanted[k] != Worksheet::kKeepXf) one.setXf(cell, static_cast<uint16_t>(wanted[k]));
+        }
+        rows.setRowXfs({row, 1}, wanted);
+    }
+    EXPECT_EQ(rowAtATime.toBytes(), cellByCell.toBytes());
 }
 
 TEST(WorkbookFormatSharing, ACatalogSizedRunStaysFarBelowTheFormatLimits) {

@@ -77,7 +77,9 @@ TEST(WorkbookValues, TooLongTextIsRefusedAndEmptyTextEmptiesTheCell) {
     auto app = factory.CreateApplication();
     auto book = app->OpenWorkbook(path);
     catalog::XlWorksheet& sheet = book->Sheets(1);
+    // Refused every time: a refused text is not remembered as written.
     EXPECT_THROW(sheet.SetValue("A1", repeated("z", 32768)), AppError);
+    EXPECT_THROW(sheet.SetValue("A3", repeated("z", 32768)), AppError);
     sheet.SetValue("A2", "");   // had text and its own format: keeps the format
     sheet.SetValue("Z99", "");  // never existed: stays without record
     book->Close(true);
