@@ -64,22 +64,22 @@ void writeRows(XlWorksheet& sheet, int rows) {
     for (int start = 0; start < rows; start += kBlock) {
         const int size = std::min(kBlock, rows - start);
         for (int c = 0; c < 10; ++c) {
-            sheet.SetValue(CellAddress(static_cast<char>('A' + c), row), kHeadings[c]);
+            sheet.SetValue(a1Address(static_cast<char>('A' + c), row), kHeadings[c]);
         }
-        FormatHeadingRow(sheet, row, 'J');
+        formatHeadingRow(sheet, row, 'J');
         for (int k = 1; k < size; ++k) {
             ++number;
             const int r = row + k;
-            sheet.SetValue(CellAddress('A', r), number);
+            sheet.SetValue(a1Address('A', r), number);
             if (number % 5 == 1) {
-                sheet.Range(CellAddress('A', r), CellAddress('A', r))->Font().Bold(true);
+                sheet.Range(a1Address('A', r), a1Address('A', r))->Font().Bold(true);
             }
             const std::vector<std::string> texts = rowTexts(number);
             for (int c = 0; c < 9; ++c) {
-                sheet.SetValue(CellAddress(static_cast<char>('B' + c), r), texts[c]);
+                sheet.SetValue(a1Address(static_cast<char>('B' + c), r), texts[c]);
             }
         }
-        FrameRows(sheet, row + 1, row + size - 1, 'J');
+        frameRows(sheet, row + 1, row + size - 1, 'J');
         row += size;
     }
 }

@@ -46,32 +46,31 @@ int writeTables(XlWorksheet& sheet, int fieldRows) {
     int written = 0;
     for (int table = 0; written < fieldRows; ++table) {
         const int fields = std::min(kFields, fieldRows - written);
-        auto title = sheet.Range(CellAddress('A', row), CellAddress('F', row));
+        auto title = sheet.Range(a1Address('A', row), a1Address('F', row));
         title->HorizontalAlignment(xlGeneral);
         title->VerticalAlignment(xlBottom);
         title->WrapText(false);
         char name[32];
         std::snprintf(name, sizeof name, "テーブル%05d", table);
-        sheet.SetValue(CellAddress('A', row), name);
-        sheet.SetValue(CellAddress('F', row), "テーブルの説明");
+        sheet.SetValue(a1Address('A', row), name);
+        sheet.SetValue(a1Address('F', row), "テーブルの説明");
         ++row;
-        for (int c = 0; c < 6; ++c)
-            sheet.SetValue(CellAddress(static_cast<char>('A' + c), row), kHeadings[c]);
-        FormatHeadingRow(sheet, row, 'F');
+        for (int c = 0; c < 6; ++c) sheet.SetValue(a1Address(static_cast<char>('A' + c), row), kHeadings[c]);
+        formatHeadingRow(sheet, row, 'F');
         ++row;
         const int first = row;
         for (int p = 0; p < fields; ++p, ++row) {
-            sheet.SetValue(CellAddress('A', row), p + 1);
-            if (p == 0) sheet.Range(CellAddress('A', row), CellAddress('A', row))->Font().Bold(true);
+            sheet.SetValue(a1Address('A', row), p + 1);
+            if (p == 0) sheet.Range(a1Address('A', row), a1Address('A', row))->Font().Bold(true);
             char field[32];
             std::snprintf(field, sizeof field, "フィールド%07d", written + p);
-            sheet.SetValue(CellAddress('B', row), field);
-            sheet.SetValue(CellAddress('C', row), p % 3 ? "ﾃｷｽﾄ型" : "数値型");
-            sheet.SetValue(CellAddress('D', row), p % 3 ? "50" : "長整数型");
-            sheet.SetValue(CellAddress('E', row), p == 0 ? "PrimaryKey" : "");
-            sheet.SetValue(CellAddress('F', row), "項目の説明");
+            sheet.SetValue(a1Address('B', row), field);
+            sheet.SetValue(a1Address('C', row), p % 3 ? "ﾃｷｽﾄ型" : "数値型");
+            sheet.SetValue(a1Address('D', row), p % 3 ? "50" : "長整数型");
+            sheet.SetValue(a1Address('E', row), p == 0 ? "PrimaryKey" : "");
+            sheet.SetValue(a1Address('F', row), "項目の説明");
         }
-        FrameRows(sheet, first, row - 1, 'F');
+        frameRows(sheet, first, row - 1, 'F');
         written += fields;
         ++row;
     }

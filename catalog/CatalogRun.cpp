@@ -46,7 +46,7 @@ public:
         database.reset();
     }
 
-    void LoadProgress() {
+    void loadProgress() {
         view_.Load();
         progressLoaded_ = true;
     }
@@ -54,7 +54,7 @@ public:
     // The last step of a good run: close the rows and the database, save
     // and close the workbook and put it at the output path, quit the
     // application, unload the window.
-    void Finish() {
+    void finish() {
         relationRows->Close();
         database->database->Close();
         saveWorkbook();
@@ -110,7 +110,7 @@ void refuseProtectedOutput(const std::string& outputPath, const std::string& tem
         protectedFiles.push_back(inputs.login.workgroupPath);
     }
     for (const std::string& file : protectedFiles) {
-        if (SameExistingFile(outputPath, file)) {
+        if (sameExistingFile(outputPath, file)) {
             throw AppError::withReason(err::PathFileAccessError,
                                        "出力ファイルに " + file + " は指定できません。");
         }
@@ -133,24 +133,24 @@ std::unique_ptr<XlWorkbook> openTemplateCopy(XlApplication& application, const s
 
 bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, CatalogServices& services,
                 RunHoldings& run) {
-    const ItemNames names = ReadItemNames(services.iniPath);
-    run.LoadProgress();
+    const ItemNames names = readItemNames(services.iniPath);
+    run.loadProgress();
     RunProgress progress(services.progress);
-    progress.StartPhase(kTablePhaseText, selectedCount(inputs.tables));
+    progress.startPhase(kTablePhaseText, selectedCount(inputs.tables));
 
     run.database = services.openedDatabase
                        ? std::exchange(services.openedDatabase, std::nullopt)
                        : OpenMdbFile(services.engines, services.programFolder, inputs.login);
     if (!run.database) return false;
     Database& database = *run.database->database;
-    const WorkbookFormat format = WorkbookFormatOf(outputPath);
-    const int32_t relationRows = CountRelationRows(database);
-    RefuseRowsBeyondSheet(TableSheetLastRow(database, inputs.tables), RelationSheetLastRow(relationRows),
-                          services.spreadsheets.forFormat(format).MaxRows(), format);
+    const WorkbookFormat format = workbookFormatOf(outputPath);
+    const int32_t relationRows = countRelationRows(database);
+    refuseRowsBeyondSheet(tableSheetLastRow(database, inputs.tables), relationSheetLastRow(relationRows),
+                          services.spreadsheets.forFormat(format).maxRows(), format);
 
     const std::string templatePath =
         services.templatePath.empty()
-            ? findProgramFile(services.programFolder, TemplateFileName(format), ProgramFileKind::Data)
+            ? findProgramFile(services.programFolder, templateFileName(format), ProgramFileKind::Data)
             : services.templatePath;
     refuseProtectedOutput(outputPath, templatePath, inputs, services.iniPath);
     run.output.emplace(outputPath, templatePath);
@@ -160,22 +160,22 @@ bool runCatalog(const std::string& outputPath, const CatalogInputs& inputs, Cata
     run.workbook = openTemplateCopy(*run.application, run.output->workbookPath(), templatePath);
     XlWorksheet& tableSheet = run.workbook->Sheets(1);
     tableSheet.SetValue("A1", ExpandTitle(inputs.tableTitle, inputs.login.databasePath, services.today));
-    WriteTableSheet(tableSheet, database, inputs.tables, names, progress);
+    writeTableSheet(tableSheet, database, inputs.tables, names, progress);
 
-    progress.StartPhase(kRelationPhaseText, relationRows);
+    progress.startPhase(kRelationPhaseText, relationRows);
     XlWorksheet& relationSheet = run.workbook->Sheets(2);
     relationSheet.SetValue("A1",
                            ExpandTitle(inputs.relationTitle, inputs.login.databasePath, services.today));
-    run.relationRows = WriteRelationSheet(relationSheet, database, names, progress);
+    run.relationRows = writeRelationSheet(relationSheet, database, names, progress);
 
-    if (XlWorksheet* querySheet = run.workbook->FindWorksheet(kQuerySheetName)) {
+    if (XlWorksheet* querySheet = run.workbook->findWorksheet(kQuerySheetName)) {
         const std::vector<QueryDef>& queries = database.QueryDefs();
-        progress.StartPhase(kQueryPhaseText, static_cast<int32_t>(queries.size()));
+        progress.startPhase(kQueryPhaseText, static_cast<int32_t>(queries.size()));
         querySheet->SetValue("A1", ExpandTitle(inputs.queryTitle, inputs.login.databasePath, services.today));
-        WriteQuerySheet(*querySheet, queries, names, progress);
+        writeQuerySheet(*querySheet, queries, names, progress);
     }
 
-    run.Finish();
+    run.finish();
     return true;
 }
 

@@ -16,7 +16,7 @@ const std::string& descriptionOrRaise(const std::optional<std::string>& descript
     return *description;
 }
 
-const std::string& descriptionOrEmpty(const std::optional<std::string>& description) noexcept {
+const std::string& textOrEmpty(const std::optional<std::string>& description) noexcept {
     static const std::string empty;
     return description ? *description : empty;
 }
@@ -38,11 +38,11 @@ const std::string& QueryDef::Description() const { return descriptionOrRaise(des
 
 const std::string& TableDef::Description() const { return descriptionOrRaise(description); }
 
-const std::string& Field::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
+const std::string& Field::descriptionOrEmpty() const noexcept { return textOrEmpty(description); }
 
-const std::string& TableDef::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
+const std::string& TableDef::descriptionOrEmpty() const noexcept { return textOrEmpty(description); }
 
-const std::string& QueryDef::DescriptionOrEmpty() const noexcept { return descriptionOrEmpty(description); }
+const std::string& QueryDef::descriptionOrEmpty() const noexcept { return textOrEmpty(description); }
 
 std::string FieldValue::asText() const {
     if (auto* i = std::get_if<int64_t>(&value_)) return std::to_string(*i);

@@ -81,7 +81,7 @@ struct Field {
     const std::string& Description() const;
     // The same text without raising: the empty text when there is none.
     // Most fields have none, so the sheet writers ask this way.
-    const std::string& DescriptionOrEmpty() const noexcept;
+    const std::string& descriptionOrEmpty() const noexcept;
 };
 
 struct Index {
@@ -104,7 +104,7 @@ struct TableDef {
     // Properties("Description").Value; raises 3270 when the table has none.
     const std::string& Description() const;
     // The same text without raising: the empty text when there is none.
-    const std::string& DescriptionOrEmpty() const noexcept;
+    const std::string& descriptionOrEmpty() const noexcept;
 };
 
 struct QueryDef {
@@ -122,7 +122,7 @@ struct QueryDef {
     // Properties("Description").Value; raises 3270 when the query has none.
     const std::string& Description() const;
     // The same text without raising: the empty text when there is none.
-    const std::string& DescriptionOrEmpty() const noexcept;
+    const std::string& descriptionOrEmpty() const noexcept;
 };
 
 // A value of a recordset column.

@@ -18,7 +18,7 @@ bool belongsTo(const Index& index, const std::string& fieldName) {
 
 }  // namespace
 
-TypeTexts FieldTypeTexts(const Field& field, const ItemNames& names) {
+TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names) {
     switch (field.type) {
     case dbBoolean: return textsWithSize(names, Item::ctBoolean, field);
     case dbByte: return texts(names, Item::ctNum, Item::ctByte);
@@ -44,7 +44,7 @@ TypeTexts FieldTypeTexts(const Field& field, const ItemNames& names) {
     }
 }
 
-IndexRole FieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes) {
+IndexRole fieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes) {
     for (const Index& index : indexes) {
         if (index.primary && belongsTo(index, fieldName)) return IndexRole::Primary;
     }
@@ -60,7 +60,7 @@ IndexRole FieldIndexRole(const std::string& fieldName, const std::vector<Index>&
     return indexed ? IndexRole::Duplicates : IndexRole::None;
 }
 
-const std::string& IndexRoleText(IndexRole role, const ItemNames& names) {
+const std::string& indexRoleText(IndexRole role, const ItemNames& names) {
     static const std::string none;
     switch (role) {
     case IndexRole::Primary: return names[Item::ctPrimary];

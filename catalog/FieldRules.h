@@ -17,16 +17,16 @@ struct TypeTexts {
 };
 
 // Types without a caption of their own show their type code as the caption.
-TypeTexts FieldTypeTexts(const Field& field, const ItemNames& names);
+TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names);
 
 enum class IndexRole { None, Primary, Unique, Duplicates };
 
 // The field's role among all the table's indexes. A field belongs to an
 // index when one of the index's field names equals its name exactly (the
 // comparison minds letter case).
-IndexRole FieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes);
+IndexRole fieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes);
 
 // The caption of a role: ctPrimary, ctRepeatN, ctRepeatY or empty.
-const std::string& IndexRoleText(IndexRole role, const ItemNames& names);
+const std::string& indexRoleText(IndexRole role, const ItemNames& names);
 
 }  // namespace speclore::catalog

@@ -8,7 +8,7 @@ static_assert(static_cast<std::size_t>(Item::cqDataDefinition) + 1 == kItemCount
 static_assert(static_cast<std::size_t>(Item::cqTitleA) == kRelationItemEnd);
 static_assert(static_cast<std::size_t>(Item::crTitleA) == kTableItemCount);
 
-ItemNames ReadItemNames(const std::string& iniPath) {
+ItemNames readItemNames(const std::string& iniPath) {
     ItemNames names;
     for (std::size_t i = 0; i < kItemCount; ++i) {
         const ItemNameKey& item = kItemNameKeys[i];

@@ -159,6 +159,6 @@ private:
 
 // Reads the 56 values from section "CATALOG" of the settings file, one read
 // per key in key order; a missing key or file gives the empty text.
-ItemNames ReadItemNames(const std::string& iniPath);
+ItemNames readItemNames(const std::string& iniPath);
 
 }  // namespace speclore::catalog

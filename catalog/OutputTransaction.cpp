@@ -20,7 +20,7 @@ std::string folderOf(const std::string& path) {
 
 }  // namespace
 
-bool SameExistingFile(const std::string& a, const std::string& b) {
+bool sameExistingFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
 }

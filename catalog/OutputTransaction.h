@@ -14,7 +14,7 @@ namespace speclore::catalog {
 
 // True when both paths name one existing file, however spelled (links,
 // "..", relative and absolute forms).
-bool SameExistingFile(const std::string& a, const std::string& b);
+bool sameExistingFile(const std::string& a, const std::string& b);
 
 class OutputTransaction {
 public:

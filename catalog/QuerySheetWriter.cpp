@@ -26,21 +26,21 @@ std::string joinedLines(const std::vector<std::string>& items) {
 
 void writeQueryRow(XlWorksheet& sheet, int32_t row, int32_t number, const QueryDef& query,
                    const std::string& description, const ItemNames& names) {
-    auto range = sheet.Range(CellAddress('A', row), CellAddress(kLastColumn, row));
+    auto range = sheet.Range(a1Address('A', row), a1Address(kLastColumn, row));
     range->VerticalAlignment(xlTop);
     range->WrapText(true);
-    sheet.SetValue(CellAddress('A', row), number);
-    sheet.SetValue(CellAddress('B', row), query.name);
-    sheet.SetValue(CellAddress('C', row), QueryKindCaption(query.type, names));
-    sheet.SetValue(CellAddress('D', row), QuerySqlCellText(query.sql));
-    sheet.SetValue(CellAddress('E', row), joinedLines(query.sourceTables));
-    sheet.SetValue(CellAddress('F', row), description);
-    FrameRows(sheet, row, row, kLastColumn);
+    sheet.SetValue(a1Address('A', row), number);
+    sheet.SetValue(a1Address('B', row), query.name);
+    sheet.SetValue(a1Address('C', row), queryKindCaption(query.type, names));
+    sheet.SetValue(a1Address('D', row), querySqlCellText(query.sql));
+    sheet.SetValue(a1Address('E', row), joinedLines(query.sourceTables));
+    sheet.SetValue(a1Address('F', row), description);
+    frameRows(sheet, row, row, kLastColumn);
 }
 
 }  // namespace
 
-std::string QueryKindCaption(int32_t type, const ItemNames& names) {
+std::string queryKindCaption(int32_t type, const ItemNames& names) {
     switch (type) {
     case dbQSelect: return names[Item::cqSelect];
     case dbQCrosstab: return names[Item::cqCrosstab];
@@ -55,7 +55,7 @@ std::string QueryKindCaption(int32_t type, const ItemNames& names) {
     }
 }
 
-std::string QuerySqlCellText(const std::string& sql) {
+std::string querySqlCellText(const std::string& sql) {
     std::string text;
     text.reserve(sql.size());
     for (size_t i = 0; i < sql.size(); ++i) {
@@ -89,15 +89,15 @@ std::string QuerySqlCellText(const std::string& sql) {
     return text + kCutTextMark;
 }
 
-void WriteQuerySheet(XlWorksheet& sheet, const std::vector<QueryDef>& queries, const ItemNames& names,
+void writeQuerySheet(XlWorksheet& sheet, const std::vector<QueryDef>& queries, const ItemNames& names,
                      RunProgress& progress) {
     int32_t row = kFirstQueryBlockRow;
     int32_t number = 0;
     for (const QueryDef& query : queries) {
-        progress.Step(query.name);
-        const std::string& description = query.DescriptionOrEmpty();
-        WriteBlockTitleRow(sheet, row++, query.name, description);
-        WriteBlockHeadingRow(sheet, row++, names, kQueryHeadings);
+        progress.step(query.name);
+        const std::string& description = query.descriptionOrEmpty();
+        writeBlockTitleRow(sheet, row++, query.name, description);
+        writeBlockHeadingRow(sheet, row++, names, kQueryHeadings);
         writeQueryRow(sheet, row++, ++number, query, description, names);
         ++row;
     }

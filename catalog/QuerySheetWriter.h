@@ -24,16 +24,16 @@ inline constexpr const char* kCutTextMark = "…(以下省略)";
 
 // The caption of a QueryDef.Type: its item name, or the code itself in
 // decimal for a kind the item names do not list.
-std::string QueryKindCaption(int32_t type, const ItemNames& names);
+std::string queryKindCaption(int32_t type, const ItemNames& names);
 
 // The SQL text as a cell shows it: line ends as the single LF that a cell
 // breaks lines at, and no more than kMaxCellCharacters characters (counted
 // as the cell counts them, in UTF-16 units).
-std::string QuerySqlCellText(const std::string& sql);
+std::string querySqlCellText(const std::string& sql);
 
 // Writes a block for each query, in the order given, with one progress
 // step per query.
-void WriteQuerySheet(XlWorksheet& sheet, const std::vector<QueryDef>& queries, const ItemNames& names,
+void writeQuerySheet(XlWorksheet& sheet, const std::vector<QueryDef>& queries, const ItemNames& names,
                      RunProgress& progress);
 
 }  // namespace speclore::catalog

@@ -4,7 +4,7 @@
 
 namespace speclore::catalog {
 
-RelationTexts RelationFlagTexts(int32_t grbit, const ItemNames& names) {
+RelationTexts relationFlagTexts(int32_t grbit, const ItemNames& names) {
     const auto has = [grbit](int32_t bit) { return (grbit & bit) != 0; };
     const std::string empty;
     RelationTexts texts;

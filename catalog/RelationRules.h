@@ -18,6 +18,6 @@ struct RelationTexts {
 };
 
 // Bits other than those of the five columns are ignored.
-RelationTexts RelationFlagTexts(int32_t grbit, const ItemNames& names);
+RelationTexts relationFlagTexts(int32_t grbit, const ItemNames& names);
 
 }  // namespace speclore::catalog

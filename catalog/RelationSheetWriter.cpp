@@ -14,14 +14,14 @@ void writeHeadingRow(XlWorksheet& sheet, const ItemNames& names) {
                              Item::crTitleF, Item::crTitleG, Item::crTitleH, Item::crTitleI, Item::crTitleJ};
     char column = 'A';
     for (Item heading : headings) {
-        sheet.SetValue(CellAddress(column++, kRelationHeadingRow), names[heading]);
+        sheet.SetValue(a1Address(column++, kRelationHeadingRow), names[heading]);
     }
-    FormatHeadingRow(sheet, kRelationHeadingRow, kLastColumn);
+    formatHeadingRow(sheet, kRelationHeadingRow, kLastColumn);
 }
 
 }  // namespace
 
-int32_t CountRelationRows(Database& database) {
+int32_t countRelationRows(Database& database) {
     int32_t count = 0;
     auto result = database.OpenRecordset(kRelationCountSql, dbOpenSnapshot);
     if (!(result->Eof() && result->Bof())) count = result->Fields("件数").asLong();
@@ -29,7 +29,7 @@ int32_t CountRelationRows(Database& database) {
     return count;
 }
 
-std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& database, const ItemNames& names,
+std::unique_ptr<Recordset> writeRelationSheet(XlWorksheet& sheet, Database& database, const ItemNames& names,
                                               RunProgress& progress) {
     writeHeadingRow(sheet, names);
     int32_t row = kRelationHeadingRow + 1;
@@ -39,26 +39,26 @@ std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& data
     int32_t number = 0;
     while (!rows->Eof()) {
         const std::string object = rows->Fields("szObject").asText();
-        progress.Step(object);
+        progress.step(object);
         const std::string column = rows->Fields("szColumn").asText();
         const std::string referencedObject = rows->Fields("szReferencedObject").asText();
         const std::string referencedColumn = rows->Fields("szReferencedColumn").asText();
-        const RelationTexts flags = RelationFlagTexts(rows->Fields("grbit").asLong(), names);
+        const RelationTexts flags = relationFlagTexts(rows->Fields("grbit").asLong(), names);
 
-        sheet.SetValue(CellAddress('A', row), ++number);
-        sheet.SetValue(CellAddress('B', row), object);
-        sheet.SetValue(CellAddress('C', row), column);
-        sheet.SetValue(CellAddress('D', row), referencedObject);
-        sheet.SetValue(CellAddress('E', row), referencedColumn);
-        sheet.SetValue(CellAddress('F', row), flags.kind);
-        sheet.SetValue(CellAddress('G', row), flags.enforced);
-        sheet.SetValue(CellAddress('H', row), flags.updateCascade);
-        sheet.SetValue(CellAddress('I', row), flags.deleteCascade);
-        sheet.SetValue(CellAddress('J', row), flags.join);
+        sheet.SetValue(a1Address('A', row), ++number);
+        sheet.SetValue(a1Address('B', row), object);
+        sheet.SetValue(a1Address('C', row), column);
+        sheet.SetValue(a1Address('D', row), referencedObject);
+        sheet.SetValue(a1Address('E', row), referencedColumn);
+        sheet.SetValue(a1Address('F', row), flags.kind);
+        sheet.SetValue(a1Address('G', row), flags.enforced);
+        sheet.SetValue(a1Address('H', row), flags.updateCascade);
+        sheet.SetValue(a1Address('I', row), flags.deleteCascade);
+        sheet.SetValue(a1Address('J', row), flags.join);
         ++row;
         rows->MoveNext();
     }
-    FrameRows(sheet, first, row - 1, kLastColumn);
+    frameRows(sheet, first, row - 1, kLastColumn);
     return rows;
 }
 

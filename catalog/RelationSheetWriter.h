@@ -27,12 +27,12 @@ inline constexpr int32_t kRelationHeadingRow = 4;
 
 // The number of relationship rows the count statement gives (0 when its
 // result is empty).
-int32_t CountRelationRows(Database& database);
+int32_t countRelationRows(Database& database);
 
 // Writes the heading row and one row per result row of the row statement,
 // with one progress step each. Gives back the row result set, still open:
 // the run closes it when it closes the database.
-std::unique_ptr<Recordset> WriteRelationSheet(XlWorksheet& sheet, Database& database, const ItemNames& names,
+std::unique_ptr<Recordset> writeRelationSheet(XlWorksheet& sheet, Database& database, const ItemNames& names,
                                               RunProgress& progress);
 
 }  // namespace speclore::catalog

@@ -19,9 +19,9 @@ public:
 
     // A new phase of n items: bar maximum n (at least 1), the phase text,
     // no item name, "( 0 / n )", bar at 0, then a repaint.
-    void StartPhase(const std::string& phaseText, int32_t n);
+    void startPhase(const std::string& phaseText, int32_t n);
     // The next item of the phase: its name, "( k / n )", bar at k, repaint.
-    void Step(const std::string& itemName);
+    void step(const std::string& itemName);
 
 private:
     ProgressView& view_;
@@ -30,6 +30,6 @@ private:
 };
 
 // "( k / n )", the counter as the window shows it.
-std::string CounterText(int32_t k, int32_t n);
+std::string counterText(int32_t k, int32_t n);
 
 }  // namespace speclore::catalog

@@ -17,27 +17,27 @@ constexpr XlBorderLine thinLine(int16_t index, int16_t colorIndex) {
 
 }  // namespace
 
-std::string CellAddress(char column, int32_t row) { return std::string(1, column) + std::to_string(row); }
+std::string a1Address(char column, int32_t row) { return std::string(1, column) + std::to_string(row); }
 
-void WriteBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
+void writeBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
                         const std::string& description) {
-    auto range = sheet.Range(CellAddress('A', row), CellAddress(kBlockLastColumn, row));
+    auto range = sheet.Range(a1Address('A', row), a1Address(kBlockLastColumn, row));
     range->HorizontalAlignment(xlGeneral);
     range->VerticalAlignment(xlBottom);
     range->WrapText(false);
-    sheet.SetValue(CellAddress('A', row), name);
-    sheet.SetValue(CellAddress(kBlockLastColumn, row), description);
+    sheet.SetValue(a1Address('A', row), name);
+    sheet.SetValue(a1Address(kBlockLastColumn, row), description);
 }
 
-void WriteBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
+void writeBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
                           const std::array<Item, 6>& headings) {
     char column = 'A';
-    for (Item heading : headings) sheet.SetValue(CellAddress(column++, row), names[heading]);
-    FormatHeadingRow(sheet, row, kBlockLastColumn);
+    for (Item heading : headings) sheet.SetValue(a1Address(column++, row), names[heading]);
+    formatHeadingRow(sheet, row, kBlockLastColumn);
 }
 
-void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
-    auto range = sheet.Range(CellAddress('A', row), CellAddress(lastColumn, row));
+void formatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
+    auto range = sheet.Range(a1Address('A', row), a1Address(lastColumn, row));
     range->HorizontalAlignment(xlCenter);
     const XlBorderLine lines[] = {
         thinLine(xlEdgeLeft, xlColorIndexAutomatic),       thinLine(xlEdgeTop, xlColorIndexAutomatic),
@@ -51,9 +51,9 @@ void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
     interior.PatternColorIndex(xlAutomatic);
 }
 
-void FrameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn) {
+void frameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn) {
     if (first > last) return;
-    auto range = sheet.Range(CellAddress('A', first), CellAddress(lastColumn, last));
+    auto range = sheet.Range(a1Address('A', first), a1Address(lastColumn, last));
     const XlBorderLine lines[] = {
         thinLine(xlEdgeLeft, kFrameColorIndex),         thinLine(xlEdgeBottom, kFrameColorIndex),
         thinLine(xlEdgeRight, kFrameColorIndex),        thinLine(xlInsideVertical, kFrameColorIndex),

@@ -13,25 +13,25 @@
 namespace speclore::catalog {
 
 // "A3" for column 'A', row 3.
-std::string CellAddress(char column, int32_t row);
+std::string a1Address(char column, int32_t row);
 
 // Title row of a table's or a query's block, columns A to F: general
 // alignment at the bottom, unwrapped, the name in A and the description in F.
-void WriteBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
+void writeBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
                         const std::string& description);
 
 // Heading row of such a block: the six captions in A to F, formatted as a
 // heading row.
-void WriteBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
+void writeBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
                           const std::array<Item, 6>& headings);
 
 // Heading row from column A to lastColumn: centred, every edge and inside
 // vertical border thin in the automatic colour, solid grey interior.
-void FormatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn);
+void formatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn);
 
 // Frame of the rows first..last from column A to lastColumn: left, bottom,
 // right and inside vertical borders, and inside horizontal ones when there
 // are two rows or more; nothing when there are no rows.
-void FrameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn);
+void frameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn);
 
 }  // namespace speclore::catalog

@@ -21,7 +21,7 @@ std::string withThousands(int64_t number) {
 
 }  // namespace
 
-int64_t TableSheetLastRow(const Database& database, const std::vector<TableListItem>& tables) {
+int64_t tableSheetLastRow(const Database& database, const std::vector<TableListItem>& tables) {
     int64_t lastRow = 1;
     int64_t blockRow = kFirstTableBlockRow;
     for (const TableListItem& item : tables) {
@@ -40,9 +40,9 @@ int64_t TableSheetLastRow(const Database& database, const std::vector<TableListI
     return lastRow;
 }
 
-int64_t RelationSheetLastRow(int32_t relationRows) { return kRelationHeadingRow + int64_t{relationRows}; }
+int64_t relationSheetLastRow(int32_t relationRows) { return kRelationHeadingRow + int64_t{relationRows}; }
 
-void RefuseRowsBeyondSheet(int64_t tableSheetLastRow, int64_t relationSheetLastRow, int32_t maxRows,
+void refuseRowsBeyondSheet(int64_t tableSheetLastRow, int64_t relationSheetLastRow, int32_t maxRows,
                            WorkbookFormat format) {
     const bool tablesTooMany = tableSheetLastRow > maxRows;
     if (!tablesTooMany && relationSheetLastRow <= maxRows) return;

@@ -17,14 +17,14 @@ namespace speclore::catalog {
 // The last row the table sheet writes (its title row 1 when nothing is
 // selected). A listed table that is missing is passed over here: the sheet
 // writer reports it at its turn.
-int64_t TableSheetLastRow(const Database& database, const std::vector<TableListItem>& tables);
+int64_t tableSheetLastRow(const Database& database, const std::vector<TableListItem>& tables);
 
 // The last row the relationship sheet writes for `relationRows` rows.
-int64_t RelationSheetLastRow(int32_t relationRows);
+int64_t relationSheetLastRow(int32_t relationRows);
 
 // Raises 1004 naming the sheet, the rows it needs and `maxRows` when either
 // sheet needs more; suggests an .xlsx output unless the output is one.
-void RefuseRowsBeyondSheet(int64_t tableSheetLastRow, int64_t relationSheetLastRow, int32_t maxRows,
+void refuseRowsBeyondSheet(int64_t tableSheetLastRow, int64_t relationSheetLastRow, int32_t maxRows,
                            WorkbookFormat format);
 
 }  // namespace speclore::catalog

@@ -101,7 +101,7 @@ public:
     virtual XlWorksheet& Sheets(int index) = 0;
     // The worksheet named exactly `name`, or nothing when the workbook has
     // no worksheet of that name (a chart sheet of that name is none).
-    virtual XlWorksheet* FindWorksheet(std::string_view name) = 0;
+    virtual XlWorksheet* findWorksheet(std::string_view name) = 0;
     // true saves to the file the workbook was opened from; false discards.
     virtual void Close(bool saveChanges) = 0;
 };
@@ -120,7 +120,7 @@ public:
     virtual ~XlApplicationFactory() = default;
     virtual std::unique_ptr<XlApplication> CreateApplication() = 0;
     // The rows a worksheet of this application's workbooks holds.
-    virtual int32_t MaxRows() const = 0;
+    virtual int32_t maxRows() const = 0;
 };
 
 }  // namespace speclore::catalog

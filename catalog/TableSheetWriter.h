@@ -18,7 +18,7 @@ inline constexpr int32_t kFirstTableBlockRow = 3;
 
 // Writes a block for each selected item of `tables`, top to bottom, with
 // one progress step per table. A table missing from the database raises.
-void WriteTableSheet(XlWorksheet& sheet, const Database& database, const std::vector<TableListItem>& tables,
+void writeTableSheet(XlWorksheet& sheet, const Database& database, const std::vector<TableListItem>& tables,
                      const ItemNames& names, RunProgress& progress);
 
 }  // namespace speclore::catalog

@@ -4,7 +4,7 @@
 
 namespace speclore::catalog {
 
-WorkbookFormat WorkbookFormatOf(const std::string& path) {
+WorkbookFormat workbookFormatOf(const std::string& path) {
     constexpr std::string_view kXlsx = ".xlsx";
     if (path.size() >= kXlsx.size() &&
         ::strcasecmp(path.c_str() + path.size() - kXlsx.size(), kXlsx.data()) == 0)
@@ -12,7 +12,7 @@ WorkbookFormat WorkbookFormatOf(const std::string& path) {
     return WorkbookFormat::Xls;
 }
 
-const char* TemplateFileName(WorkbookFormat format) {
+const char* templateFileName(WorkbookFormat format) {
     return format == WorkbookFormat::Xlsx ? "Template.xlsx" : "Template.xls";
 }
 

@@ -15,10 +15,10 @@ enum class WorkbookFormat {
 
 // Xlsx for a name ending in ".xlsx" (any letter case); Xls for every other
 // name, ".xls" among them, as before there were two formats.
-WorkbookFormat WorkbookFormatOf(const std::string& path);
+WorkbookFormat workbookFormatOf(const std::string& path);
 
 // "Template.xls" or "Template.xlsx", the template in the program's folder.
-const char* TemplateFileName(WorkbookFormat format);
+const char* templateFileName(WorkbookFormat format);
 
 // The spreadsheet application of each format.
 struct SpreadsheetEngines {

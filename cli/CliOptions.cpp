@@ -92,9 +92,9 @@ void checkComplete(const CliOptions& options) {
     if (options.databasePath.empty()) throw UsageError{"no DATABASE given"};
     if (options.outputPath.empty()) throw UsageError{"no output workbook given (-o OUTPUT.xls)"};
     if (options.templatePath &&
-        catalog::WorkbookFormatOf(*options.templatePath) != catalog::WorkbookFormatOf(options.outputPath)) {
+        catalog::workbookFormatOf(*options.templatePath) != catalog::workbookFormatOf(options.outputPath)) {
         throw UsageError{"the template " + *options.templatePath + " is not of the output's type (" +
-                         catalog::TemplateFileName(catalog::WorkbookFormatOf(options.outputPath)) + ")"};
+                         catalog::templateFileName(catalog::workbookFormatOf(options.outputPath)) + ")"};
     }
     if (!options.workgroupPath && (options.accountName || options.accountPasswordVariable)) {
         throw UsageError{"--user and --password-env need --workgroup"};
@@ -103,7 +103,7 @@ void checkComplete(const CliOptions& options) {
 
 }  // namespace
 
-CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
+CliOptions parseCliOptions(const std::vector<std::string>& arguments) {
     CliOptions options;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

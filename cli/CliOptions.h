@@ -30,7 +30,7 @@ struct UsageError {
 
 // Parses the arguments after the program name. "--name value" and
 // "--name=value" are both accepted; "--" ends the options.
-CliOptions ParseCliOptions(const std::vector<std::string>& arguments);
+CliOptions parseCliOptions(const std::vector<std::string>& arguments);
 
 extern const char* const kCliHelpText;
 

@@ -101,7 +101,7 @@ std::optional<ListedDatabase> listedDatabase(const CliOptions& options, const st
 
 }  // namespace
 
-ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, CliEngines engines,
+ExitStatus runCli(const CliOptions& options, const std::string& programFolder, CliEngines engines,
                   catalog::ProgressView& progress) {
     if (options.settingsPath && !std::filesystem::is_regular_file(*options.settingsPath)) {
         throw UsageError{"no settings file at " + *options.settingsPath};

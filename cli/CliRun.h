@@ -19,7 +19,7 @@ struct CliEngines {
 // Runs the catalog for the options; `programFolder` holds the templates and
 // the default settings file. Raises UsageError for a password variable that
 // is not set or a table the database does not hold.
-ExitStatus RunCli(const CliOptions& options, const std::string& programFolder, CliEngines engines,
+ExitStatus runCli(const CliOptions& options, const std::string& programFolder, CliEngines engines,
                   catalog::ProgressView& progress);
 
 }  // namespace speclore::cli

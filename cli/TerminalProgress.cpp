@@ -24,7 +24,7 @@ bool isWide(char32_t c) {
 
 }  // namespace
 
-std::string FitToColumns(const std::string& text, int columns) {
+std::string fitToColumns(const std::string& text, int columns) {
     int used = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -53,14 +53,14 @@ void TerminalProgress::Load() {
 void TerminalProgress::Refresh() {
     if (!terminal_) return;
     const std::string line = phase_ + " " + counter_ + " " + item_;
-    std::fprintf(stream_, "%s%s", kEraseLine, FitToColumns(line, terminalColumns(stream_) - 1).c_str());
+    std::fprintf(stream_, "%s%s", kEraseLine, fitToColumns(line, terminalColumns(stream_) - 1).c_str());
     std::fflush(stream_);
     shown_ = true;
 }
 
-void TerminalProgress::Unload() { ClearLine(); }
+void TerminalProgress::Unload() { clearLine(); }
 
-void TerminalProgress::ClearLine() {
+void TerminalProgress::clearLine() {
     if (!shown_) return;
     std::fprintf(stream_, "%s", kEraseLine);
     std::fflush(stream_);
@@ -68,7 +68,7 @@ void TerminalProgress::ClearLine() {
 }
 
 MsgBoxAnswer CliMessageBox::show(const std::string& text, int style) {
-    progress_.ClearLine();
+    progress_.clearLine();
     return stderrBoxes_.show(text, style);
 }
 

@@ -28,7 +28,7 @@ public:
 
     // Erases the line so that a message starts on a clean one; the next
     // repaint draws it again.
-    void ClearLine();
+    void clearLine();
 
 private:
     std::FILE* stream_;
@@ -52,6 +52,6 @@ private:
 
 // The first bytes of UTF-8 `text` that fit in `columns` terminal columns,
 // counting East Asian wide characters as two; never splits a character.
-std::string FitToColumns(const std::string& text, int columns);
+std::string fitToColumns(const std::string& text, int columns);
 
 }  // namespace speclore::cli

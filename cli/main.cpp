@@ -32,7 +32,7 @@ int usageError(const std::string& message) {
 int main(int argc, char** argv) {
     using namespace speclore::cli;
     try {
-        const CliOptions options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+        const CliOptions options = parseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
             std::fputs(kCliHelpText, stdout);
             return kExitWritten;
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         speclore::jet::JetDbEngineFactory databases(folder);
         speclore::xls::XlsApplicationFactory xls;
         speclore::xlsx::XlsxApplicationFactory xlsx;
-        const ExitStatus status = RunCli(options, folder, {databases, {xls, xlsx}}, progress);
+        const ExitStatus status = runCli(options, folder, {databases, {xls, xlsx}}, progress);
         speclore::installMessageBoxService(nullptr);
         return status;
     } catch (const UsageError& error) {

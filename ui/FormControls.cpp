@@ -174,8 +174,8 @@ QFrame* addHorizontalLine(QWidget* parent, const QString& name, int32_t left, in
 int32_t lineTopInTwips(const QFrame* line) { return line->property(kLineTopProperty).toInt(); }
 
 void setPathBox(QLineEdit* box, const std::string& fullPath) {
-    box->setText(qs(CompactPathEx(fullPath, kPathBoxWidth)));
-    box->setProperty(kTagProperty, qs(fullPath));
+    box->setText(toQString(CompactPathEx(fullPath, kPathBoxWidth)));
+    box->setProperty(kTagProperty, toQString(fullPath));
 }
 
 void clearPathBox(QLineEdit* box) {
@@ -183,6 +183,6 @@ void clearPathBox(QLineEdit* box) {
     box->setProperty(kTagProperty, QString());
 }
 
-std::string pathBoxTag(const QLineEdit* box) { return ss(box->property(kTagProperty).toString()); }
+std::string pathBoxTag(const QLineEdit* box) { return toUtf8String(box->property(kTagProperty).toString()); }
 
 }  // namespace speclore::ui

@@ -32,8 +32,8 @@ void addItemRows(QGroupBox* frame, std::size_t first, std::size_t last, std::vec
     for (std::size_t i = first; i < last; ++i) {
         const catalog::ItemNameKey& item = catalog::kItemNameKeys[i];
         int32_t rowTop = kFirstRowTop + static_cast<int32_t>(i - first) * kRowPitch;
-        addLabel(frame, QStringLiteral("lbl") + item.key, qs(item.label), {120, rowTop + 45, 1695, 255},
-                 Qt::AlignRight);
+        addLabel(frame, QStringLiteral("lbl") + item.key, toQString(item.label),
+                 {120, rowTop + 45, 1695, 255}, Qt::AlignRight);
         boxes.push_back(addTextBox(frame, item.key, {1920, rowTop, 2055, 300}, {kTextLimit}));
     }
 }
@@ -95,7 +95,7 @@ void FItemName::Form_Load() {
     trap(ProcTag::common("fItemName-Form_Load"), [this] {
         for (std::size_t i = 0; i < catalog::kItemCount; ++i) {
             const catalog::ItemNameKey& item = catalog::kItemNameKeys[i];
-            boxes_[i]->setText(qs(
+            boxes_[i]->setText(toQString(
                 GetIniValue(appGlobals().iniPath, catalog::kItemNamesSection, item.key, item.whenMissing)));
         }
         stayAboveMainWindow();
@@ -110,7 +110,7 @@ void FItemName::cmdOK_Click() {
     trap(ProcTag::common("fItemName-cmdOK_Click"), [this] {
         for (std::size_t i = 0; i < catalog::kItemCount; ++i) {
             SetIniValue(appGlobals().iniPath, catalog::kItemNamesSection, catalog::kItemNameKeys[i].key,
-                        ss(boxes_[i]->text()));
+                        toUtf8String(boxes_[i]->text()));
         }
         close();
     });

@@ -44,12 +44,12 @@ void FMain::Form_Load() {
     // window still comes up empty, or the program would run on with no
     // window at all.
     AdvancedOpen = initial.advancedOpen;
-    txtDBパスワード->setText(qs(initial.databasePassword));
+    txtDBパスワード->setText(toQString(initial.databasePassword));
     setPathBox(txtMDWファイル, initial.workgroupPath);
-    txtアカウント名->setText(qs(initial.accountName));
-    txtパスワード->setText(qs(initial.accountPassword));
-    txtテーブルタイトル->setText(qs(initial.tableTitle));
-    txtリレーションタイトル->setText(qs(initial.relationTitle));
+    txtアカウント名->setText(toQString(initial.accountName));
+    txtパスワード->setText(toQString(initial.accountPassword));
+    txtテーブルタイトル->setText(toQString(initial.tableTitle));
+    txtリレーションタイトル->setText(toQString(initial.relationTitle));
     SetEnabled();
     centreOnScreen(this);
     show();
@@ -59,12 +59,12 @@ void FMain::Form_Unload() {
     trap(ProcTag::common("fMain-Form_Unload"), [this] {
         frontend::InitialSettings initial;
         initial.advancedOpen = AdvancedOpen;
-        initial.databasePassword = ss(txtDBパスワード->text());
+        initial.databasePassword = toUtf8String(txtDBパスワード->text());
         initial.workgroupPath = pathBoxTag(txtMDWファイル);
-        initial.accountName = ss(txtアカウント名->text());
-        initial.accountPassword = ss(txtパスワード->text());
-        initial.tableTitle = ss(txtテーブルタイトル->text());
-        initial.relationTitle = ss(txtリレーションタイトル->text());
+        initial.accountName = toUtf8String(txtアカウント名->text());
+        initial.accountPassword = toUtf8String(txtパスワード->text());
+        initial.tableTitle = toUtf8String(txtテーブルタイトル->text());
+        initial.relationTitle = toUtf8String(txtリレーションタイトル->text());
         frontend::saveInitialSettings(appGlobals().iniPath, initial);
     });
 }

@@ -61,18 +61,18 @@ void FProcess::Load() {
     deliverPaintEvents();
 }
 
-void FProcess::SetPhaseText(const std::string& text) { lblProc->setText(qs(text)); }
+void FProcess::SetPhaseText(const std::string& text) { lblProc->setText(toQString(text)); }
 void FProcess::SetItemName(const std::string& text) {
     // A long name ends in an ellipsis short of the counter instead of
     // running under it.
     int room = std::min(lblテーブル名->width(), lblテーブル数->x() - lblテーブル名->x() - kLabelGap);
-    lblテーブル名->setText(lblテーブル名->fontMetrics().elidedText(qs(text), Qt::ElideRight, room));
+    lblテーブル名->setText(lblテーブル名->fontMetrics().elidedText(toQString(text), Qt::ElideRight, room));
 }
 
 void FProcess::SetCounterText(const std::string& text) {
     // The counter keeps its right edge and widens to the left when the
     // font's digits need more room than the design gave "( 999 / 999 )".
-    QString counter = qs(text);
+    QString counter = toQString(text);
     QRect design = counterDesignRect_;
     int width = std::max(design.width(), lblテーブル数->fontMetrics().horizontalAdvance(counter) + kLabelGap);
     lblテーブル数->setGeometry(design.right() + 1 - width, design.y(), width, design.height());

@@ -42,11 +42,11 @@ private:
 // The extension a name typed without one gets: that of the chosen filter
 // when it names a single one ("*.xlsx"), else the request's default.
 QString suffixFor(const FileDialogRequest& request, const QString& chosenFilter) {
-    QString suffix = qs(request.defaultExtension);
+    QString suffix = toQString(request.defaultExtension);
     if (suffix.startsWith(u'.')) suffix.remove(0, 1);
     for (const FileFilter& filter : request.filters) {
         if (qtNameFilter(filter) != chosenFilter) continue;
-        const QString pattern = qs(filter.patterns).trimmed();
+        const QString pattern = toQString(filter.patterns).trimmed();
         const bool single = pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(u';') &&
                             !pattern.mid(2).contains(u'*') && !pattern.mid(2).contains(u'?');
         if (single) suffix = pattern.mid(2);
@@ -59,11 +59,11 @@ QString suffixFor(const FileDialogRequest& request, const QString& chosenFilter)
 
 QString qtNameFilter(const FileFilter& filter) {
     QStringList patterns;
-    for (const QString& pattern : qs(filter.patterns).split(u';', Qt::SkipEmptyParts)) {
+    for (const QString& pattern : toQString(filter.patterns).split(u';', Qt::SkipEmptyParts)) {
         QString trimmed = pattern.trimmed();
         patterns << (trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
     }
-    return qs(filter.description) + QStringLiteral(" (") + patterns.join(u' ') + QStringLiteral(")");
+    return toQString(filter.description) + QStringLiteral(" (") + patterns.join(u' ') + QStringLiteral(")");
 }
 
 void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
@@ -75,7 +75,7 @@ void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setWindowTitle(qs(request.title));
+    dialog.setWindowTitle(toQString(request.title));
 
     QStringList filters;
     for (const FileFilter& filter : request.filters) filters << qtNameFilter(filter);
@@ -83,11 +83,11 @@ void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
     if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
 
     if (!request.initialFolder.empty()) {
-        dialog.setDirectory(qs(request.initialFolder));
+        dialog.setDirectory(toQString(request.initialFolder));
     } else if (!folderWhenNoneGiven.isEmpty()) {
         dialog.setDirectory(folderWhenNoneGiven);
     }
-    if (!request.defaultName.empty()) dialog.selectFile(qs(request.defaultName));
+    if (!request.defaultName.empty()) dialog.selectFile(toQString(request.defaultName));
     dialog.setDefaultSuffix(suffixFor(request, filters.isEmpty() ? QString() : filters.front()));
     QObject::connect(
         &dialog, &QFileDialog::filterSelected, &dialog,
@@ -97,7 +97,7 @@ void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
 QString rememberedDialogName(const FileDialogRequest& request) {
     QString name = request.kind == FileDialogKind::Open ? QStringLiteral("open") : QStringLiteral("save");
     if (!request.filters.empty()) {
-        for (const QChar c : qs(request.filters.front().patterns)) {
+        for (const QChar c : toQString(request.filters.front().patterns)) {
             name += c.isLetterOrNumber() ? c : QChar(u'_');
         }
     }
@@ -114,7 +114,7 @@ std::string QtFileDialogService::show(const FileDialogRequest& request) {
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return {};
     folders_.remember(name, chosen.front());
-    return ss(chosen.front());
+    return toUtf8String(chosen.front());
 }
 
 }  // namespace speclore::ui

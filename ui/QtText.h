@@ -6,7 +6,7 @@
 
 namespace speclore::ui {
 
-inline QString qs(const std::string& text) { return QString::fromStdString(text); }
-inline std::string ss(const QString& text) { return text.toStdString(); }
+inline QString toQString(const std::string& text) { return QString::fromStdString(text); }
+inline std::string toUtf8String(const QString& text) { return text.toStdString(); }
 
 }  // namespace speclore::ui

@@ -41,10 +41,10 @@ catalog::CatalogInputs FMain::currentInputs() const {
     inputs.login = currentLogin();
     for (int row = 0; row < lst処理テーブル->count(); ++row) {
         const QListWidgetItem* item = lst処理テーブル->item(row);
-        inputs.tables.push_back({ss(item->text()), item->isSelected()});
+        inputs.tables.push_back({toUtf8String(item->text()), item->isSelected()});
     }
-    inputs.tableTitle = ss(txtテーブルタイトル->text());
-    inputs.relationTitle = ss(txtリレーションタイトル->text());
+    inputs.tableTitle = toUtf8String(txtテーブルタイトル->text());
+    inputs.relationTitle = toUtf8String(txtリレーションタイトル->text());
     inputs.queryTitle = frontend::initialQueryTitle(appGlobals().iniPath);
     return inputs;
 }

@@ -30,17 +30,18 @@ constexpr const char* kBrowseStopped = "処理ファイルの参照に失敗し�
 catalog::DatabaseLogin FMain::currentLogin() const {
     catalog::DatabaseLogin login;
     login.databasePath = pathBoxTag(txt処理ファイル);
-    login.databasePassword = ss(txtDBパスワード->text());
-    login.workgroupShownText = ss(txtMDWファイル->text());
+    login.databasePassword = toUtf8String(txtDBパスワード->text());
+    login.workgroupShownText = toUtf8String(txtMDWファイル->text());
     login.workgroupPath = pathBoxTag(txtMDWファイル);
-    login.accountName = ss(txtアカウント名->text());
-    login.accountPassword = ss(txtパスワード->text());
+    login.accountName = toUtf8String(txtアカウント名->text());
+    login.accountPassword = toUtf8String(txtパスワード->text());
     return login;
 }
 
 void FMain::cmd処理ファイル参照_Click() {
     bool finished = trap(ProcTag::common("fMain-cmd処理ファイル参照_Click"), [this] {
-        std::string path = OpenFileDlg(dialogOwner(), kDatabaseFilter, ss(Label11->text()), "", "", "");
+        std::string path =
+            OpenFileDlg(dialogOwner(), kDatabaseFilter, toUtf8String(Label11->text()), "", "", "");
         if (path.empty()) return;
         catalog::DatabaseLogin login = currentLogin();
         login.databasePath = path;
@@ -49,7 +50,7 @@ void FMain::cmd処理ファイル参照_Click() {
         setPathBox(txt処理ファイル, path);
         lst処理テーブル->clear();
         for (const std::string& name : frontend::listedTables(*opened->database)) {
-            lst処理テーブル->addItem(qs(name));
+            lst処理テーブル->addItem(toQString(name));
         }
         opened->database->Close();
         setSelectionOfAll(true);

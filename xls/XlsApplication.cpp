@@ -64,7 +64,7 @@ catalog::XlWorksheet& XlsWorkbook::Sheets(int index) {
     return *sheets_.back();
 }
 
-catalog::XlWorksheet* XlsWorkbook::FindWorksheet(std::string_view name) {
+catalog::XlWorksheet* XlsWorkbook::findWorksheet(std::string_view name) {
     const int number = open().worksheetNumber(workbook::utf8ToUtf16(name));
     return number == 0 ? nullptr : &Sheets(number);
 }
@@ -87,6 +87,6 @@ std::unique_ptr<catalog::XlApplication> XlsApplicationFactory::CreateApplication
     return std::make_unique<XlsApplication>();
 }
 
-int32_t XlsApplicationFactory::MaxRows() const { return static_cast<int32_t>(kMaxRows); }
+int32_t XlsApplicationFactory::maxRows() const { return static_cast<int32_t>(kMaxRows); }
 
 }  // namespace speclore::xls

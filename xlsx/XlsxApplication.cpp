@@ -38,7 +38,7 @@ catalog::XlWorksheet& XlsxWorkbook::Sheets(int index) {
     return *sheets_.back();
 }
 
-catalog::XlWorksheet* XlsxWorkbook::FindWorksheet(std::string_view name) {
+catalog::XlWorksheet* XlsxWorkbook::findWorksheet(std::string_view name) {
     const int number = open().worksheetNumber(name);
     return number == 0 ? nullptr : &Sheets(number);
 }
@@ -61,6 +61,6 @@ std::unique_ptr<catalog::XlApplication> XlsxApplicationFactory::CreateApplicatio
     return std::make_unique<XlsxApplication>();
 }
 
-int32_t XlsxApplicationFactory::MaxRows() const { return static_cast<int32_t>(kMaxRows); }
+int32_t XlsxApplicationFactory::maxRows() const { return static_cast<int32_t>(kMaxRows); }
 
 }  // namespace speclore::xlsx

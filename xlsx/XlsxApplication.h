@@ -31,7 +31,7 @@ public:
     XlsxWorkbook(WorkbookPackage workbook, std::string path);
     ~XlsxWorkbook() override;
     catalog::XlWorksheet& Sheets(int index) override;
-    catalog::XlWorksheet* FindWorksheet(std::string_view name) override;
+    catalog::XlWorksheet* findWorksheet(std::string_view name) override;
     // Close(true) writes the file it was opened from; if that fails the
     // workbook stays open, so that it can still be closed without saving.
     void Close(bool saveChanges) override;
@@ -56,7 +56,7 @@ private:
 class XlsxApplicationFactory : public catalog::XlApplicationFactory {
 public:
     std::unique_ptr<catalog::XlApplication> CreateApplication() override;
-    int32_t MaxRows() const override;
+    int32_t maxRows() const override;
 };
 
 }  // namespace speclore::xlsx

@@ -56,7 +56,7 @@ TEST(FieldTypeTexts, EveryTypeCodeGivesItsCaptionAndSize) {
     };
     const ItemNames names = keyNames();
     for (const Case& c : cases) {
-        const TypeTexts texts = FieldTypeTexts(c.field, names);
+        const TypeTexts texts = fieldTypeTexts(c.field, names);
         EXPECT_EQ(texts.caption, c.caption) << "type " << c.field.type;
         EXPECT_EQ(texts.size, c.size) << "type " << c.field.type;
     }
@@ -81,19 +81,19 @@ TEST(FieldIndexRole, PrimaryBeforeUniqueBeforeDuplicates) {
         // A unique foreign-key index on the primary key field.
         index(false, true, {"ID"}),
     };
-    EXPECT_EQ(FieldIndexRole("ID", indexes), IndexRole::Primary);
-    EXPECT_EQ(FieldIndexRole("作成日", indexes), IndexRole::Duplicates);
-    EXPECT_EQ(FieldIndexRole("メール", indexes), IndexRole::Unique);
-    EXPECT_EQ(FieldIndexRole("会員コード", indexes), IndexRole::Unique);
-    EXPECT_EQ(FieldIndexRole("氏名", indexes), IndexRole::None);
-    EXPECT_EQ(FieldIndexRole("id", indexes), IndexRole::None) << "names compare with case";
-    EXPECT_EQ(FieldIndexRole("x", {}), IndexRole::None);
+    EXPECT_EQ(fieldIndexRole("ID", indexes), IndexRole::Primary);
+    EXPECT_EQ(fieldIndexRole("作成日", indexes), IndexRole::Duplicates);
+    EXPECT_EQ(fieldIndexRole("メール", indexes), IndexRole::Unique);
+    EXPECT_EQ(fieldIndexRole("会員コード", indexes), IndexRole::Unique);
+    EXPECT_EQ(fieldIndexRole("氏名", indexes), IndexRole::None);
+    EXPECT_EQ(fieldIndexRole("id", indexes), IndexRole::None) << "names compare with case";
+    EXPECT_EQ(fieldIndexRole("x", {}), IndexRole::None);
 
     const ItemNames names = keyNames();
-    EXPECT_EQ(IndexRoleText(IndexRole::Primary, names), "ctPrimary");
-    EXPECT_EQ(IndexRoleText(IndexRole::Unique, names), "ctRepeatN");
-    EXPECT_EQ(IndexRoleText(IndexRole::Duplicates, names), "ctRepeatY");
-    EXPECT_EQ(IndexRoleText(IndexRole::None, names), "");
+    EXPECT_EQ(indexRoleText(IndexRole::Primary, names), "ctPrimary");
+    EXPECT_EQ(indexRoleText(IndexRole::Unique, names), "ctRepeatN");
+    EXPECT_EQ(indexRoleText(IndexRole::Duplicates, names), "ctRepeatY");
+    EXPECT_EQ(indexRoleText(IndexRole::None, names), "");
 }
 
 TEST(RelationFlagTexts, AttributeBitsGiveColumnsFToJ) {
@@ -117,7 +117,7 @@ TEST(RelationFlagTexts, AttributeBitsGiveColumnsFToJ) {
     };
     const ItemNames names = keyNames();
     for (const Case& c : cases) {
-        const RelationTexts t = RelationFlagTexts(c.grbit, names);
+        const RelationTexts t = relationFlagTexts(c.grbit, names);
         EXPECT_EQ(t.kind, c.f) << std::hex << c.grbit;
         EXPECT_EQ(t.enforced, c.g) << std::hex << c.grbit;
         EXPECT_EQ(t.updateCascade, c.h) << std::hex << c.grbit;

@@ -139,11 +139,11 @@ TEST(QuerySheet, ATemplateWithoutTheQuerySheetGivesTheTwoSheetWorkbookCellForCel
 }
 
 TEST(QuerySheet, SqlCellTextEndsLinesInLfAndIsCutToTheCellLimitWithAMark) {
-    EXPECT_EQ(catalog::QuerySqlCellText("SELECT *\r\nFROM t\rWHERE a\n;"), "SELECT *\nFROM t\nWHERE a\n;");
+    EXPECT_EQ(catalog::querySqlCellText("SELECT *\r\nFROM t\rWHERE a\n;"), "SELECT *\nFROM t\nWHERE a\n;");
 
     const std::string mark = catalog::kCutTextMark;
     const std::string exact(catalog::kMaxCellCharacters, 'x');
-    EXPECT_EQ(catalog::QuerySqlCellText(exact), exact);
+    EXPECT_EQ(catalog::querySqlCellText(exact), exact);
 
     // A character outside the basic plane counts twice, as the cell counts
     // it, and is never split: after one plain character the last pair no
@@ -152,7 +152,7 @@ TEST(QuerySheet, SqlCellTextEndsLinesInLfAndIsCutToTheCellLimitWithAMark) {
     std::string wide;
     for (int i = 0; i < 20000; ++i) wide += "\xF0\x9F\x98\x80";
     for (const std::string& prefix : {std::string(), std::string("a")}) {
-        const std::string cut = catalog::QuerySqlCellText(prefix + wide);
+        const std::string cut = catalog::querySqlCellText(prefix + wide);
         ASSERT_GE(cut.size(), mark.size());
         EXPECT_EQ(cut.substr(cut.size() - mark.size()), mark);
         const std::string kept = cut.substr(prefix.size(), cut.size() - mark.size() - prefix.size());
@@ -165,8 +165,8 @@ TEST(QuerySheet, SqlCellTextEndsLinesInLfAndIsCutToTheCellLimitWithAMark) {
 TEST(QuerySheet, KindsWithoutAnItemNameShowTheirCode) {
     catalog::ItemNames names;
     names.set(catalog::Item::cqUnion, "和");
-    EXPECT_EQ(catalog::QueryKindCaption(catalog::dbQSetOperation, names), "和");
-    EXPECT_EQ(catalog::QueryKindCaption(144, names), "144");
+    EXPECT_EQ(catalog::queryKindCaption(catalog::dbQSetOperation, names), "和");
+    EXPECT_EQ(catalog::queryKindCaption(144, names), "144");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 struct ShortSheets : xls::XlsApplicationFactory {
     explicit ShortSheets(int32_t maxRows) : rows(maxRows) {}
-    int32_t MaxRows() const override { return rows; }
+    int32_t maxRows() const override { return rows; }
     int32_t rows;
 };
 
@@ -40,9 +40,9 @@ int32_t lastRowWithValue(const nlohmann::json& sheet) {
 
 // The words the refusal gives as its description.
 std::string refusal(int64_t tableRows, int64_t relationRows, int32_t maxRows, const std::string& output) {
-    const catalog::WorkbookFormat format = catalog::WorkbookFormatOf(output);
+    const catalog::WorkbookFormat format = catalog::workbookFormatOf(output);
     try {
-        catalog::RefuseRowsBeyondSheet(tableRows, relationRows, maxRows, format);
+        catalog::refuseRowsBeyondSheet(tableRows, relationRows, maxRows, format);
     } catch (const AppError& error) {
         EXPECT_EQ(error.number(), err::ApplicationDefined);
         EXPECT_EQ(error.reason(), error.description());

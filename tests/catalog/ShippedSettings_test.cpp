@@ -13,7 +13,7 @@ namespace {
 const std::string kShipped = std::string(SPECLORE_SOURCE_DIR) + "/resources/Speclore.ini";
 
 TEST(ShippedSettings, HoldsEveryItemNameAndTheStartingValuesOfTheMainWindow) {
-    const ItemNames names = ReadItemNames(kShipped);
+    const ItemNames names = readItemNames(kShipped);
     for (std::size_t i = 0; i < kItemCount; ++i) {
         EXPECT_FALSE(names[static_cast<Item>(i)].empty()) << kItemNameKeys[i].key;
     }
@@ -33,8 +33,8 @@ TEST(ShippedSettings, AnOlderSettingsFileGetsTheShippedQueryCaptions) {
     test::TempDir dir;
     const std::string older = (dir / "Speclore.ini").string();
     test::writeText(older, "[CATALOG]\r\ncqDelete=\r\n");
-    const ItemNames shipped = ReadItemNames(kShipped);
-    const ItemNames names = ReadItemNames(older);
+    const ItemNames shipped = readItemNames(kShipped);
+    const ItemNames names = readItemNames(older);
     for (std::size_t i = kRelationItemEnd; i < kItemCount; ++i) {
         const Item item = static_cast<Item>(i);
         EXPECT_EQ(names[item], item == Item::cqDelete ? "" : shipped[item]) << kItemNameKeys[i].key;

@@ -6,11 +6,11 @@
 namespace speclore::cli {
 namespace {
 
-CliOptions parse(std::vector<std::string> arguments) { return ParseCliOptions(arguments); }
+CliOptions parse(std::vector<std::string> arguments) { return parseCliOptions(arguments); }
 
 std::string usageMessage(std::vector<std::string> arguments) {
     try {
-        ParseCliOptions(arguments);
+        parseCliOptions(arguments);
     } catch (const UsageError& error) {
         return error.message;
     }
@@ -77,11 +77,11 @@ TEST(CliOptions, RefusesIncompleteOrUnknownCommandLines) {
 }
 
 TEST(FitToColumns, CutsWholeCharactersCountingWideOnesTwice) {
-    EXPECT_EQ(FitToColumns("abcdef", 4), "abcd");
-    EXPECT_EQ(FitToColumns("顧客マスタ", 5), "顧客");
-    EXPECT_EQ(FitToColumns("ｶﾅ名称", 4), "ｶﾅ名");
-    EXPECT_EQ(FitToColumns("ab", 10), "ab");
-    EXPECT_EQ(FitToColumns(std::string("a\xE3\x81", 3), 10), "a") << "a cut-off character is dropped";
+    EXPECT_EQ(fitToColumns("abcdef", 4), "abcd");
+    EXPECT_EQ(fitToColumns("顧客マスタ", 5), "顧客");
+    EXPECT_EQ(fitToColumns("ｶﾅ名称", 4), "ｶﾅ名");
+    EXPECT_EQ(fitToColumns("ab", 10), "ab");
+    EXPECT_EQ(fitToColumns(std::string("a\xE3\x81", 3), 10), "a") << "a cut-off character is dropped";
 }
 
 }  // namespace

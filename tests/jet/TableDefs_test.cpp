@@ -104,10 +104,10 @@ void expectDescription(const Described& owner, const nlohmann::json& expected) {
     if (expected.is_null()) {
         EXPECT_FALSE(owner.description);
         EXPECT_EQ(errorNumberOf([&] { (void)owner.Description(); }), err::DbPropertyNotFound);
-        EXPECT_EQ(owner.DescriptionOrEmpty(), "");
+        EXPECT_EQ(owner.descriptionOrEmpty(), "");
     } else {
         EXPECT_EQ(owner.Description(), expected.get<std::string>());
-        EXPECT_EQ(owner.DescriptionOrEmpty(), expected.get<std::string>());
+        EXPECT_EQ(owner.descriptionOrEmpty(), expected.get<std::string>());
     }
 }
 

@@ -132,7 +132,7 @@ struct NoSpreadsheets : catalog::XlApplicationFactory {
     std::unique_ptr<catalog::XlApplication> CreateApplication() override {
         throw AppError(err::CannotCreateObject);
     }
-    int32_t MaxRows() const override { return 65536; }
+    int32_t maxRows() const override { return 65536; }
 };
 
 }  // namespace speclore::uitest

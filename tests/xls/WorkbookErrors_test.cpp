@@ -114,12 +114,12 @@ TEST_F(OpenWorkbook, SheetsOutsideTheWorkbookAreError9) {
 }
 
 TEST_F(OpenWorkbook, WorksheetsAreFoundByTheirExactName) {
-    EXPECT_EQ(book->FindWorksheet("リレーション仕様書"), &book->Sheets(2));
-    EXPECT_EQ(book->FindWorksheet("テーブル仕様書"), &book->Sheets(1));
-    EXPECT_EQ(book->FindWorksheet("ﾘﾚｰｼｮﾝ仕様書"), nullptr);
-    EXPECT_EQ(book->FindWorksheet("リレーション仕様書 "), nullptr);
-    EXPECT_EQ(book->FindWorksheet("クエリ仕様書"), nullptr);
-    EXPECT_EQ(book->FindWorksheet(""), nullptr);
+    EXPECT_EQ(book->findWorksheet("リレーション仕様書"), &book->Sheets(2));
+    EXPECT_EQ(book->findWorksheet("テーブル仕様書"), &book->Sheets(1));
+    EXPECT_EQ(book->findWorksheet("ﾘﾚｰｼｮﾝ仕様書"), nullptr);
+    EXPECT_EQ(book->findWorksheet("リレーション仕様書 "), nullptr);
+    EXPECT_EQ(book->findWorksheet("クエリ仕様書"), nullptr);
+    EXPECT_EQ(book->findWorksheet(""), nullptr);
 }
 
 TEST_F(OpenWorkbook, CloseWithoutSavingLeavesTheFileAsItWas) {

@@ -90,16 +90,16 @@ TEST(XlsxBadPackages, MissingFileAndMissingSheetAndWorksheetsByTheirExactName) {
             EXPECT_EQ(error.number(), err::SubscriptOutOfRange);
         }
     }
-    EXPECT_EQ(workbook->FindWorksheet("クエリ仕様書"), &workbook->Sheets(3));
-    EXPECT_EQ(workbook->FindWorksheet("テーブル仕様書"), &workbook->Sheets(1));
-    EXPECT_EQ(workbook->FindWorksheet("ｸｴﾘ仕様書"), nullptr);
-    EXPECT_EQ(workbook->FindWorksheet("クエリ仕様書 "), nullptr);
-    EXPECT_EQ(workbook->FindWorksheet(""), nullptr);
+    EXPECT_EQ(workbook->findWorksheet("クエリ仕様書"), &workbook->Sheets(3));
+    EXPECT_EQ(workbook->findWorksheet("テーブル仕様書"), &workbook->Sheets(1));
+    EXPECT_EQ(workbook->findWorksheet("ｸｴﾘ仕様書"), nullptr);
+    EXPECT_EQ(workbook->findWorksheet("クエリ仕様書 "), nullptr);
+    EXPECT_EQ(workbook->findWorksheet(""), nullptr);
 
     std::unique_ptr<catalog::XlWorkbook> older = application.OpenWorkbook(
         copyTemplate(dir, "two.xlsx", std::string(SPECLORE_TEST_FIXTURES) + "/template_two_sheets.xlsx"));
-    EXPECT_EQ(older->FindWorksheet("クエリ仕様書"), nullptr);
-    EXPECT_EQ(older->FindWorksheet("リレーション仕様書"), &older->Sheets(2));
+    EXPECT_EQ(older->findWorksheet("クエリ仕様書"), nullptr);
+    EXPECT_EQ(older->findWorksheet("リレーション仕様書"), &older->Sheets(2));
 }
 
 }  // namespace
