@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "workbook/BorderLine.h"
 #include "workbook/WorkbookError.h"
 #include "xls/RecordLayout.h"
 
@@ -19,52 +20,6 @@ static_assert(std::tuple_size_v<CellFormats::XfBytes> == xfLayout::kSize);
 
 uint16_t fontIndexFromRecord(size_t k) {
     return static_cast<uint16_t>(k < fontLayout::kMissingIndex ? k : k + 1);
-}
-
-struct LineStyle {
-    LineKind kind;
-    LineWeight weight;
-};
-
-LineStyle decodeLine(uint32_t dg) {
-    switch (dg) {
-    case 1: return {LineKind::Continuous, LineWeight::Thin};
-    case 2: return {LineKind::Continuous, LineWeight::Medium};
-    case 3: return {LineKind::Dash, LineWeight::Thin};
-    case 4: return {LineKind::Dot, LineWeight::Thin};
-    case 5: return {LineKind::Continuous, LineWeight::Thick};
-    case 6: return {LineKind::Double, LineWeight::Thick};
-    case 7: return {LineKind::Continuous, LineWeight::Hairline};
-    case 8: return {LineKind::Dash, LineWeight::Medium};
-    case 9: return {LineKind::DashDot, LineWeight::Thin};
-    case 10: return {LineKind::DashDot, LineWeight::Medium};
-    case 11: return {LineKind::DashDotDot, LineWeight::Thin};
-    case 12: return {LineKind::DashDotDot, LineWeight::Medium};
-    case 13: return {LineKind::SlantDashDot, LineWeight::Medium};
-    default: return {LineKind::None, LineWeight::Thin};
-    }
-}
-
-uint32_t encodeLine(LineStyle s) {
-    bool heavy = s.weight == LineWeight::Medium || s.weight == LineWeight::Thick;
-    switch (s.kind) {
-    case LineKind::None: return 0;
-    case LineKind::Continuous:
-        switch (s.weight) {
-        case LineWeight::Hairline: return 7;
-        case LineWeight::Thin: return 1;
-        case LineWeight::Medium: return 2;
-        case LineWeight::Thick: return 5;
-        }
-        return 1;
-    case LineKind::Dash: return heavy ? 8 : 3;
-    case LineKind::Dot: return 4;
-    case LineKind::DashDot: return heavy ? 10 : 9;
-    case LineKind::DashDotDot: return heavy ? 12 : 11;
-    case LineKind::Double: return 6;
-    case LineKind::SlantDashDot: return 13;
-    }
-    return 0;
 }
 
 // Where each edge keeps its line style and colour in an XF.
@@ -166,16 +121,10 @@ CellFormats::XfBytes CellFormats::changed(uint16_t xf, const FormatChange& chang
 void CellFormats::changeBorders(char* p, const FormatChange& change) {
     for (const EdgeFields& f : kEdges) {
         if (!(change.edges & f.edge)) continue;
-        LineStyle line = decodeLine(getField(p, f.line));
-        bool hadLine = line.kind != LineKind::None;
-        if (change.op == FormatOp::LineStyle) {
-            line.kind = static_cast<LineKind>(change.value);
-        } else if (!hadLine) {
-            // Giving a missing line a weight or a colour draws it.
-            line = {LineKind::Continuous, LineWeight::Thin};
-        }
-        if (change.op == FormatOp::Weight) line.weight = static_cast<LineWeight>(change.value);
-        setField(p, f.line, encodeLine(line));
+        const BorderLine old = lineOfCode(getField(p, f.line));
+        const bool hadLine = old.kind != LineKind::None;
+        const BorderLine line = changedLine(old, change);
+        setField(p, f.line, codeOfLine(line));
         if (line.kind == LineKind::None)
             setField(p, f.color, 0);
         else if (change.op == FormatOp::BorderColor)

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "workbook/BorderLine.h"
 #include "workbook/WorkbookError.h"
 #include "xlsx/XmlPart.h"
 
@@ -28,71 +29,31 @@ constexpr std::array<const char*, 19> kPatternNames = {
     "darkTrellis",    "lightHorizontal", "lightVertical", "lightDown", "lightUp",
     "lightGrid",      "lightTrellis",    "gray125",       "gray0625"};
 
-// The file's border line styles, numbered as the object model pairs them.
-constexpr std::array<const char*, 14> kLineNames = {"",
-                                                    "thin",
-                                                    "medium",
-                                                    "dashed",
-                                                    "dotted",
-                                                    "thick",
-                                                    "double",
-                                                    "hair",
-                                                    "mediumDashed",
-                                                    "dashDot",
-                                                    "mediumDashDot",
-                                                    "dashDotDot",
-                                                    "mediumDashDotDot",
-                                                    "slantDashDot"};
-
-struct Line {
-    LineKind kind;
-    LineWeight weight;
-};
-
-constexpr std::array<Line, 14> kLines = {{
-    {LineKind::None, LineWeight::Thin},
-    {LineKind::Continuous, LineWeight::Thin},
-    {LineKind::Continuous, LineWeight::Medium},
-    {LineKind::Dash, LineWeight::Thin},
-    {LineKind::Dot, LineWeight::Thin},
-    {LineKind::Continuous, LineWeight::Thick},
-    {LineKind::Double, LineWeight::Thick},
-    {LineKind::Continuous, LineWeight::Hairline},
-    {LineKind::Dash, LineWeight::Medium},
-    {LineKind::DashDot, LineWeight::Thin},
-    {LineKind::DashDot, LineWeight::Medium},
-    {LineKind::DashDotDot, LineWeight::Thin},
-    {LineKind::DashDotDot, LineWeight::Medium},
-    {LineKind::SlantDashDot, LineWeight::Medium},
+// The file's border line styles, in the order of their codes.
+constexpr std::array<const char*, kLineCodeCount> kLineNames = {{
+    "",
+    "thin",
+    "medium",
+    "dashed",
+    "dotted",
+    "thick",
+    "double",
+    "hair",
+    "mediumDashed",
+    "dashDot",
+    "mediumDashDot",
+    "dashDotDot",
+    "mediumDashDotDot",
+    "slantDashDot",
 }};
 
-Line decodeLine(std::string_view name) {
-    for (size_t i = 1; i < kLineNames.size(); ++i)
-        if (name == kLineNames[i]) return kLines[i];
-    return kLines[0];
+BorderLine decodeLine(std::string_view name) {
+    for (uint32_t code = 1; code < kLineNames.size(); ++code)
+        if (name == kLineNames[code]) return lineOfCode(code);
+    return lineOfCode(0);
 }
 
-const char* encodeLine(Line line) {
-    bool heavy = line.weight == LineWeight::Medium || line.weight == LineWeight::Thick;
-    switch (line.kind) {
-    case LineKind::None: return kLineNames[0];
-    case LineKind::Continuous:
-        switch (line.weight) {
-        case LineWeight::Hairline: return "hair";
-        case LineWeight::Thin: return "thin";
-        case LineWeight::Medium: return "medium";
-        case LineWeight::Thick: return "thick";
-        }
-        return "thin";
-    case LineKind::Dash: return heavy ? "mediumDashed" : "dashed";
-    case LineKind::Dot: return "dotted";
-    case LineKind::DashDot: return heavy ? "mediumDashDot" : "dashDot";
-    case LineKind::DashDotDot: return heavy ? "mediumDashDotDot" : "dashDotDot";
-    case LineKind::Double: return "double";
-    case LineKind::SlantDashDot: return "slantDashDot";
-    }
-    return kLineNames[0];
-}
+const char* encodeLine(BorderLine line) { return kLineNames[codeOfLine(line)]; }
 
 uint16_t patternCode(std::string_view name) {
     for (size_t i = 0; i < kPatternNames.size(); ++i)
@@ -171,6 +132,9 @@ pugi::xml_node StyleSheet::entryCopy(pugi::xml_document& scratch, const List& li
     return scratch.append_copy(list.entries[id]);
 }
 
+// A change and the format it applies to, as one cache key.
+static_assert(sizeof(FormatOp) == 1 && sizeof(FormatChange::edges) == 1 && sizeof(FormatChange::value) == 2);
+
 uint32_t StyleSheet::apply(uint32_t xf, const FormatChange& change) {
     uint64_t key = xf | (static_cast<uint64_t>(change.op) << 32) |
                    (static_cast<uint64_t>(change.edges) << 40) | (static_cast<uint64_t>(change.value) << 48);
@@ -244,6 +208,8 @@ void StyleSheet::changeBorder(pugi::xml_node border, const FormatChange& change)
         size_t order;  // in kBorderChildren
     };
     static constexpr Edge kEdges[] = {{EdgeLeft, 2}, {EdgeRight, 3}, {EdgeTop, 4}, {EdgeBottom, 5}};
+    static_assert(kBorderChildren[2] == "left" && kBorderChildren[3] == "right" &&
+                  kBorderChildren[4] == "top" && kBorderChildren[5] == "bottom");
     for (const Edge& edge : kEdges) {
         if (!(change.edges & edge.mask)) continue;
         std::string_view local = kBorderChildren[edge.order];
@@ -256,16 +222,9 @@ void StyleSheet::changeBorder(pugi::xml_node border, const FormatChange& change)
             element =
                 next ? border.insert_child_before(name.c_str(), next) : border.append_child(name.c_str());
         }
-        Line line = decodeLine(element.attribute("style").value());
-        bool hadLine = line.kind != LineKind::None;
-        if (change.op == FormatOp::LineStyle) {
-            line.kind = static_cast<LineKind>(change.value);
-        } else if (!hadLine) {
-            // Giving a missing line a weight or a colour draws it.
-            line = {LineKind::Continuous, LineWeight::Thin};
-        }
-        if (change.op == FormatOp::Weight) line.weight = static_cast<LineWeight>(change.value);
-        const char* style = encodeLine(line);
+        const BorderLine old = decodeLine(element.attribute("style").value());
+        const bool hadLine = old.kind != LineKind::None;
+        const char* style = encodeLine(changedLine(old, change));
         pugi::xml_node color = childNamed(element, "color");
         if (*style == '\0') {
             element.remove_attribute("style");
