@@ -25,7 +25,7 @@ void storeLittleEndian(uint32_t word, uint8_t* bytes) {
 BlowFishContext::BlowFishContext() noexcept
     : p_(new (std::nothrow) uint32_t[kPWords]), s_(new (std::nothrow) uint32_t[kSWords]) {}
 
-inline uint32_t BlowFishContext::F(uint32_t x) const noexcept {
+inline uint32_t BlowFishContext::roundFunction(uint32_t x) const noexcept {
     const uint32_t* s = s_.get();
     return ((s[x >> 24] + s[256 + ((x >> 16) & 0xFF)]) ^ s[512 + ((x >> 8) & 0xFF)]) + s[768 + (x & 0xFF)];
 }
@@ -37,22 +37,22 @@ void BlowFishContext::EncryptBlock(uint32_t& left, uint32_t& right) const noexce
     const uint32_t* p = p_.get();
     uint32_t l = left ^ p[0];
     uint32_t r = right;
-    r ^= F(l) ^ p[1];
-    l ^= F(r) ^ p[2];
-    r ^= F(l) ^ p[3];
-    l ^= F(r) ^ p[4];
-    r ^= F(l) ^ p[5];
-    l ^= F(r) ^ p[6];
-    r ^= F(l) ^ p[7];
-    l ^= F(r) ^ p[8];
-    r ^= F(l) ^ p[9];
-    l ^= F(r) ^ p[10];
-    r ^= F(l) ^ p[11];
-    l ^= F(r) ^ p[12];
-    r ^= F(l) ^ p[13];
-    l ^= F(r) ^ p[14];
-    r ^= F(l) ^ p[15];
-    l ^= F(r) ^ p[16];
+    r ^= roundFunction(l) ^ p[1];
+    l ^= roundFunction(r) ^ p[2];
+    r ^= roundFunction(l) ^ p[3];
+    l ^= roundFunction(r) ^ p[4];
+    r ^= roundFunction(l) ^ p[5];
+    l ^= roundFunction(r) ^ p[6];
+    r ^= roundFunction(l) ^ p[7];
+    l ^= roundFunction(r) ^ p[8];
+    r ^= roundFunction(l) ^ p[9];
+    l ^= roundFunction(r) ^ p[10];
+    r ^= roundFunction(l) ^ p[11];
+    l ^= roundFunction(r) ^ p[12];
+    r ^= roundFunction(l) ^ p[13];
+    l ^= roundFunction(r) ^ p[14];
+    r ^= roundFunction(l) ^ p[15];
+    l ^= roundFunction(r) ^ p[16];
     left = r ^ p[17];
     right = l;
 }
@@ -61,22 +61,22 @@ void BlowFishContext::DecryptBlock(uint32_t& left, uint32_t& right) const noexce
     const uint32_t* p = p_.get();
     uint32_t l = left ^ p[17];
     uint32_t r = right;
-    r ^= F(l) ^ p[16];
-    l ^= F(r) ^ p[15];
-    r ^= F(l) ^ p[14];
-    l ^= F(r) ^ p[13];
-    r ^= F(l) ^ p[12];
-    l ^= F(r) ^ p[11];
-    r ^= F(l) ^ p[10];
-    l ^= F(r) ^ p[9];
-    r ^= F(l) ^ p[8];
-    l ^= F(r) ^ p[7];
-    r ^= F(l) ^ p[6];
-    l ^= F(r) ^ p[5];
-    r ^= F(l) ^ p[4];
-    l ^= F(r) ^ p[3];
-    r ^= F(l) ^ p[2];
-    l ^= F(r) ^ p[1];
+    r ^= roundFunction(l) ^ p[16];
+    l ^= roundFunction(r) ^ p[15];
+    r ^= roundFunction(l) ^ p[14];
+    l ^= roundFunction(r) ^ p[13];
+    r ^= roundFunction(l) ^ p[12];
+    l ^= roundFunction(r) ^ p[11];
+    r ^= roundFunction(l) ^ p[10];
+    l ^= roundFunction(r) ^ p[9];
+    r ^= roundFunction(l) ^ p[8];
+    l ^= roundFunction(r) ^ p[7];
+    r ^= roundFunction(l) ^ p[6];
+    l ^= roundFunction(r) ^ p[5];
+    r ^= roundFunction(l) ^ p[4];
+    l ^= roundFunction(r) ^ p[3];
+    r ^= roundFunction(l) ^ p[2];
+    l ^= roundFunction(r) ^ p[1];
     left = r ^ p[0];
     right = l;
 }

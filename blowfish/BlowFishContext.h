@@ -43,7 +43,8 @@ public:
     void DecryptBuffer(const uint8_t* input, uint8_t* output, std::size_t n) const noexcept;
 
 private:
-    uint32_t F(uint32_t x) const noexcept;
+    // Blowfish's F: the four S-box lookups of one round.
+    uint32_t roundFunction(uint32_t x) const noexcept;
 
     std::unique_ptr<uint32_t[]> p_;
     std::unique_ptr<uint32_t[]> s_;

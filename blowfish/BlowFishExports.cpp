@@ -7,6 +7,13 @@
 
 using namespace speclore::blowfish;
 
+// The largest text is a whole number of blocks, so encryption adds no
+// padding past the buffer; the largest text form is a whole number of
+// symbol groups decoding to no more than that buffer.
+static_assert(kMaxPlainLength % kBlockBytes == 0);
+static_assert(kMaxTextFormLength % kSymbolsPerBlock == 0);
+static_assert(kMaxTextFormLength / kSymbolsPerBlock * kBlockBytes == kMaxPlainLength);
+
 namespace {
 
 // The key a call works with, copied into storage sized by the limit.
@@ -48,13 +55,13 @@ extern "C" int32_t BlowFishEncode(const char* key, const char* text, char* outpu
     if (n > kMaxPlainLength) return refuse(output);
 
     context.SetKey(keyCopy.bytes, keyCopy.length);
-    uint8_t blocks[kMaxPlainLength];  // 512 is a whole number of blocks
+    uint8_t blocks[kMaxPlainLength];
     if (n > 0) std::memcpy(blocks, text, n);
     const std::size_t m = context.EncryptBuffer(blocks, blocks, n);
 
     char form[kMaxTextFormLength + 1];
     const std::size_t length = m / kBlockBytes * kSymbolsPerBlock;
-    WriteTextForm(blocks, m, form);
+    writeTextForm(blocks, m, form);
     form[length] = '\0';
     std::memcpy(output, form, length + 1);
     return 1;
@@ -69,15 +76,14 @@ extern "C" int32_t BlowFishDecode(const char* key, const char* text, char* outpu
     if (length > kMaxTextFormLength) return refuse(output);
 
     context.SetKey(keyCopy.bytes, keyCopy.length);
-    // A short last group is completed with "0"; 832 is a whole number of
-    // groups, so the padded form still fits.
+    // A short last group is completed with "0"; the padded form still fits.
     char form[kMaxTextFormLength];
     if (length > 0) std::memcpy(form, text, length);
     while (length % kSymbolsPerBlock != 0) form[length++] = '0';
 
     uint8_t blocks[kMaxPlainLength];
     const std::size_t n = length / kSymbolsPerBlock * kBlockBytes;
-    ReadTextForm(form, length, blocks);
+    readTextForm(form, length, blocks);
     context.DecryptBuffer(blocks, blocks, n);
 
     // The plaintext ends at the first zero byte: the padding, or an early

@@ -49,14 +49,14 @@ void decodeBlock(const char* in, uint8_t* b) {
 
 }  // namespace
 
-void WriteTextForm(const uint8_t* bytes, std::size_t n, char* symbols) {
+void writeTextForm(const uint8_t* bytes, std::size_t n, char* symbols) {
     for (std::size_t k = 0; k + kBlockBytes <= n; k += kBlockBytes) {
         encodeBlock(bytes + k, symbols);
         symbols += kSymbolsPerBlock;
     }
 }
 
-void ReadTextForm(const char* symbols, std::size_t length, uint8_t* bytes) {
+void readTextForm(const char* symbols, std::size_t length, uint8_t* bytes) {
     for (std::size_t k = 0; k + kSymbolsPerBlock <= length; k += kSymbolsPerBlock) {
         decodeBlock(symbols + k, bytes);
         bytes += kBlockBytes;

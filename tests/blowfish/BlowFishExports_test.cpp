@@ -165,10 +165,10 @@ TEST_F(BlowFishExports, DecodingIsLenientButNotCaseBlind) {
     std::string marked = form;
     marked[12] = static_cast<char>(marked[12] + 1);
     uint8_t bytes[8];
-    ReadTextForm(form.data(), 13, bytes);
+    readTextForm(form.data(), 13, bytes);
     for (uint8_t& b : bytes) b = static_cast<uint8_t>(~b);
     std::string inverted(13, '?');
-    WriteTextForm(bytes, 8, inverted.data());
+    writeTextForm(bytes, 8, inverted.data());
     EXPECT_EQ(decode("vemtal", marked).value, 1);
     EXPECT_EQ(decode("vemtal", marked).output, decode("vemtal", inverted).output);
     EXPECT_NE(decode("vemtal", marked).output, "password");
@@ -181,7 +181,7 @@ TEST_F(BlowFishExports, PlaintextEndsAtTheFirstDecryptedZeroByte) {
     uint8_t blocks[16] = {'a', 'b', 0, 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm', 'n', 'o'};
     context.EncryptBuffer(blocks, blocks, sizeof blocks);
     std::string form(26, '?');
-    WriteTextForm(blocks, sizeof blocks, form.data());
+    writeTextForm(blocks, sizeof blocks, form.data());
     EXPECT_EQ(decode("vemtal", form).output, "ab");
 }
 

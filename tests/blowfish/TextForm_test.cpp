@@ -11,13 +11,13 @@ namespace {
 
 std::string write(const std::vector<uint8_t>& bytes) {
     std::string symbols(bytes.size() / 8 * 13, '?');
-    WriteTextForm(bytes.data(), bytes.size(), symbols.data());
+    writeTextForm(bytes.data(), bytes.size(), symbols.data());
     return symbols;
 }
 
 std::vector<uint8_t> read(const std::string& symbols) {
     std::vector<uint8_t> bytes(symbols.size() / 13 * 8, 0xEE);
-    ReadTextForm(symbols.data(), symbols.size(), bytes.data());
+    readTextForm(symbols.data(), symbols.size(), bytes.data());
     return bytes;
 }
 
