@@ -17,6 +17,8 @@ constexpr uint64_t kGiB = uint64_t{1} << 30;
 // small file still gets the room big.mdb (0.6 MB) needs a hundred times over.
 constexpr uint64_t kSnapshotPerFileByte = 4;
 constexpr uint64_t kMinimumSnapshot = 64 * kMiB;
+// The snapshot gets half the ceiling, which is never below 1 GiB.
+static_assert(kMinimumSnapshot <= kGiB / 2);
 
 // Program, libraries and libmdb's own state take well under 1 GiB of
 // address space; the mapped file comes on top, then the snapshot while it

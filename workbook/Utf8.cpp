@@ -1,11 +1,11 @@
 #include "workbook/Utf8.h"
 
-#include <cassert>
+#include "app/Invariant.h"
 
 namespace speclore::workbook {
 
 char32_t nextCodePoint(std::string_view s, size_t& i) {
-    assert(i < s.size());
+    SPECLORE_INVARIANT(i < s.size());
     auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char lead = byte(i++);
     if (lead < 0x80) return lead;

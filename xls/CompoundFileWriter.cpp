@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/Invariant.h"
 #include "xls/ByteIo.h"
 #include "xls/CfbLayout.h"
 #include "xls/CompoundFile.h"
@@ -16,6 +17,8 @@ using namespace cfb;
 constexpr uint32_t kSectorSize = 512;
 // Version 3: the header fills the first sector exactly.
 static_assert(kSectorSize == kHeaderSize);
+static_assert(kSectorSize % dirEntry::kSize == 0);
+static_assert(std::tuple_size_v<decltype(CfbEntry::directoryBytes)> == dirEntry::kSize);
 constexpr uint8_t kRed = 0;
 constexpr uint8_t kBlack = 1;
 
@@ -131,6 +134,7 @@ private:
             miniStream_.append(dataOf(e.source));
             miniStream_.append(static_cast<size_t>(count) * kMiniSectorSize - e.size, '\0');
         }
+        SPECLORE_INVARIANT(miniStream_.size() == miniFat_.size() * kMiniSectorSize);
     }
 
     void assemble(CompoundFileImage& image) {
@@ -139,7 +143,7 @@ private:
         for (uint32_t id : bigStreams_) dataSectors += sectorsFor(entries_[id].size, kSectorSize);
         uint32_t miniStreamSectors = sectorsFor(miniStream_.size(), kSectorSize);
         uint32_t miniFatSectors = sectorsFor(miniFat_.size() * 4ull, kSectorSize);
-        uint32_t dirSectors = sectorsFor(entries_.size() * 128ull, kSectorSize);
+        uint32_t dirSectors = sectorsFor(entries_.size() * uint64_t{dirEntry::kSize}, kSectorSize);
         uint32_t contentSectors = dataSectors + miniStreamSectors + miniFatSectors + dirSectors;
 
         uint32_t fatSectors = 1, difatSectors = 0;
@@ -166,12 +170,15 @@ private:
         entries_[0].size = miniStream_.size();
         uint32_t firstMiniFat = chain(miniFatSectors);
         uint32_t firstDir = chain(dirSectors);
+        // The FAT was sized to hold every sector, its own and the DIFAT's.
+        SPECLORE_INVARIANT(next == fatSectors + difatSectors + contentSectors && next <= fat.size());
 
         std::string& head = image.newBuffer();
         head.reserve((static_cast<size_t>(fatSectors) + difatSectors + 1) * kSectorSize);
         writeHeader(head, fatSectors, firstDir, firstMiniFat, miniFatSectors, firstDifat, difatSectors);
         for (uint32_t v : fat) putU32(head, v);
         writeDifat(head, fatSectors, difatSectors, firstDifat);
+        SPECLORE_INVARIANT(head.size() == (1 + static_cast<size_t>(fatSectors) + difatSectors) * kSectorSize);
         image.add(head);
         static const char zeros[kSectorSize] = {};
         for (uint32_t id : bigStreams_) {
@@ -214,6 +221,7 @@ private:
         putU32(out, firstDifat);
         putU32(out, difatSectors);
         for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) putU32(out, i < fatSectors ? i : kFreeSect);
+        SPECLORE_INVARIANT(out.size() == kHeaderSize);
     }
 
     // FAT sectors are 0..fatSectors-1; those past the header's slots are
@@ -232,31 +240,32 @@ private:
     void writeDirectory(std::string& out, uint32_t dirSectors) const {
         size_t begin = out.size();
         for (const FlatEntry& e : entries_) {
-            char bytes[128];
-            std::memcpy(bytes, e.source->directoryBytes.data(), 128);
+            char bytes[dirEntry::kSize];
+            std::memcpy(bytes, e.source->directoryBytes.data(), dirEntry::kSize);
             // Names are rewritten from the entry's name so that entries built
             // in memory come out right too.
-            std::memset(bytes, 0, 0x42);
-            size_t units = std::min<size_t>(e.source->name.size(), 31);
+            std::memset(bytes, 0, dirEntry::kType);
+            size_t units = std::min<size_t>(e.source->name.size(), dirEntry::kMaxNameBytes / 2 - 1);
             for (size_t i = 0; i < units; ++i) setU16(bytes + 2 * i, e.source->name[i]);
-            setU16(bytes + 0x40, static_cast<uint16_t>((units + 1) * 2));
-            bytes[0x42] = static_cast<char>(e.source->type);
-            bytes[0x43] = static_cast<char>(e.colour);
-            setU32(bytes + 0x44, e.left);
-            setU32(bytes + 0x48, e.right);
-            setU32(bytes + 0x4C, e.child);
-            setU32(bytes + 0x74, e.start);
-            setU32(bytes + 0x78, static_cast<uint32_t>(e.size));
-            setU32(bytes + 0x7C, 0);
-            out.append(bytes, 128);
+            setU16(bytes + dirEntry::kNameBytes, static_cast<uint16_t>((units + 1) * 2));
+            bytes[dirEntry::kType] = static_cast<char>(e.source->type);
+            bytes[dirEntry::kColour] = static_cast<char>(e.colour);
+            setU32(bytes + dirEntry::kLeftSibling, e.left);
+            setU32(bytes + dirEntry::kRightSibling, e.right);
+            setU32(bytes + dirEntry::kChild, e.child);
+            setU32(bytes + dirEntry::kStartSector, e.start);
+            setU32(bytes + dirEntry::kStreamSizeLow, static_cast<uint32_t>(e.size));
+            setU32(bytes + dirEntry::kStreamSizeHigh, 0);
+            out.append(bytes, dirEntry::kSize);
         }
         while (out.size() - begin < static_cast<size_t>(dirSectors) * kSectorSize) {
-            char unused[128] = {};
-            setU32(unused + 0x44, kNoStream);
-            setU32(unused + 0x48, kNoStream);
-            setU32(unused + 0x4C, kNoStream);
-            out.append(unused, 128);
+            char unused[dirEntry::kSize] = {};
+            setU32(unused + dirEntry::kLeftSibling, kNoStream);
+            setU32(unused + dirEntry::kRightSibling, kNoStream);
+            setU32(unused + dirEntry::kChild, kNoStream);
+            out.append(unused, dirEntry::kSize);
         }
+        SPECLORE_INVARIANT(out.size() - begin == static_cast<size_t>(dirSectors) * kSectorSize);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/Invariant.h"
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/RecordChecks.h"
@@ -161,6 +162,7 @@ private:
 
     void closeRecord() {
         if (!open_) return;
+        SPECLORE_INVARIANT(out_.size() - recordStart_ - 4 <= kMaxRecordData);
         setU16(out_.data() + recordStart_ + 2, static_cast<uint16_t>(out_.size() - recordStart_ - 4));
         open_ = false;
     }
@@ -260,6 +262,7 @@ void SharedStrings::rememberUtf8(std::string_view utf8, uint32_t hash, uint32_t 
 void SharedStrings::growUtf8() {
     std::vector<Utf8Slot> old = std::move(utf8Slots_);
     utf8Slots_.assign(std::max<size_t>(1024, old.size() * 2), Utf8Slot{0, 0, 0, 0});
+    SPECLORE_INVARIANT((utf8Slots_.size() & (utf8Slots_.size() - 1)) == 0);
     const size_t mask = utf8Slots_.size() - 1;
     for (const Utf8Slot& slot : old) {
         if (slot.entryPlusOne == 0) continue;
@@ -298,6 +301,8 @@ void SharedStrings::insertSlot(Slot slot) {
 void SharedStrings::grow() {
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(std::max<size_t>(1024, old.size() * 2), Slot{0, 0});
+    // Slots are found by masking the hash.
+    SPECLORE_INVARIANT((slots_.size() & (slots_.size() - 1)) == 0);
     for (const Slot& slot : old)
         if (slot.entryPlusOne != 0) insertSlot(slot);
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/AtomicFile.h"
+#include "app/Invariant.h"
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/FileBytes.h"
@@ -244,8 +245,10 @@ std::string WorkbookFile::workbookStream() const {
         else
             for (const BiffRecord& r : sub.records) appendRecord(out, r.type, r.data);
     }
-    for (const SheetEntry& sheet : sheets_)
+    for (const SheetEntry& sheet : sheets_) {
+        SPECLORE_INVARIANT(boundSheetAt[sheet.boundSheetRecord] != SIZE_MAX);
         setU32(out.data() + boundSheetAt[sheet.boundSheetRecord] + 4, newOffsets[sheet.substream]);
+    }
     return out;
 }
 

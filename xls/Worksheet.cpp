@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/Invariant.h"
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/CellFormats.h"
@@ -17,6 +18,8 @@ constexpr uint32_t kRowAlwaysSet = 0x100;
 constexpr int32_t kRkMin = -536870912;
 constexpr int32_t kRkMax = 536870911;
 constexpr uint16_t kRowsPerBlock = 32;
+// A full sheet's INDEX, one DBCELL offset a block, fits one record.
+static_assert(16 + 4 * (kMaxRows / kRowsPerBlock) <= kMaxRecordData);
 constexpr size_t kCellsPerRowReserved = 8;
 
 bool isCellRecord(uint16_t type) {
@@ -508,7 +511,7 @@ void Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells,
 }
 
 void Worksheet::write(std::string& out) const {
-    size_t indexAt = SIZE_MAX, defColWidthAt = 0;
+    size_t indexAt = SIZE_MAX, defColWidthAt = 0, indexBlocks = 0;
     std::vector<uint32_t> dbCells;
     for (size_t i = 0; i <= records_.size(); ++i) {
         if (i == tableAt_) writeCellTable(out, dbCells, indexRecord_ != SIZE_MAX);
@@ -516,14 +519,13 @@ void Worksheet::write(std::string& out) const {
         const BiffRecord& r = records_[i];
         if (i == indexRecord_) {
             indexAt = out.size();
-            size_t blocks = 0;
             for (size_t b = 0; b < rows_.size(); b += kRowsPerBlock)
                 for (size_t r2 = b; r2 < std::min(rows_.size(), b + kRowsPerBlock); ++r2)
                     if (rows_[r2].hasRecord || !rows_[r2].cells.empty()) {
-                        ++blocks;
+                        ++indexBlocks;
                         break;
                     }
-            appendRecord(out, rt::Index, std::string(16 + 4 * blocks, '\0'));
+            appendRecord(out, rt::Index, std::string(16 + 4 * indexBlocks, '\0'));
             continue;
         }
         if (i == dimensionsRecord_) {
@@ -534,6 +536,8 @@ void Worksheet::write(std::string& out) const {
         appendRecord(out, r.type, r.data);
     }
     if (indexAt == SIZE_MAX) return;
+    // The INDEX record was sized for one DBCELL a block of rows.
+    SPECLORE_INVARIANT(dbCells.size() == indexBlocks);
     char* index = out.data() + indexAt + 4;
     uint32_t rowFirst = 0, rowEnd = 0;
     for (size_t r = 0; r < rows_.size(); ++r) {

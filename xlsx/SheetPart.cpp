@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "app/Invariant.h"
 #include "workbook/A1Notation.h"
 #include "workbook/WorkbookError.h"
 #include "xlsx/CellText.h"
@@ -368,6 +369,8 @@ std::string SheetPart::text() const {
     std::string around = printVerbatim(document_);
     const std::string mark = std::string("<?") + kCellTableMark + "?>";
     size_t at = around.find(mark);
+    // The constructor put the mark where the cell table was.
+    SPECLORE_INVARIANT(at != std::string::npos);
     std::string out;
     size_t cellCount = 0;
     for (const Row& row : rows_) cellCount += row.cells.size();
