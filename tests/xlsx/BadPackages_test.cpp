@@ -19,11 +19,8 @@ struct Refusal {
 
 TEST(XlsxBadPackages, AreRefusedWithTheirReason) {
     TempDir dir("speclore-xlsx-bad");
-    const ProcessResult made =
-        runProcess({"python3", std::string(SPECLORE_SOURCE_DIR) + "/tests/xlsx/make_packages.py", "bad",
-                    kXlsxTemplate, dir.path().string()},
-                   std::chrono::minutes(2));
-    if (made.exitCode == 3) GTEST_SKIP() << made.err;
+    const ProcessResult made = makePackages({"bad", kXlsxTemplate, dir.path().string()});
+    if (made.exitCode == 3) SPECLORE_MISSING_TOOL("python3-openpyxl is not installed: " + made.err);
     ASSERT_EQ(made.exitCode, 0) << made.err;
 
     const std::vector<Refusal> refusals = {
@@ -45,7 +42,7 @@ TEST(XlsxBadPackages, AreRefusedWithTheirReason) {
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.file);
         const std::string path = (dir / refusal.file).string();
-        const std::string before = fileBytes(path);
+        const std::string before = readText(path);
         try {
             application.OpenWorkbook(path);
             ADD_FAILURE() << "opened";
@@ -53,7 +50,7 @@ TEST(XlsxBadPackages, AreRefusedWithTheirReason) {
             EXPECT_EQ(error.number(), err::ApplicationDefined);
             EXPECT_NE(error.description().find(refusal.reason), std::string::npos) << error.description();
         }
-        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_EQ(readText(path), before);
     }
 
     // Damage inside a worksheet shows when the sheet is taken.

@@ -110,7 +110,7 @@ TEST(XlsxCatalog, EverythingElseStaysAsTheTemplateHasIt) {
 }
 
 TEST(XlsxCatalog, LibreOfficeReadsTheCellsAndTheirLooks) {
-    if (!libreOfficeInstalled()) GTEST_SKIP() << "soffice is not installed";
+    if (!libreOfficeInstalled()) SPECLORE_MISSING_TOOL("soffice is not installed");
     TempDir dir("speclore-xlsx-lo");
     const std::string output = writeCatalogXlsx(dir);
     // Text that reads like an escaped character, and characters XML cannot carry.

@@ -92,10 +92,8 @@ TEST(XlsxCellEdits, ValuesKeepFormatsAndFormatsChangeOneAttribute) {
 TEST(XlsxCellEdits, RowAndColumnFormatsAreInheritedAndEqualFormatsShared) {
     TempDir dir("speclore-xlsx-shared");
     const std::string rich = (dir / "rich.xlsx").string();
-    const ProcessResult made = runProcess(
-        {"python3", std::string(SPECLORE_SOURCE_DIR) + "/tests/xlsx/make_packages.py", "rich", rich},
-        std::chrono::minutes(2));
-    if (made.exitCode == 3) GTEST_SKIP() << made.err;
+    const ProcessResult made = makePackages({"rich", rich});
+    if (made.exitCode == 3) SPECLORE_MISSING_TOOL("python3-openpyxl is not installed: " + made.err);
     ASSERT_EQ(made.exitCode, 0) << made.err;
 
     xlsx::WorkbookPackage package = xlsx::WorkbookPackage::open(rich);

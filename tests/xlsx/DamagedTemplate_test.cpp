@@ -40,7 +40,7 @@ std::optional<std::string> runOn(const std::string& bytes, std::string& refusal)
 }
 
 TEST(XlsxDamagedTemplate, IsRefusedOrGivesAWorkbookOthersRead) {
-    const std::string original = fileBytes(kXlsxTemplate);
+    const std::string original = readText(kXlsxTemplate);
     TempDir dir("speclore-xlsx-damaged");
     std::vector<std::string> written;
     size_t refused = 0;
@@ -54,7 +54,7 @@ TEST(XlsxDamagedTemplate, IsRefusedOrGivesAWorkbookOthersRead) {
             continue;
         }
         const std::string path = (dir / ("byte" + std::to_string(at) + ".xlsx")).string();
-        putFileBytes(path, *workbook);
+        writeText(path, *workbook);
         written.push_back(path);
     }
     std::cout << "damaged packages: " << original.size() / kEveryNthByte + 1 << ", refused: " << refused
@@ -68,7 +68,7 @@ TEST(XlsxDamagedTemplate, IsRefusedOrGivesAWorkbookOthersRead) {
 }
 
 TEST(XlsxDamagedTemplate, APartThatIsNoWellFormedXmlIsRefusedNamingIt) {
-    const xlsx::ZipPackage zip = xlsx::ZipPackage::fromBytes(fileBytes(kXlsxTemplate));
+    const xlsx::ZipPackage zip = xlsx::ZipPackage::fromBytes(readText(kXlsxTemplate));
     for (size_t entry = 0; entry < zip.entryCount(); ++entry) {
         SCOPED_TRACE(zip.name(entry));
         const std::string text = zip.read(entry, 1u << 20);

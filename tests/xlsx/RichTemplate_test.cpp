@@ -23,10 +23,8 @@ void runCatalogOn(const std::string& path) {
 TEST(XlsxRichTemplate, KeepsSheetsMergesNamesImagesCommentsValidationsAndHeaders) {
     TempDir dir("speclore-xlsx-rich");
     const std::string rich = (dir / "rich.xlsx").string();
-    const ProcessResult made = runProcess(
-        {"python3", std::string(SPECLORE_SOURCE_DIR) + "/tests/xlsx/make_packages.py", "rich", rich},
-        std::chrono::minutes(2));
-    if (made.exitCode == 3) GTEST_SKIP() << made.err;
+    const ProcessResult made = makePackages({"rich", rich});
+    if (made.exitCode == 3) SPECLORE_MISSING_TOOL("python3-openpyxl is not installed: " + made.err);
     ASSERT_EQ(made.exitCode, 0) << made.err;
     const nlohmann::json before = xlsxdumpJson(rich);
     runCatalogOn(rich);
@@ -49,7 +47,7 @@ TEST(XlsxRichTemplate, KeepsSheetsMergesNamesImagesCommentsValidationsAndHeaders
 }
 
 TEST(XlsxRichTemplate, ATemplateSavedByLibreOfficeTakesTheRun) {
-    if (!libreOfficeInstalled()) GTEST_SKIP() << "soffice is not installed";
+    if (!libreOfficeInstalled()) SPECLORE_MISSING_TOOL("soffice is not installed");
     TempDir dir("speclore-xlsx-lo-template");
     const std::filesystem::path saved = dir / "saved";
     std::filesystem::create_directories(saved);

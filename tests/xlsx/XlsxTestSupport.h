@@ -2,12 +2,15 @@
 // by hand for the refusals, and running the engine on a copy.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "support/FileBytes.h"
+#include "support/MissingTool.h"
+#include "support/Subprocess.h"
 #include "support/TempDir.h"
 #include "xlsx/XlsxApplication.h"
 
@@ -15,14 +18,13 @@ namespace speclore::test {
 
 inline const std::string kXlsxTemplate = std::string(SPECLORE_SOURCE_DIR) + "/resources/Template.xlsx";
 
-inline std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void putFileBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// Runs tests/xlsx/make_packages.py with `arguments`; exit status 3 says
+// python3-openpyxl is missing.
+inline ProcessResult makePackages(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"python3",
+                                        std::string(SPECLORE_SOURCE_DIR) + "/tests/xlsx/make_packages.py"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return runProcess(command, std::chrono::minutes(2));
 }
 
 inline std::string copyTemplate(const TempDir& dir, const std::string& name,
