@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "CatalogHarness.h"
 #include "support/Xlsxdump.h"
@@ -39,8 +40,11 @@ const std::string kDefaultLook =
     look(nullptr, 1, -4107, false, false,
          {{"bottom", "none"}, {"left", "none"}, {"right", "none"}, {"top", "none"}}, "none");
 
-// Address -> look of the cells from `firstRow` down, as xlrd sees the .xls.
-std::map<std::string, std::string> xlsLooks(const nlohmann::json& sheet, int firstRow) {
+// Address -> look of the cells of a dumped sheet from `firstRow` down; the
+// two readers name alignments differently, `alignments` gives their codes.
+template <class Alignments>
+std::map<std::string, std::string> looksFrom(const nlohmann::json& sheet, int firstRow,
+                                             Alignments&& alignments) {
     std::map<std::string, std::string> looks;
     for (const nlohmann::json& cell : sheet.at("cells")) {
         const std::string address = cell.at("address");
@@ -49,31 +53,28 @@ std::map<std::string, std::string> xlsLooks(const nlohmann::json& sheet, int fir
         std::map<std::string, std::string> edges;
         for (const char* edge : {"left", "top", "bottom", "right"})
             edges[edge] = edgeText(f["borders"][edge]);
-        looks[address] =
-            look(cell.value("value", nlohmann::json()), f["horizontal"]["excel"], f["vertical"]["excel"],
-                 f["wrap"], f["font"]["bold"], edges, fillText(f["fill"]));
+        const auto [horizontal, vertical] = alignments(f);
+        looks[address] = look(cell.value("value", nlohmann::json()), horizontal, vertical, f["wrap"],
+                              f["font"]["bold"], edges, fillText(f["fill"]));
     }
     return looks;
 }
 
-// The same from openpyxl's reading of the .xlsx.
+// As xlrd sees the .xls.
+std::map<std::string, std::string> xlsLooks(const nlohmann::json& sheet, int firstRow) {
+    return looksFrom(sheet, firstRow, [](const nlohmann::json& f) {
+        return std::pair<int, int>(f["horizontal"]["excel"], f["vertical"]["excel"]);
+    });
+}
+
+// As openpyxl sees the .xlsx.
 std::map<std::string, std::string> xlsxLooks(const nlohmann::json& sheet, int firstRow) {
     static const std::map<std::string, int> horizontal = {
         {"general", 1}, {"left", -4131}, {"center", -4108}, {"right", -4152}};
     static const std::map<std::string, int> vertical = {{"top", -4160}, {"center", -4108}, {"bottom", -4107}};
-    std::map<std::string, std::string> looks;
-    for (const nlohmann::json& cell : sheet.at("cells")) {
-        const std::string address = cell.at("address");
-        if (std::stoi(address.substr(address.find_first_of("0123456789"))) < firstRow) continue;
-        const nlohmann::json& f = cell.at("format");
-        std::map<std::string, std::string> edges;
-        for (const char* edge : {"left", "top", "bottom", "right"})
-            edges[edge] = edgeText(f["borders"][edge]);
-        looks[address] =
-            look(cell.value("value", nlohmann::json()), horizontal.at(f["horizontal"]),
-                 vertical.at(f["vertical"]), f["wrap"], f["font"]["bold"], edges, fillText(f["fill"]));
-    }
-    return looks;
+    return looksFrom(sheet, firstRow, [](const nlohmann::json& f) {
+        return std::pair(horizontal.at(f["horizontal"]), vertical.at(f["vertical"]));
+    });
 }
 
 void expectSameLooks(const std::map<std::string, std::string>& xls,
