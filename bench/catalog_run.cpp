@@ -19,12 +19,15 @@
 #include <vector>
 
 #include "app/AppError.h"
+#include "bench/Timing.h"
 #include "bench/TracedRun.h"
 #include "jet/JetEngine.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using speclore::bench::median;
 
 struct Case {
     std::string database;
@@ -34,12 +37,6 @@ struct Case {
 
 constexpr double kCpuPerFieldTargetMicroseconds = 6.0;
 constexpr double kXlsxToXlsTarget = 1.5;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 double megabytes(long kilobytes) { return static_cast<double>(kilobytes) / 1024.0; }
 

@@ -17,11 +17,15 @@
 #include <vector>
 
 #include "app/AppError.h"
+#include "bench/Timing.h"
 #include "jet/JetEngine.h"
 #include "jet/crypt/DatabaseUnlock.h"
 #include "tests/support/SchemaWalk.h"
 
 namespace {
+
+using speclore::bench::median;
+using speclore::bench::millisecondsSince;
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
@@ -40,16 +44,6 @@ const Pair kPairs[] = {
     {"db2007-enc.accdb", "Test123", "Agile AES-128, SHA-1", "test_V2007.accdb"},
     {"V2010_with-password.accdb", "password", "Agile AES-256, SHA-512", "test_V2010.accdb"},
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 std::string programFolder() { return fs::read_symlink("/proc/self/exe").parent_path().string(); }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/AppError.h"
+#include "bench/Timing.h"
 #include "jet/JetEngine.h"
 #include "tests/support/SchemaWalk.h"
 
@@ -32,17 +33,10 @@ extern char** environ;
 
 namespace {
 
+using speclore::bench::median;
+using speclore::bench::millisecondsSince;
+
 using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 double megabytes(long kilobytes) { return static_cast<double>(kilobytes) / 1024.0; }
 

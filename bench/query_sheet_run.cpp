@@ -18,9 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/Timing.h"
+
 extern char** environ;
 
 namespace {
+
+using speclore::bench::median;
 
 // Runs the command through /bin/sh with standard output to /dev/null;
 // the wall-clock seconds it took, or a negative number when it failed.
@@ -41,12 +45,6 @@ std::string shellQuoted(const std::string& text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 double medianOf(const std::string& what, const std::string& command, int runs) {

@@ -17,11 +17,14 @@
 #include <vector>
 
 #include "app/SettingsFile.h"
+#include "bench/Timing.h"
 
 using namespace speclore;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+using speclore::bench::millisecondsSince;
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -44,10 +47,6 @@ std::vector<std::string> catalogKeys(const std::string& bytes) {
         begin = end + 1;
     }
     return keys;
-}
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 }  // namespace
