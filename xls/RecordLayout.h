@@ -92,4 +92,22 @@ inline constexpr uint16_t kMissingIndex = 4;
 static_assert(kWeight.end() <= kFixedSize);
 }  // namespace fontLayout
 
+// ROW (0208): a row's cell span, height and format; fields by byte offset.
+namespace rowLayout {
+inline constexpr size_t kSize = 16;
+inline constexpr size_t kFirstColumn = 2;
+inline constexpr size_t kEndColumn = 4;  // one past the last
+inline constexpr size_t kHeight = 6;
+inline constexpr size_t kOptions = 12;  // flags, and the row's XF in bits 16 to 27
+}  // namespace rowLayout
+
+// INDEX (020B): the rows the cell table spans and where its blocks start;
+// fields by byte offset.
+namespace indexLayout {
+inline constexpr size_t kFirstRow = 4;
+inline constexpr size_t kEndRow = 8;  // one past the last
+inline constexpr size_t kDefColWidthPosition = 12;
+inline constexpr size_t kDbCells = 16;  // a 4-byte stream position a block
+}  // namespace indexLayout
+
 }  // namespace speclore::xls

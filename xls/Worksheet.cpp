@@ -7,6 +7,7 @@
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/CellFormats.h"
+#include "xls/RecordLayout.h"
 
 namespace speclore::xls {
 
@@ -19,7 +20,7 @@ constexpr int32_t kRkMin = -536870912;
 constexpr int32_t kRkMax = 536870911;
 constexpr uint16_t kRowsPerBlock = 32;
 // A full sheet's INDEX, one DBCELL offset a block, fits one record.
-static_assert(16 + 4 * (kMaxRows / kRowsPerBlock) <= kMaxRecordData);
+static_assert(indexLayout::kDbCells + 4 * (kMaxRows / kRowsPerBlock) <= kMaxRecordData);
 constexpr size_t kCellsPerRowReserved = 8;
 
 bool isCellRecord(uint16_t type) {
@@ -174,10 +175,10 @@ void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {
     switch (r.type) {
     case rt::DbCell: return;  // rebuilt on writing
     case rt::Row: {
-        requireLength(r, 16);
+        requireLength(r, rowLayout::kSize);
         Row& row = rowFor(getU16(d));
         row.hasRecord = true;
-        std::memcpy(row.record.data(), d, 16);
+        std::memcpy(row.record.data(), d, rowLayout::kSize);
         return;
     }
     case rt::MulRk:
@@ -269,7 +270,7 @@ Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
 
 uint16_t Worksheet::emptyCellXf(const Row& row, uint16_t column) const {
     if (row.hasRecord) {
-        uint32_t flags = getU32(row.record.data() + 12);
+        uint32_t flags = getU32(row.record.data() + rowLayout::kOptions);
         if (flags & kRowHasXf) return static_cast<uint16_t>((flags >> 16) & 0x0FFF);
     }
     return columnXf_[column];
@@ -409,28 +410,29 @@ std::string Worksheet::dimensions(const std::string& original) const {
 }
 
 void Worksheet::writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const {
-    char data[16];
+    char data[rowLayout::kSize];
     if (row.hasRecord) {
-        std::memcpy(data, row.record.data(), 16);
+        std::memcpy(data, row.record.data(), rowLayout::kSize);
     } else {
-        std::memset(data, 0, 16);
-        setU16(data + 6, defaultRowHeight_);
-        setU32(data + 12, (static_cast<uint32_t>(kDefaultCellXf) << 16) | kRowAlwaysSet |
-                              (defaultHeightCustom_ ? kRowCustomHeight : 0));
+        std::memset(data, 0, rowLayout::kSize);
+        setU16(data + rowLayout::kHeight, defaultRowHeight_);
+        setU32(data + rowLayout::kOptions, (static_cast<uint32_t>(kDefaultCellXf) << 16) | kRowAlwaysSet |
+                                               (defaultHeightCustom_ ? kRowCustomHeight : 0));
     }
     setU16(data, rowNumber);
     if (!row.cells.empty()) {
         uint16_t first = row.cells.front().column;
         uint16_t end = static_cast<uint16_t>(row.cells.back().column + 1);
-        uint16_t oldFirst = getU16(data + 2), oldEnd = getU16(data + 4);
+        uint16_t oldFirst = getU16(data + rowLayout::kFirstColumn),
+                 oldEnd = getU16(data + rowLayout::kEndColumn);
         if (row.hasRecord && oldEnd > oldFirst) {
             first = std::min(first, oldFirst);
             end = std::max(end, oldEnd);
         }
-        setU16(data + 2, first);
-        setU16(data + 4, end);
+        setU16(data + rowLayout::kFirstColumn, first);
+        setU16(data + rowLayout::kEndColumn, end);
     }
-    appendRecord(out, rt::Row, std::string_view(data, 16));
+    appendRecord(out, rt::Row, std::string_view(data, rowLayout::kSize));
 }
 
 void Worksheet::writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const {
@@ -496,7 +498,7 @@ void Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells,
         putU32(data, static_cast<uint32_t>(position - firstRowRecord));
         // The first row's cells are counted from the end of the first ROW
         // record, each later row's from the previous row's first cell.
-        uint32_t anchor = static_cast<uint32_t>(firstRowRecord + 20);
+        uint32_t anchor = static_cast<uint32_t>(firstRowRecord + 4 + rowLayout::kSize);
         for (uint32_t start : cellStarts) {
             if (start == UINT32_MAX) {
                 putU16(data, 0);
@@ -525,7 +527,7 @@ void Worksheet::write(std::string& out) const {
                         ++indexBlocks;
                         break;
                     }
-            appendRecord(out, rt::Index, std::string(16 + 4 * indexBlocks, '\0'));
+            appendRecord(out, rt::Index, std::string(indexLayout::kDbCells + 4 * indexBlocks, '\0'));
             continue;
         }
         if (i == dimensionsRecord_) {
@@ -545,10 +547,10 @@ void Worksheet::write(std::string& out) const {
         if (rowEnd == 0) rowFirst = static_cast<uint32_t>(r);
         rowEnd = static_cast<uint32_t>(r) + 1;
     }
-    setU32(index + 4, rowFirst);
-    setU32(index + 8, rowEnd);
-    setU32(index + 12, static_cast<uint32_t>(defColWidthAt));
-    for (size_t b = 0; b < dbCells.size(); ++b) setU32(index + 16 + 4 * b, dbCells[b]);
+    setU32(index + indexLayout::kFirstRow, rowFirst);
+    setU32(index + indexLayout::kEndRow, rowEnd);
+    setU32(index + indexLayout::kDefColWidthPosition, static_cast<uint32_t>(defColWidthAt));
+    for (size_t b = 0; b < dbCells.size(); ++b) setU32(index + indexLayout::kDbCells + 4 * b, dbCells[b]);
 }
 
 }  // namespace speclore::xls
