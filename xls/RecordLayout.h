@@ -110,4 +110,28 @@ inline constexpr size_t kDefColWidthPosition = 12;
 inline constexpr size_t kDbCells = 16;  // a 4-byte stream position a block
 }  // namespace indexLayout
 
+// DIMENSIONS (0200): the rectangle the cells span, ends one past the last.
+namespace dimensionsLayout {
+inline constexpr size_t kSize = 14;
+inline constexpr size_t kFirstRow = 0;
+inline constexpr size_t kEndRow = 4;
+inline constexpr size_t kFirstColumn = 8;
+inline constexpr size_t kEndColumn = 10;
+}  // namespace dimensionsLayout
+
+// COLINFO (007D): the format of a run of columns.
+namespace colInfoLayout {
+inline constexpr size_t kFixedSize = 8;
+inline constexpr size_t kFirstColumn = 0;
+inline constexpr size_t kLastColumn = 2;
+inline constexpr size_t kXf = 6;
+}  // namespace colInfoLayout
+
+// DEFAULTROWHEIGHT (0225): the height of rows without a ROW record.
+namespace defaultRowHeightLayout {
+inline constexpr size_t kSize = 4;
+inline constexpr size_t kFlags = 0;  // bit 0: the height is custom
+inline constexpr size_t kHeight = 2;
+}  // namespace defaultRowHeightLayout
+
 }  // namespace speclore::xls

@@ -108,16 +108,18 @@ bool Worksheet::noteSheetRecord(const BiffRecord& record) {
     case rt::Dimensions: dimensionsRecord_ = records_.size(); break;
     case rt::DefColWidth: defColWidthRecord_ = records_.size(); break;
     case rt::ColInfo:
-        if (record.data.size() >= 8) {
-            uint16_t first = getU16(record.data.data()), last = getU16(record.data.data() + 2);
-            uint16_t xf = getU16(record.data.data() + 6);
+        if (record.data.size() >= colInfoLayout::kFixedSize) {
+            const char* d = record.data.data();
+            uint16_t first = getU16(d + colInfoLayout::kFirstColumn),
+                     last = getU16(d + colInfoLayout::kLastColumn);
+            uint16_t xf = getU16(d + colInfoLayout::kXf);
             for (uint32_t c = first; c <= last && c < kMaxColumns; ++c) columnXf_[c] = xf;
         }
         break;
     case rt::DefaultRowHeight:
-        if (record.data.size() >= 4) {
-            defaultHeightCustom_ = (getU16(record.data.data()) & 1) != 0;
-            defaultRowHeight_ = getU16(record.data.data() + 2);
+        if (record.data.size() >= defaultRowHeightLayout::kSize) {
+            defaultHeightCustom_ = (getU16(record.data.data() + defaultRowHeightLayout::kFlags) & 1) != 0;
+            defaultRowHeight_ = getU16(record.data.data() + defaultRowHeightLayout::kHeight);
         }
         break;
     default: break;
@@ -384,9 +386,11 @@ size_t Worksheet::byteEstimate() const {
 
 std::string Worksheet::dimensions(const std::string& original) const {
     uint32_t rowFirst = UINT32_MAX, rowEnd = 0, colFirst = UINT32_MAX, colEnd = 0;
-    if (original.size() >= 14) {
-        uint32_t r1 = getU32(original.data()), r2 = getU32(original.data() + 4);
-        uint32_t c1 = getU16(original.data() + 8), c2 = getU16(original.data() + 10);
+    if (original.size() >= dimensionsLayout::kSize) {
+        const char* d = original.data();
+        uint32_t r1 = getU32(d + dimensionsLayout::kFirstRow), r2 = getU32(d + dimensionsLayout::kEndRow);
+        uint32_t c1 = getU16(d + dimensionsLayout::kFirstColumn),
+                 c2 = getU16(d + dimensionsLayout::kEndColumn);
         if (r2 > r1 && c2 > c1) {
             rowFirst = r1, rowEnd = r2, colFirst = c1, colEnd = c2;
         }
