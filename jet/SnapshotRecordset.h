@@ -1,6 +1,10 @@
 // A snapshot-type Recordset over the rows a statement gave.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <unordered_map>
+
 #include "catalog/DatabaseEngine.h"
 #include "jet/SqlExecution.h"
 
@@ -21,8 +25,12 @@ public:
 
 private:
     void checkOpen() const;
+    // The first column named `name` without regard to case; none if absent.
+    std::optional<size_t> columnNamed(const std::string& name) const;
 
     sql::ResultSet result_;
+    // The catalog run asks for the same few fields on every row.
+    mutable std::unordered_map<std::string, size_t> columnsByName_;
     size_t position_ = 0;
     bool closed_ = false;
 };

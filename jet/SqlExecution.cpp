@@ -227,6 +227,39 @@ std::vector<JoinedRow> join(const std::vector<JoinedRow>& rows, const Scope& sco
     return joined;
 }
 
+// The rows in the order of the keys, ties in their order before. Each
+// text key's rank is looked up once per row, not once per comparison.
+std::vector<JoinedRow> sorted(std::vector<JoinedRow> rows, const std::vector<std::pair<Slot, bool>>& keys,
+                              const Scope& scope, const TextOrder& textOrder) {
+    const size_t keyCount = keys.size();
+    std::vector<std::optional<uint32_t>> ranks(rows.size() * keyCount);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t k = 0; k < keyCount; ++k) {
+            if (auto* text = std::get_if<std::string>(&scope.value(rows[r], keys[k].first))) {
+                ranks[r * keyCount + k] = textOrder.rank(*text);
+            }
+        }
+    }
+    std::vector<size_t> order(rows.size());
+    for (size_t r = 0; r < order.size(); ++r) order[r] = r;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        for (size_t k = 0; k < keyCount; ++k) {
+            const auto& [slot, descending] = keys[k];
+            int c = compareValues(scope.value(rows[a], slot), scope.value(rows[b], slot),
+                                  [&](const std::string& x, const std::string& y) {
+                                      return textOrder.compare(x, ranks[a * keyCount + k], y,
+                                                               ranks[b * keyCount + k]);
+                                  });
+            if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+    std::vector<JoinedRow> result;
+    result.reserve(rows.size());
+    for (size_t r : order) result.push_back(std::move(rows[r]));
+    return result;
+}
+
 }  // namespace
 
 std::vector<RowTable> queryableTables(const Snapshot& snapshot) {
@@ -268,15 +301,7 @@ ResultSet execute(const SelectStatement& statement, const std::vector<RowTable>&
     std::vector<std::pair<Slot, bool>> keys;
     for (const OrderKey& key : statement.orderBy)
         keys.emplace_back(scope.resolve(key.column, width), key.descending);
-    std::stable_sort(rows.begin(), rows.end(), [&](const JoinedRow& a, const JoinedRow& b) {
-        for (const auto& [slot, descending] : keys) {
-            int c = compareValues(
-                scope.value(a, slot), scope.value(b, slot),
-                [&](const std::string& x, const std::string& y) { return textOrder.compare(x, y); });
-            if (c != 0) return descending ? c > 0 : c < 0;
-        }
-        return false;
-    });
+    if (!keys.empty()) rows = sorted(std::move(rows), keys, scope, textOrder);
 
     ResultSet result;
     const bool counting =

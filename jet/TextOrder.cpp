@@ -27,15 +27,21 @@ TextOrder::TextOrder(const std::vector<std::string>& tableNamesInIndexOrder) {
 
 TextOrder::TextOrder(const Snapshot& snapshot) : TextOrder(tableNamesInIndexOrder(snapshot)) {}
 
-int TextOrder::compare(const std::string& a, const std::string& b) const {
-    if (!tableRanks_.empty()) {
-        auto x = tableRanks_.find(caseFoldKey(a));
-        auto y = tableRanks_.find(caseFoldKey(b));
-        if (x != tableRanks_.end() && y != tableRanks_.end()) {
-            return x->second < y->second ? -1 : x->second > y->second ? 1 : 0;
-        }
-    }
+std::optional<uint32_t> TextOrder::rank(const std::string& text) const {
+    if (tableRanks_.empty()) return std::nullopt;
+    auto found = tableRanks_.find(caseFoldKey(text));
+    if (found == tableRanks_.end()) return std::nullopt;
+    return found->second;
+}
+
+int TextOrder::compare(const std::string& a, std::optional<uint32_t> rankOfA, const std::string& b,
+                       std::optional<uint32_t> rankOfB) const {
+    if (rankOfA && rankOfB) return *rankOfA < *rankOfB ? -1 : *rankOfA > *rankOfB ? 1 : 0;
     return compareGeneral(a, b);
+}
+
+int TextOrder::compare(const std::string& a, const std::string& b) const {
+    return compare(a, rank(a), b, rank(b));
 }
 
 }  // namespace speclore::jet

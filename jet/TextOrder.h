@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +25,14 @@ public:
 
     // <0, 0 or >0.
     int compare(const std::string& a, const std::string& b) const;
+
+    // A text's rank among the table names of the name index; none for a
+    // text that names no table there. A sort that compares the same texts
+    // many times looks each one up once.
+    std::optional<uint32_t> rank(const std::string& text) const;
+    // compare(a, b) for texts whose ranks are known.
+    int compare(const std::string& a, std::optional<uint32_t> rankOfA, const std::string& b,
+                std::optional<uint32_t> rankOfB) const;
 
 private:
     std::unordered_map<std::u32string, uint32_t> tableRanks_;
