@@ -42,12 +42,11 @@ std::string libmdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) 
     return std::string(converted.data(), std::min(static_cast<size_t>(written), converted.size() - 1));
 }
 
-}  // namespace
-
-std::string unicodeText(const unsigned char* bytes, size_t size) {
+// Decoded into one buffer kept from string to string, so that each string
+// is allocated once at its size, short ones not at all.
+std::string_view decodedUnicode(const unsigned char* bytes, size_t size) {
     // At most two bytes of UTF-8 for each compressed byte, three for each
-    // pair of bytes. Decoded into one buffer kept from string to string, so
-    // that each string is allocated once at its size, short ones not at all.
+    // pair of bytes.
     static std::vector<char> decoded;
     if (decoded.size() < 2 * size) decoded.resize(2 * size);
     char* out = decoded.data();
@@ -71,13 +70,24 @@ std::string unicodeText(const unsigned char* bytes, size_t size) {
     } else {
         for (size_t at = 0; at + 1 < size; at += 2) out = putUtf8(out, unitAt(bytes + at));
     }
-    return std::string(decoded.data(), out);
+    return std::string_view(decoded.data(), static_cast<size_t>(out - decoded.data()));
+}
+
+}  // namespace
+
+std::string unicodeText(const unsigned char* bytes, size_t size) {
+    return std::string(decodedUnicode(bytes, size));
 }
 
 std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
     // Jet 3 text is in a code page, which only iconv knows.
     if (IS_JET3(mdb)) return libmdbText(mdb, bytes, size);
     return unicodeText(bytes, size);
+}
+
+bool mdbTextIs(MdbHandle* mdb, const unsigned char* bytes, size_t size, std::string_view expected) {
+    if (IS_JET3(mdb)) return libmdbText(mdb, bytes, size) == expected;
+    return decodedUnicode(bytes, size) == expected;
 }
 
 std::string mdbFieldText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {

@@ -7,12 +7,16 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "jet/reader/MdbHeader.h"
 
 namespace speclore::jet::reader {
 
 std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size);
+
+// Whether the text converts to exactly `expected`, without keeping it.
+bool mdbTextIs(MdbHandle* mdb, const unsigned char* bytes, size_t size, std::string_view expected);
 
 // A Text column's value as libmdb hands out a bound one: converted, then
 // cut at its first NUL.

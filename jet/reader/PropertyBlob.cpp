@@ -34,10 +34,9 @@ std::vector<Property> readNames(MdbHandle* mdb, const unsigned char* data, size_
         size_t length = u16(data + pos);
         pos += 2;
         if (length > size - pos) throw UnreadableDatabase("name length");
-        const std::string name = mdbText(mdb, data + pos, length);
-        names.push_back(name == kDescription  ? Property::Description
-                        : name == kResultType ? Property::ResultType
-                                              : Property::Other);
+        names.push_back(mdbTextIs(mdb, data + pos, length, kDescription)  ? Property::Description
+                        : mdbTextIs(mdb, data + pos, length, kResultType) ? Property::ResultType
+                                                                          : Property::Other);
         pos += length;
     }
     return names;

@@ -6,9 +6,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/ReaderError.h"
@@ -17,10 +17,10 @@ namespace speclore::jet::reader {
 
 struct Descriptions {
     std::optional<std::string> table;
-    std::map<std::string, std::string> columns;
+    std::unordered_map<std::string, std::string> columns;
     // The Jet type of each calculated column's result ("ResultType"); the
     // column entry itself holds the type the result is stored in.
-    std::map<std::string, uint8_t> resultTypes;
+    std::unordered_map<std::string, uint8_t> resultTypes;
 };
 
 // Raises UnreadableDatabase for a blob whose lengths do not fit.

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/Snapshot.h"
@@ -29,9 +30,9 @@ struct CatalogRow {
     CatalogObject object;
     uint32_t definitionPage = 0;
     RowLocation location;
-    std::map<std::string, std::string> columnDescriptions;
+    std::unordered_map<std::string, std::string> columnDescriptions;
     // The result type of each calculated column, by column name.
-    std::map<std::string, uint8_t> columnResultTypes;
+    std::unordered_map<std::string, uint8_t> columnResultTypes;
 };
 
 // Every MSysObjects row in stored order. Raises UnreadableDatabase.
