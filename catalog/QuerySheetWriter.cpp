@@ -29,12 +29,12 @@ void writeQueryRow(XlWorksheet& sheet, int32_t row, int32_t number, const QueryD
     auto range = sheet.Range(a1Address('A', row), a1Address(kLastColumn, row));
     range->VerticalAlignment(xlTop);
     range->WrapText(true);
-    sheet.SetValue(a1Address('A', row), number);
-    sheet.SetValue(a1Address('B', row), query.name);
-    sheet.SetValue(a1Address('C', row), queryKindCaption(query.type, names));
-    sheet.SetValue(a1Address('D', row), querySqlCellText(query.sql));
-    sheet.SetValue(a1Address('E', row), joinedLines(query.sourceTables));
-    sheet.SetValue(a1Address('F', row), description);
+    sheet.SetCellValue({'A', row}, number);
+    sheet.SetCellValue({'B', row}, query.name);
+    sheet.SetCellValue({'C', row}, queryKindCaption(query.type, names));
+    sheet.SetCellValue({'D', row}, querySqlCellText(query.sql));
+    sheet.SetCellValue({'E', row}, joinedLines(query.sourceTables));
+    sheet.SetCellValue({'F', row}, description);
     frameRows(sheet, row, row, kLastColumn);
 }
 

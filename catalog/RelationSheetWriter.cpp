@@ -14,7 +14,7 @@ void writeHeadingRow(XlWorksheet& sheet, const ItemNames& names) {
                              Item::crTitleF, Item::crTitleG, Item::crTitleH, Item::crTitleI, Item::crTitleJ};
     char column = 'A';
     for (Item heading : headings) {
-        sheet.SetValue(a1Address(column++, kRelationHeadingRow), names[heading]);
+        sheet.SetCellValue({column++, kRelationHeadingRow}, names[heading]);
     }
     formatHeadingRow(sheet, kRelationHeadingRow, kLastColumn);
 }
@@ -45,16 +45,16 @@ std::unique_ptr<Recordset> writeRelationSheet(XlWorksheet& sheet, Database& data
         const std::string referencedColumn = rows->Fields("szReferencedColumn").asText();
         const RelationTexts flags = relationFlagTexts(rows->Fields("grbit").asLong(), names);
 
-        sheet.SetValue(a1Address('A', row), ++number);
-        sheet.SetValue(a1Address('B', row), object);
-        sheet.SetValue(a1Address('C', row), column);
-        sheet.SetValue(a1Address('D', row), referencedObject);
-        sheet.SetValue(a1Address('E', row), referencedColumn);
-        sheet.SetValue(a1Address('F', row), flags.kind);
-        sheet.SetValue(a1Address('G', row), flags.enforced);
-        sheet.SetValue(a1Address('H', row), flags.updateCascade);
-        sheet.SetValue(a1Address('I', row), flags.deleteCascade);
-        sheet.SetValue(a1Address('J', row), flags.join);
+        sheet.SetCellValue({'A', row}, ++number);
+        sheet.SetCellValue({'B', row}, object);
+        sheet.SetCellValue({'C', row}, column);
+        sheet.SetCellValue({'D', row}, referencedObject);
+        sheet.SetCellValue({'E', row}, referencedColumn);
+        sheet.SetCellValue({'F', row}, flags.kind);
+        sheet.SetCellValue({'G', row}, flags.enforced);
+        sheet.SetCellValue({'H', row}, flags.updateCascade);
+        sheet.SetCellValue({'I', row}, flags.deleteCascade);
+        sheet.SetCellValue({'J', row}, flags.join);
         ++row;
         rows->MoveNext();
     }

@@ -25,14 +25,14 @@ void writeBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name
     range->HorizontalAlignment(xlGeneral);
     range->VerticalAlignment(xlBottom);
     range->WrapText(false);
-    sheet.SetValue(a1Address('A', row), name);
-    sheet.SetValue(a1Address(kBlockLastColumn, row), description);
+    sheet.SetCellValue({'A', row}, name);
+    sheet.SetCellValue({kBlockLastColumn, row}, description);
 }
 
 void writeBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& names,
                           const std::array<Item, 6>& headings) {
     char column = 'A';
-    for (Item heading : headings) sheet.SetValue(a1Address(column++, row), names[heading]);
+    for (Item heading : headings) sheet.SetCellValue({column++, row}, names[heading]);
     formatHeadingRow(sheet, row, kBlockLastColumn);
 }
 

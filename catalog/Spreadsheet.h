@@ -84,14 +84,27 @@ public:
     virtual XlFont& Font() = 0;
 };
 
+// A cell by its column letter and its row number from 1: {'A', 3} is "A3".
+struct SheetCell {
+    char column;
+    int32_t row;
+};
+
 class XlWorksheet {
 public:
     virtual ~XlWorksheet() = default;
     // Range(address).Value = text or number; the cell keeps its format.
     virtual void SetValue(std::string_view address, std::string_view text) = 0;
     virtual void SetValue(std::string_view address, int32_t number) = 0;
+    // The same for a cell given by number, which an engine may take without
+    // reading an address.
+    virtual void SetCellValue(SheetCell cell, std::string_view text) { SetValue(a1(cell), text); }
+    virtual void SetCellValue(SheetCell cell, int32_t number) { SetValue(a1(cell), number); }
     // Range(first, last): the rectangle the two cells span.
     virtual std::unique_ptr<XlRange> Range(std::string_view first, std::string_view last) = 0;
+
+protected:
+    static std::string a1(SheetCell cell) { return std::string(1, cell.column) + std::to_string(cell.row); }
 };
 
 class XlWorkbook {

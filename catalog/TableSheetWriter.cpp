@@ -17,14 +17,16 @@ void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field&
     const TypeTexts type = fieldTypeTexts(field, names);
     const IndexRole role = fieldIndexRole(field.name, table.indexes);
 
-    const std::string a = a1Address('A', row);
-    sheet.SetValue(a, number);
-    if (role == IndexRole::Primary) sheet.Range(a, a)->Font().Bold(true);
-    sheet.SetValue(a1Address('B', row), field.name);
-    sheet.SetValue(a1Address('C', row), type.caption);
-    sheet.SetValue(a1Address('D', row), type.size);
-    sheet.SetValue(a1Address('E', row), indexRoleText(role, names));
-    sheet.SetValue(a1Address('F', row), description);
+    sheet.SetCellValue({'A', row}, number);
+    if (role == IndexRole::Primary) {
+        const std::string a = a1Address('A', row);
+        sheet.Range(a, a)->Font().Bold(true);
+    }
+    sheet.SetCellValue({'B', row}, field.name);
+    sheet.SetCellValue({'C', row}, type.caption);
+    sheet.SetCellValue({'D', row}, type.size);
+    sheet.SetCellValue({'E', row}, indexRoleText(role, names));
+    sheet.SetCellValue({'F', row}, description);
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ struct CellAddress {
 
 // Raises error 1004 for anything that is no cell of the worksheet.
 CellAddress parseCellAddress(std::string_view text);
+// The same for a cell given by its row and column numbers, from 1.
+CellAddress cellAddressAt(int64_t row, int64_t column);
 
 // "A1" form of a cell, for messages and tests.
 std::string formatCellAddress(CellAddress cell);

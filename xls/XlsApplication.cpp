@@ -12,10 +12,28 @@ namespace {
 // The most characters a cell holds.
 constexpr size_t kMaxCellText = 32767;
 
+// The sheet writers' columns are letters from 'A'.
+CellAddress addressOf(catalog::SheetCell cell) { return cellAddressAt(cell.row, cell.column - 'A' + 1); }
+
 }  // namespace
 
 void XlsWorksheet::SetValue(std::string_view address, std::string_view text) {
-    CellAddress cell = parseCellAddress(address);
+    setText(parseCellAddress(address), text);
+}
+
+void XlsWorksheet::SetValue(std::string_view address, int32_t number) {
+    sheet_.setNumber(parseCellAddress(address), number);
+}
+
+void XlsWorksheet::SetCellValue(catalog::SheetCell cell, std::string_view text) {
+    setText(addressOf(cell), text);
+}
+
+void XlsWorksheet::SetCellValue(catalog::SheetCell cell, int32_t number) {
+    sheet_.setNumber(addressOf(cell), number);
+}
+
+void XlsWorksheet::setText(CellAddress cell, std::string_view text) {
     // Every UTF-8 text gives at least one character.
     if (text.empty()) {
         sheet_.clearValue(cell);
@@ -34,10 +52,6 @@ void XlsWorksheet::SetValue(std::string_view address, std::string_view text) {
     const uint32_t index = strings.intern(value);
     strings.rememberUtf8(text, hash, index);
     sheet_.setSharedString(cell, index);
-}
-
-void XlsWorksheet::SetValue(std::string_view address, int32_t number) {
-    sheet_.setNumber(parseCellAddress(address), number);
 }
 
 std::unique_ptr<catalog::XlRange> XlsWorksheet::Range(std::string_view first, std::string_view last) {

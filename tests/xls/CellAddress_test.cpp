@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "app/AppError.h"
 #include "xls/CellAddress.h"
 
@@ -35,11 +38,27 @@ TEST(CellAddress, AnythingOutsideTheSheetIsError1004) {
             EXPECT_EQ(e.number(), err::ApplicationDefined) << text;
         }
     }
-    try {
-        parseCellAddress("A65537");
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("最終行 65536"), std::string::npos) << e.description();
-        EXPECT_NE(e.description().find(".xlsx"), std::string::npos) << e.description();
+    // A cell given by numbers has the same bounds, and the same words for
+    // a row beyond the last.
+    EXPECT_EQ(cellAddressAt(65536, 256).row, 65535);
+    EXPECT_EQ(cellAddressAt(65536, 256).column, 255);
+    for (auto [row, column] : {std::pair<int64_t, int64_t>{0, 1}, {1, 0}, {1, 257}, {65537, 1}, {-1, 1}}) {
+        try {
+            cellAddressAt(row, column);
+            ADD_FAILURE() << "accepted " << row << ", " << column;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), err::ApplicationDefined) << row << ", " << column;
+        }
+    }
+    for (auto refuse : {std::function<void()>([] { parseCellAddress("A65537"); }),
+                        std::function<void()>([] { cellAddressAt(65537, 1); })}) {
+        try {
+            refuse();
+            ADD_FAILURE() << "row 65537 accepted";
+        } catch (const AppError& e) {
+            EXPECT_NE(e.description().find("最終行 65536"), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find(".xlsx"), std::string::npos) << e.description();
+        }
     }
 }
 
