@@ -47,8 +47,6 @@ constexpr std::array<char16_t, 0x38> kHalfWidthKana{
     u'ミ', u'ム', u'メ', u'モ', u'ヤ', u'ユ', u'ヨ', u'ラ', u'リ', u'ル', u'レ', u'ロ', u'ワ', u'ン',
 };
 
-constexpr char32_t kLongVowelMark = U'ー';
-
 bool isKatakana(char32_t c) { return c >= U'ァ' && c <= U'ヾ' && c != U'・'; }
 
 // Splits a katakana letter into the plain full-size letter it is a form of,
