@@ -139,7 +139,10 @@ SheetPart::Row& SheetPart::rowFor(uint32_t number) {
     // Calls come row after row, and several for one row.
     if (lastRow_ < rows_.size() && rows_[lastRow_].number == number) return rows_[lastRow_];
     if (rows_.empty() || rows_.back().number < number) {
+        // A row tends to be as wide as the one above it.
+        const size_t width = rows_.empty() ? 0 : rows_.back().cells.size();
         rows_.push_back(Row{number, {}, false, 0, {}});
+        rows_.back().cells.reserve(width);
         lastRow_ = rows_.size() - 1;
         return rows_.back();
     }
@@ -261,6 +264,42 @@ void SheetPart::setFormat(CellReference reference, uint32_t xf) {
         putCell(rowFor(reference.row), Cell{reference.column, xf, Kind::Empty, 0});
     }
     changed_ = true;
+}
+
+void SheetPart::rowFormats(CellReference first, std::span<uint32_t> xfs) const {
+    const Row* row = findRow(first.row);
+    size_t at = row ? static_cast<size_t>(byColumn(row->cells, first.column) - row->cells.begin()) : 0;
+    for (uint32_t k = 0; k < xfs.size(); ++k) {
+        const uint32_t column = first.column + k;
+        if (row && at < row->cells.size() && row->cells[at].column == column)
+            xfs[k] = row->cells[at++].xf;
+        else
+            xfs[k] = row && row->hasFormat ? row->xf : columnXf_[column];
+    }
+}
+
+void SheetPart::setRowFormats(CellReference first, std::span<const uint32_t> xfs) {
+    Row* row = findRow(first.row);
+    size_t at = row ? static_cast<size_t>(byColumn(row->cells, first.column) - row->cells.begin()) : 0;
+    for (uint32_t k = 0; k < xfs.size(); ++k) {
+        const uint32_t column = first.column + k;
+        const bool exists = row && at < row->cells.size() && row->cells[at].column == column;
+        if (xfs[k] == kKeepXf) {
+            at += exists ? 1 : 0;
+            continue;
+        }
+        if (exists) {
+            row->cells[at++].xf = xfs[k];
+            changed_ = true;
+            continue;
+        }
+        // A cell with the format it would show anyway needs no element.
+        if ((row && row->hasFormat ? row->xf : columnXf_[column]) == xfs[k]) continue;
+        if (!row) row = &rowFor(first.row);
+        row->cells.insert(row->cells.begin() + static_cast<std::ptrdiff_t>(at++),
+                          Cell{column, xfs[k], Kind::Empty, 0});
+        changed_ = true;
+    }
 }
 
 void SheetPart::writeCells(std::string& out) const {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,9 @@ namespace speclore::xlsx {
 
 class SheetPart {
 public:
+    // A format given to setRowFormats that leaves its cell as it is.
+    static constexpr uint32_t kKeepXf = UINT32_MAX;
+
     // Raises error 1004 when the part is no worksheet or its cells are bad.
     SheetPart(const std::string& text, const std::string& partName);
 
@@ -33,6 +37,10 @@ public:
     void clearValue(CellReference cell);
     // Gives the cell another format, keeping its value.
     void setFormat(CellReference cell, uint32_t xf);
+    // The same for cells side by side in a row, from `first` rightwards,
+    // with the row looked up once.
+    void rowFormats(CellReference first, std::span<uint32_t> xfs) const;
+    void setRowFormats(CellReference first, std::span<const uint32_t> xfs);
 
     bool changed() const { return changed_; }
     std::string text() const;

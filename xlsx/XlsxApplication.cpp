@@ -6,12 +6,36 @@
 
 namespace speclore::xlsx {
 
+namespace {
+
+// The sheet writers' cells are an upper-case column letter and a row on the
+// sheet; anything else takes the way of an address, and its error.
+std::optional<CellReference> plainReference(catalog::SheetCell cell) {
+    if (cell.column < 'A' || cell.column > 'Z' || cell.row < 1 || static_cast<uint32_t>(cell.row) > kMaxRows)
+        return std::nullopt;
+    return CellReference{static_cast<uint32_t>(cell.row) - 1, static_cast<uint32_t>(cell.column - 'A')};
+}
+
+}  // namespace
+
 void XlsxWorksheet::SetValue(std::string_view address, std::string_view text) {
     sheet_.setText(parseCellReference(address), text);
 }
 
 void XlsxWorksheet::SetValue(std::string_view address, int32_t number) {
     sheet_.setNumber(parseCellReference(address), number);
+}
+
+void XlsxWorksheet::SetCellValue(catalog::SheetCell cell, std::string_view text) {
+    const std::optional<CellReference> reference = plainReference(cell);
+    if (!reference) return SetValue(a1(cell), text);
+    sheet_.setText(*reference, text);
+}
+
+void XlsxWorksheet::SetCellValue(catalog::SheetCell cell, int32_t number) {
+    const std::optional<CellReference> reference = plainReference(cell);
+    if (!reference) return SetValue(a1(cell), number);
+    sheet_.setNumber(*reference, number);
 }
 
 std::unique_ptr<catalog::XlRange> XlsxWorksheet::Range(std::string_view first, std::string_view last) {

@@ -17,6 +17,8 @@ public:
     XlsxWorksheet(WorkbookPackage& workbook, SheetPart& sheet) : workbook_(workbook), sheet_(sheet) {}
     void SetValue(std::string_view address, std::string_view text) override;
     void SetValue(std::string_view address, int32_t number) override;
+    void SetCellValue(catalog::SheetCell cell, std::string_view text) override;
+    void SetCellValue(catalog::SheetCell cell, int32_t number) override;
     std::unique_ptr<catalog::XlRange> Range(std::string_view first, std::string_view last) override;
 
     const SheetPart& sheet() const { return sheet_; }

@@ -18,6 +18,7 @@ public:
           styles_(styles) {}
 
 private:
+    static_assert(SheetPart::kKeepXf == kKeepFormat);
     SheetPart& sheet_;
     StyleSheet& styles_;
 
@@ -26,6 +27,12 @@ private:
     }
     void setCellFormat(workbook::RangeCell cell, uint32_t xf) override {
         sheet_.setFormat({cell.row, cell.column}, xf);
+    }
+    void rowFormats(workbook::RangeCell first, std::span<uint32_t> xfs) const override {
+        sheet_.rowFormats({first.row, first.column}, xfs);
+    }
+    void setRowFormats(workbook::RangeCell first, std::span<const uint32_t> xfs) override {
+        sheet_.setRowFormats({first.row, first.column}, xfs);
     }
     uint32_t changedFormat(uint32_t xf, const workbook::FormatChange& change) override {
         return styles_.apply(xf, change);

@@ -9,6 +9,7 @@
 #include "app/AppError.h"
 #include "support/Xlsxdump.h"
 #include "xlsx/CellReference.h"
+#include "xlsx/SheetPart.h"
 #include "xlsx/WorkbookPackage.h"
 
 namespace speclore::test {
@@ -118,6 +119,39 @@ TEST(XlsxCellEdits, RowAndColumnFormatsAreInheritedAndEqualFormatsShared) {
     }
     EXPECT_EQ(package.styles().cellFormatCount(), formatsBefore + 2);
     EXPECT_EQ(sheet.cellFormat({100, 0}), sheet.cellFormat({1099, 0}));
+}
+
+// Ranges read and set formats a row at a time; the sheet must come out as
+// from the same formats given cell by cell, over cells that exist or not,
+// rows with and without a format of their own, and column styles.
+TEST(XlsxCellEdits, FormatsByRowMatchFormatsByCell) {
+    const std::string part =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<dimension ref=\"B2:E3\"/><cols><col min=\"3\" max=\"4\" style=\"5\"/></cols><sheetData>"
+        "<row r=\"2\" s=\"7\" customFormat=\"1\"><c r=\"B2\" s=\"2\"><v>1</v></c><c r=\"E2\"/></row>"
+        "<row r=\"3\"><c r=\"A3\" s=\"3\" t=\"s\"><v>0</v></c><c r=\"D3\" s=\"4\"/></row>"
+        "</sheetData></worksheet>";
+    xlsx::SheetPart byRow(part, "sheet1.xml"), byCell(part, "sheet1.xml");
+    constexpr uint32_t kWidth = 6;
+    for (uint32_t row = 0; row < 5; ++row) {
+        uint32_t shown[kWidth], wanted[kWidth];
+        byRow.rowFormats({row, 0}, shown);
+        for (uint32_t column = 0; column < kWidth; ++column) {
+            EXPECT_EQ(shown[column], byCell.cellFormat({row, column})) << row << ":" << column;
+            // Some cells kept, some given the format they show, some a new one.
+            wanted[column] = (row + column) % 3 == 2   ? xlsx::SheetPart::kKeepXf
+                             : (row * column) % 2 == 0 ? shown[column]
+                                                       : 10 + row + column;
+            if (wanted[column] != xlsx::SheetPart::kKeepXf) byCell.setFormat({row, column}, wanted[column]);
+        }
+        byRow.setRowFormats({row, 0}, wanted);
+    }
+    EXPECT_EQ(byRow.text(), byCell.text());
+    EXPECT_EQ(byRow.changed(), byCell.changed());
+    for (uint32_t row = 0; row < 5; ++row)
+        for (uint32_t column = 0; column < kWidth; ++column)
+            EXPECT_EQ(byRow.cellFormat({row, column}), byCell.cellFormat({row, column}))
+                << row << ":" << column;
 }
 
 }  // namespace
