@@ -23,8 +23,20 @@ inline constexpr uint32_t kHeaderDifatOffset = 0x4C;
 inline constexpr uint32_t kHeaderDifatEntries = 109;
 static_assert(kHeaderDifatOffset + 4 * kHeaderDifatEntries == kHeaderSize);
 
-// Fields of the header, by their offset.
+// What the version fields of a version 3 file hold: 512-byte sectors and
+// 64-byte mini sectors, little-endian.
+inline constexpr uint16_t kMinorVersionValue = 0x003E;
+inline constexpr uint16_t kMajorVersion3 = 3;
+inline constexpr uint16_t kByteOrderMark = 0xFFFE;
+inline constexpr uint16_t kSectorShift3 = 9;
+inline constexpr uint16_t kMiniSectorShiftValue = 6;
+static_assert(1u << kMiniSectorShiftValue == kMiniSectorSize);
+
+// Fields of the header, by their offset. Those not named (the class id,
+// reserved bytes, the transaction signature) are zero.
 namespace header {
+inline constexpr uint32_t kSignature = 0x00;
+inline constexpr uint32_t kMinorVersion = 0x18;
 inline constexpr uint32_t kMajorVersion = 0x1A;
 inline constexpr uint32_t kByteOrder = 0x1C;
 inline constexpr uint32_t kSectorShift = 0x1E;

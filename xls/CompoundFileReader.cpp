@@ -79,10 +79,10 @@ private:
         uint16_t byteOrder = getU16(h + header::kByteOrder);
         uint16_t sectorShift = getU16(h + header::kSectorShift);
         uint16_t miniShift = getU16(h + header::kMiniSectorShift);
-        if (byteOrder != 0xFFFE) workbook::throwUnreadable("複合ファイルのバイト順が不正です");
+        if (byteOrder != kByteOrderMark) workbook::throwUnreadable("複合ファイルのバイト順が不正です");
         if (!((major == 3 && sectorShift == 9) || (major == 4 && sectorShift == 12)))
             workbook::throwUnreadable("未対応の複合ファイルのバージョンです");
-        if (miniShift != 6) workbook::throwUnreadable("未対応のミニセクターの大きさです");
+        if (miniShift != kMiniSectorShiftValue) workbook::throwUnreadable("未対応のミニセクターの大きさです");
         version4_ = major == 4;
         sectorSize_ = 1u << sectorShift;
         if (bytes_.size() < sectorSize_) workbook::throwUnreadable("複合ファイルが途中で切れています");

@@ -17,6 +17,7 @@ using namespace cfb;
 constexpr uint32_t kSectorSize = 512;
 // Version 3: the header fills the first sector exactly.
 static_assert(kSectorSize == kHeaderSize);
+static_assert(1u << kSectorShift3 == kSectorSize);
 static_assert(kSectorSize % dirEntry::kSize == 0);
 static_assert(std::tuple_size_v<decltype(CfbEntry::directoryBytes)> == dirEntry::kSize);
 constexpr uint8_t kRed = 0;
@@ -203,24 +204,23 @@ private:
 
     static void writeHeader(std::string& out, uint32_t fatSectors, uint32_t firstDir, uint32_t firstMiniFat,
                             uint32_t miniFatSectors, uint32_t firstDifat, uint32_t difatSectors) {
-        out.append(reinterpret_cast<const char*>(kSignature), 8);
-        out.append(16, '\0');
-        putU16(out, 0x003E);
-        putU16(out, 3);
-        putU16(out, 0xFFFE);
-        putU16(out, 9);
-        putU16(out, 6);
-        out.append(6, '\0');
-        putU32(out, 0);
-        putU32(out, fatSectors);
-        putU32(out, firstDir);
-        putU32(out, 0);
-        putU32(out, kMiniCutoff);
-        putU32(out, firstMiniFat);
-        putU32(out, miniFatSectors);
-        putU32(out, firstDifat);
-        putU32(out, difatSectors);
-        for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) putU32(out, i < fatSectors ? i : kFreeSect);
+        char h[kHeaderSize] = {};
+        std::memcpy(h + header::kSignature, kSignature, sizeof kSignature);
+        setU16(h + header::kMinorVersion, kMinorVersionValue);
+        setU16(h + header::kMajorVersion, kMajorVersion3);
+        setU16(h + header::kByteOrder, kByteOrderMark);
+        setU16(h + header::kSectorShift, kSectorShift3);
+        setU16(h + header::kMiniSectorShift, kMiniSectorShiftValue);
+        setU32(h + header::kFatSectors, fatSectors);
+        setU32(h + header::kFirstDirectorySector, firstDir);
+        setU32(h + header::kMiniCutoff, kMiniCutoff);
+        setU32(h + header::kFirstMiniFatSector, firstMiniFat);
+        setU32(h + header::kMiniFatSectors, miniFatSectors);
+        setU32(h + header::kFirstDifatSector, firstDifat);
+        setU32(h + header::kDifatSectors, difatSectors);
+        for (uint32_t i = 0; i < kHeaderDifatEntries; ++i)
+            setU32(h + kHeaderDifatOffset + 4 * i, i < fatSectors ? i : kFreeSect);
+        out.append(h, kHeaderSize);
         SPECLORE_INVARIANT(out.size() == kHeaderSize);
     }
 

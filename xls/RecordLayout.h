@@ -44,6 +44,13 @@ inline void setField(char* record, const BitField& f, uint32_t value) {
     writeWord(record, f, (word & ~(f.mask << f.shift)) | ((value & f.mask) << f.shift));
 }
 
+// BOF (0809): opens a substream; fields by byte offset.
+namespace bofLayout {
+inline constexpr size_t kVersion = 0;
+inline constexpr size_t kKind = 2;  // globals, worksheet, chart ...
+inline constexpr size_t kMinSize = kKind + 2;
+}  // namespace bofLayout
+
 // XF (00E0): a cell or style format, 20 bytes.
 namespace xfLayout {
 inline constexpr size_t kSize = 20;

@@ -45,8 +45,8 @@ std::vector<BiffRecord> readSubstream(const std::string& stream, size_t& positio
 
 uint16_t substreamKind(const std::vector<BiffRecord>& records) {
     const std::string& bof = records.front().data;
-    if (bof.size() < 4) workbook::throwUnreadable("BOF レコードが短すぎます");
-    return getU16(bof.data() + 2);
+    if (bof.size() < bofLayout::kMinSize) workbook::throwUnreadable("BOF レコードが短すぎます");
+    return getU16(bof.data() + bofLayout::kKind);
 }
 
 // The sheet name of a BOUNDSHEET record: a short string of 8-bit or
@@ -108,10 +108,10 @@ void WorkbookFile::readWorkbookStream(const std::string& stream) {
     size_t position = 0;
     std::vector<BiffRecord> globals = readSubstream(stream, position);
     const std::string& bof = globals.front().data;
-    if (bof.size() < 4) workbook::throwUnreadable("BOF レコードが短すぎます");
-    uint16_t version = getU16(bof.data());
+    if (bof.size() < bofLayout::kMinSize) workbook::throwUnreadable("BOF レコードが短すぎます");
+    uint16_t version = getU16(bof.data() + bofLayout::kVersion);
     if (version == kBiff5Version) workbook::throwUnreadable("Excel 5.0/95 形式のブックには対応していません");
-    if (version != kBiff8Version || getU16(bof.data() + 2) != kGlobalsSubstream)
+    if (version != kBiff8Version || getU16(bof.data() + bofLayout::kKind) != kGlobalsSubstream)
         workbook::throwUnreadable("BIFF8 のブックではありません");
     checkRecordChain(globals);
     const GlobalFacts facts = checkGlobalRecords(globals);
