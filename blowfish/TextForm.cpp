@@ -15,7 +15,10 @@ uint8_t symbolValue(char c) {
 // off the top, exactly as the 8-bit reader always did.
 uint8_t shl(uint8_t value, unsigned places) { return static_cast<uint8_t>(value << places); }
 
-void encodeBlock(const uint8_t* b, char* out) {
+void encodeBlock(const uint8_t* bytes, char* out) {
+    // Widened first, so that the masks and shifts below stay unsigned.
+    unsigned b[8];
+    for (int i = 0; i < 8; ++i) b[i] = bytes[i];
     out[0] = symbolChar(b[0] >> 3);
     out[1] = symbolChar(((b[0] & 7) << 2) | (b[1] >> 6));
     out[2] = symbolChar((b[1] >> 1) & 31);

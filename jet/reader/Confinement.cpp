@@ -85,24 +85,33 @@ private:
     bool failed_ = false;
 };
 
+// A rule's condition on one argument, every field given: libseccomp's
+// SCMP_A* macros leave the second operand of a plain comparison unset.
+scmp_arg_cmp argumentEquals(unsigned argument, scmp_datum_t value) {
+    return scmp_arg_cmp{argument, SCMP_CMP_EQ, value, 0};
+}
+
+scmp_arg_cmp argumentMaskedEquals(unsigned argument, scmp_datum_t mask, scmp_datum_t value) {
+    return scmp_arg_cmp{argument, SCMP_CMP_MASKED_EQ, mask, value};
+}
+
 bool filterSystemCalls(int databaseFd) {
     SeccompFilter filter;
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(pread64),
-               {SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(databaseFd))});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(pread64), {argumentEquals(0, static_cast<scmp_datum_t>(databaseFd))});
     for (int call : {SCMP_SYS(write), SCMP_SYS(writev)}) {
         for (int fd : {STDOUT_FILENO, kReaderNoticeFd}) {
-            filter.add(SCMP_ACT_ALLOW, call, {SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(fd))});
+            filter.add(SCMP_ACT_ALLOW, call, {argumentEquals(0, static_cast<scmp_datum_t>(fd))});
         }
         // libmdb prints warnings on standard error as it reads a damaged file.
         for (int fd : {STDIN_FILENO, STDERR_FILENO}) {
-            filter.add(SCMP_ACT_ERRNO(EPERM), call, {SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(fd))});
+            filter.add(SCMP_ACT_ERRNO(EPERM), call, {argumentEquals(0, static_cast<scmp_datum_t>(fd))});
         }
     }
     for (int call : {SCMP_SYS(open), SCMP_SYS(openat), SCMP_SYS(openat2), SCMP_SYS(creat)}) {
         filter.add(SCMP_ACT_ERRNO(EACCES), call, {});
     }
     for (int call : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
-        filter.add(SCMP_ACT_ALLOW, call, {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)});
+        filter.add(SCMP_ACT_ALLOW, call, {argumentMaskedEquals(2, PROT_EXEC, 0)});
     }
     for (int call : {SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(madvise), SCMP_SYS(brk), SCMP_SYS(close),
                      SCMP_SYS(futex), SCMP_SYS(exit), SCMP_SYS(exit_group), SCMP_SYS(rt_sigreturn),
@@ -110,8 +119,7 @@ bool filterSystemCalls(int databaseFd) {
         filter.allow(call);
     }
     // abort() raises its signal with tgkill; only at this process.
-    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(tgkill),
-               {SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(::getpid()))});
+    filter.add(SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {argumentEquals(0, static_cast<scmp_datum_t>(::getpid()))});
     return filter.load();
 }
 

@@ -84,7 +84,8 @@ public:
         }
         std::vector<Bytes> entries;
         size_t start = layout_.firstEntry;
-        const size_t prefix = page[layout_.prefixLength] | page[layout_.prefixLength + 1] << 8;
+        const size_t prefix = size_t{page[layout_.prefixLength]} | size_t{page[layout_.prefixLength + 1]}
+                                                                       << 8;
         for (size_t end : ends) {
             if (end <= start || end > pageSize_) throw DamagedIndex();
             Bytes entry;
@@ -179,7 +180,7 @@ RowLocation followMoves(MdbHandle* mdb, RowLocation location) {
     for (int move = 0; move < kMostMoves; ++move) {
         if (mdb_read_pg(mdb, location.page) != static_cast<ssize_t>(pageSize)) throw DamagedIndex();
         const unsigned char* page = mdb->pg_buf;
-        const size_t rows = page[rowCountAt] | page[rowCountAt + 1] << 8;
+        const size_t rows = size_t{page[rowCountAt]} | size_t{page[rowCountAt + 1]} << 8;
         const size_t slot = rowCountAt + 2 + 2 * size_t{location.row};
         if (page[0] != kDataPage || location.row >= rows || slot + 2 > pageSize) throw DamagedIndex();
         const uint16_t offset = static_cast<uint16_t>(page[slot] | page[slot + 1] << 8);

@@ -17,7 +17,7 @@ constexpr uint16_t kLastSetChunk = 0x02;
 constexpr const char* kDescription = "Description";
 constexpr const char* kResultType = "ResultType";
 
-uint32_t u16(const unsigned char* p) { return p[0] | p[1] << 8; }
+uint32_t u16(const unsigned char* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8; }
 uint32_t u32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
