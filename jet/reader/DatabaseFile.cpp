@@ -81,6 +81,19 @@ ssize_t DatabaseFile::readDecrypted(char* buffer, size_t size) {
 }
 
 MdbHandle* DatabaseFile::openWithLibmdb() {
+    // libmdb opens a stream of its own choosing only; it is given the
+    // header page in memory to parse, then this file's stream for the rest.
+    std::vector<char> header(static_cast<size_t>(std::min(size_, kLargestPage)));
+    size_t got = 0;
+    while (got < header.size()) {
+        const ssize_t n = read(header.data() + got, header.size() - got);
+        if (n <= 0) return nullptr;
+        got += static_cast<size_t>(n);
+    }
+    position_ = 0;
+    MdbHandle* mdb = header.empty() ? nullptr : mdb_open_buffer(header.data(), header.size(), MDB_NOFLAGS);
+    if (!mdb) return nullptr;
+
     cookie_io_functions_t io{};
     io.read = [](void* cookie, char* buffer, size_t size) -> ssize_t {
         return static_cast<DatabaseFile*>(cookie)->read(buffer, size);
@@ -94,21 +107,15 @@ MdbHandle* DatabaseFile::openWithLibmdb() {
         return 0;
     };
     FILE* stream = ::fopencookie(this, "r", io);
-    if (!stream) return nullptr;
-    // libmdb reads whole pages: a Jet 4 page goes straight into its buffer,
-    // a Jet 3 one through a buffer filled by one read.
-    std::setvbuf(stream, nullptr, _IOFBF, kLargestPage);
-
-    // libmdb opens a stream of its own choosing only; it is given the
-    // header page in memory to parse, then this file's stream for the rest.
-    std::vector<char> header(static_cast<size_t>(std::min(size_, kLargestPage)));
-    if (header.empty() || std::fread(header.data(), 1, header.size(), stream) != header.size()) {
-        std::fclose(stream);
-        return nullptr;
-    }
-    MdbHandle* mdb = mdb_open_buffer(header.data(), header.size(), MDB_NOFLAGS);
-    if (!mdb) {
-        std::fclose(stream);
+    // glibc fills a cookie stream's buffer whole whatever the request: a
+    // buffer of exactly one page makes every page one read, where its own
+    // 8 KB buffer read a second page each time and lost it at the next seek
+    // (and an unbuffered stream reads byte by byte).
+    const size_t pageSize = mdb->fmt->pg_size;
+    if (!stream || pageSize == 0 || pageSize > sizeof streamBuffer_ ||
+        std::setvbuf(stream, streamBuffer_, _IOFBF, pageSize) != 0) {
+        if (stream) std::fclose(stream);
+        mdb_close(mdb);
         return nullptr;
     }
     std::fclose(mdb->f->stream);

@@ -40,6 +40,8 @@ private:
     int64_t size_ = 0;
     int64_t position_ = 0;
     std::unique_ptr<crypt::PageDecryptor> decryptor_;
+    // The stream's buffer, one page of any format.
+    char streamBuffer_[4096];
 
     ssize_t read(char* buffer, size_t size);
     ssize_t readDecrypted(char* buffer, size_t size);
