@@ -143,12 +143,13 @@ int32_t daoCollatingOrder(const RawColumn& column, uint16_t databaseSortOrder) {
     return databaseSortOrder >= kLowestSortOrder ? databaseSortOrder : dbSortUndefined;
 }
 
-Index daoIndex(const RawIndex& raw, const RawTable& table) {
+Index daoIndex(RawIndex&& raw, const RawTable& table) {
     Index index;
-    index.name = raw.name;
+    index.name = std::move(raw.name);
     index.primary = raw.indexType == 1;
     index.foreign = raw.indexType == 2;
     index.unique = (raw.flags & 0x01) != 0;
+    index.fields.reserve(raw.columns.size());
     for (const RawIndexColumn& c : raw.columns) index.fields.push_back(table.columns[c.column].name);
     return index;
 }
@@ -204,38 +205,45 @@ int32_t daoTableAttributes(int32_t type, int32_t flags) {
     return attributes;
 }
 
-catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder) {
+catalog::Field daoField(RawColumn column, SnapshotFormat format, uint16_t databaseSortOrder) {
     Field field;
-    field.name = column.name;
     field.type = daoType(column);
     field.size = daoSize(column, format);
     field.attributes = daoFieldAttributes(column);
     field.collatingOrder = daoCollatingOrder(column, databaseSortOrder);
-    field.description = column.description;
+    field.name = std::move(column.name);
+    field.description = std::move(column.description);
     return field;
 }
 
-std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot) {
+std::vector<catalog::TableDef> daoTableDefs(Snapshot&& snapshot) {
     std::vector<TableDef> tables;
+    tables.reserve(snapshot.objects.size());
     for (uint32_t position : catalogOrder(snapshot)) {
-        const CatalogObject& object = snapshot.objects[position];
+        CatalogObject& object = snapshot.objects[position];
         if (!isTableDefinition(object.type)) continue;
         TableDef table;
-        table.name = object.name;
+        table.name = std::move(object.name);
         table.attributes = daoTableAttributes(object.type, object.flags);
-        table.description = object.description;
+        table.description = std::move(object.description);
         if (object.table) {
-            for (const RawColumn& column : object.table->columns) {
-                if (!isVersionHistory(column))
-                    table.fields.push_back(daoField(column, snapshot.format, snapshot.sortOrder));
+            RawTable& raw = *object.table;
+            // Indexes name their fields, so they are made before the
+            // columns give their names away.
+            table.indexes.reserve(raw.indexes.size());
+            for (RawIndex& index : raw.indexes) {
+                if (!isComplexFieldIndex(index, raw))
+                    table.indexes.push_back(daoIndex(std::move(index), raw));
             }
-            for (const RawIndex& index : object.table->indexes) {
-                if (!isComplexFieldIndex(index, *object.table))
-                    table.indexes.push_back(daoIndex(index, *object.table));
+            table.fields.reserve(raw.columns.size());
+            for (RawColumn& column : raw.columns) {
+                if (!isVersionHistory(column))
+                    table.fields.push_back(daoField(std::move(column), snapshot.format, snapshot.sortOrder));
             }
         }
         tables.push_back(std::move(table));
     }
+    tables.shrink_to_fit();
     return tables;
 }
 

@@ -27,11 +27,13 @@ std::vector<uint32_t> catalogOrder(const Snapshot& snapshot);
 
 // A field as DAO describes it. `databaseSortOrder` is the header's sort
 // order, which stands in where a column keeps none of its own.
-catalog::Field daoField(const RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder);
+catalog::Field daoField(RawColumn column, SnapshotFormat format, uint16_t databaseSortOrder);
 
 // Every Type 1, 4 and 6 row, in the order of the catalog's name index as
 // DAO walks it; by name without regard to case when the snapshot has no
-// such order. Linked tables have no fields here.
-std::vector<catalog::TableDef> daoTableDefs(const Snapshot& snapshot);
+// such order. Linked tables have no fields here. The names and
+// descriptions move into the TableDefs, leaving the tables' objects
+// without them.
+std::vector<catalog::TableDef> daoTableDefs(Snapshot&& snapshot);
 
 }  // namespace speclore::jet

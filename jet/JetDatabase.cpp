@@ -8,11 +8,11 @@
 
 namespace speclore::jet {
 
-JetDatabase::JetDatabase(const Snapshot& snapshot)
-    : tables_(daoTableDefs(snapshot)),
-      queries_(daoQueryDefs(snapshot)),
+JetDatabase::JetDatabase(Snapshot&& snapshot)
+    : queries_(daoQueryDefs(snapshot)),
       queryable_(sql::queryableTables(snapshot)),
-      textOrder_(snapshot) {
+      textOrder_(snapshot),
+      tables_(daoTableDefs(std::move(snapshot))) {
     tablesByName_.reserve(tables_.size());
     for (size_t i = 0; i < tables_.size(); ++i) tablesByName_.try_emplace(caseFoldKey(tables_[i].name), i);
 }

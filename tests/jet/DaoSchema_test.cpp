@@ -91,7 +91,7 @@ TEST(DaoSchema, TheHiddenPartsOfComplexFieldsAreLeftOut) {
     object.table = raw;
     snapshot.objects.push_back(object);
 
-    const TableDef table = daoTableDefs(snapshot).at(0);
+    const TableDef table = daoTableDefs(std::move(snapshot)).at(0);
     std::vector<std::string> fields, indexes;
     for (const Field& field : table.fields) fields.push_back(field.name);
     for (const Index& index : table.indexes) indexes.push_back(index.name);
