@@ -57,6 +57,15 @@ std::optional<size_t> plainLength(std::string_view text) {
             ++units;
             continue;
         }
+        // Three bytes, most Japanese text: a well-formed sequence that is
+        // no surrogate and none of U+FFFD to U+FFFF.
+        if (byte >= 0xE1 && byte != 0xED && byte < 0xEF && text.size() - i >= 3 &&
+            (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80 &&
+            (static_cast<unsigned char>(text[i + 2]) & 0xC0) == 0x80) {
+            i += 3;
+            ++units;
+            continue;
+        }
         const char32_t cp = workbook::nextCodePoint(text, i);
         if (cp >= 0xFFFD && cp <= 0xFFFF) return std::nullopt;  // malformed, or not allowed in XML
         units += cp >= 0x10000 ? 2 : 1;
