@@ -9,7 +9,7 @@ PACKAGES="
   libgtest-dev nlohmann-json3-dev
   mdbtools mdbtools-dev libglib2.0-dev libseccomp-dev libssl-dev
   clang libclang-rt-14-dev
-  libzip-dev libdeflate-dev libpugixml-dev
+  libzip-dev libisal-dev libpugixml-dev
   python3 python3-xlrd python3-xlwt python3-openpyxl python3-pil
   libreoffice-calc-nogui
   xvfb xauth fonts-ipafont-gothic openbox x11-utils xdotool weston

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "app/Invariant.h"
-#include "workbook/A1Notation.h"
 #include "workbook/WorkbookError.h"
 #include "xlsx/CellText.h"
 #include "xlsx/XmlPart.h"
@@ -12,6 +12,38 @@
 namespace speclore::xlsx {
 
 namespace {
+
+// The text of a part goes out in pieces of about this size.
+constexpr size_t kPieceBytes = 256 * 1024;
+// The most characters a number of the cell table takes.
+constexpr size_t kMaxDigits = 11;
+
+// Writes into room measured beforehand.
+class Cursor {
+public:
+    explicit Cursor(char* at) : at_(at) {}
+    char* at() const { return at_; }
+    void put(std::string_view text) {
+        std::memcpy(at_, text.data(), text.size());
+        at_ += text.size();
+    }
+    void put(char c) { *at_++ = c; }
+    void number(int64_t value) { at_ = std::to_chars(at_, at_ + kMaxDigits, value).ptr; }
+    // "A" for column 0, as in A1 references.
+    void columnLetters(uint32_t column) {
+        char letters[3];
+        size_t count = 0;
+        for (uint32_t n = column + 1; n > 0 && count < sizeof letters; n = (n - 1) / 26)
+            letters[count++] = static_cast<char>('A' + (n - 1) % 26);
+        while (count > 0) *at_++ = letters[--count];
+    }
+
+private:
+    char* at_;
+};
+
+// Inline strings are kept in blocks of this size, or one of their own.
+constexpr size_t kTextBlockBytes = 256 * 1024;
 
 // Where the cell table goes when the part is printed again.
 constexpr const char* kCellTableMark = "speclore-cell-table";
@@ -29,12 +61,6 @@ auto byColumn(Cells& cells, uint32_t wanted) {
 }
 
 bool isTrue(std::string_view value) { return value == "1" || value == "true"; }
-
-void appendNumber(std::string& out, int64_t value) {
-    char digits[24];
-    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
 
 bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -136,8 +162,7 @@ void SheetPart::readCells(const pugi::xml_node& sheetData, const std::string& pa
 }
 
 SheetPart::Row& SheetPart::rowFor(uint32_t number) {
-    // Calls come row after row, and several for one row.
-    if (lastRow_ < rows_.size() && rows_[lastRow_].number == number) return rows_[lastRow_];
+    if (const size_t at = nearLastRow(number); at < rows_.size()) return rows_[lastRow_ = at];
     if (rows_.empty() || rows_.back().number < number) {
         // A row tends to be as wide as the one above it.
         const size_t width = rows_.empty() ? 0 : rows_.back().cells.size();
@@ -152,13 +177,17 @@ SheetPart::Row& SheetPart::rowFor(uint32_t number) {
     return *at;
 }
 
+size_t SheetPart::nearLastRow(uint32_t number) const {
+    // Calls come row after row, and several for one row; a range goes
+    // through its rows from the top.
+    if (lastRow_ < rows_.size() && rows_[lastRow_].number == number) return lastRow_;
+    if (lastRow_ + 1 < rows_.size() && rows_[lastRow_ + 1].number == number) return lastRow_ + 1;
+    if (!rows_.empty() && rows_.back().number == number) return rows_.size() - 1;
+    return SIZE_MAX;
+}
+
 const SheetPart::Row* SheetPart::findRow(uint32_t number) const {
-    // Calls come row after row, and several for one row.
-    if (lastRow_ < rows_.size() && rows_[lastRow_].number == number) return &rows_[lastRow_];
-    if (!rows_.empty() && rows_.back().number == number) {
-        lastRow_ = rows_.size() - 1;
-        return &rows_.back();
-    }
+    if (const size_t at = nearLastRow(number); at < rows_.size()) return &rows_[lastRow_ = at];
     auto at = byNumber(rows_, number);
     if (at == rows_.end() || at->number != number) return nullptr;
     lastRow_ = static_cast<size_t>(at - rows_.begin());
@@ -169,10 +198,19 @@ SheetPart::Row* SheetPart::findRow(uint32_t number) {
     return const_cast<Row*>(static_cast<const SheetPart*>(this)->findRow(number));
 }
 
-std::string_view SheetPart::textAt(uint32_t index) const {
-    size_t start = textStarts_[index];
-    size_t end = index + 1 < textStarts_.size() ? textStarts_[index + 1] : texts_.size();
-    return std::string_view(texts_).substr(start, end - start);
+std::string_view SheetPart::keepText(std::string_view xml) {
+    if (blockRoom_ < xml.size()) {
+        const size_t size = std::max(kTextBlockBytes, xml.size());
+        textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        blockFree_ = textBlocks_.back().get();
+        blockRoom_ = size;
+    }
+    char* const kept = blockFree_;
+    std::memcpy(kept, xml.data(), xml.size());
+    blockFree_ += xml.size();
+    blockRoom_ -= xml.size();
+    textBytes_ += xml.size();
+    return {kept, xml.size()};
 }
 
 void SheetPart::putCell(Row& row, Cell cell) {
@@ -223,18 +261,15 @@ void SheetPart::setText(CellReference reference, std::string_view text) {
         clearValue(reference);
         return;
     }
-    const size_t start = texts_.size();
-    texts_ += isXmlSpace(text.front()) || isXmlSpace(text.back()) ? textOpenPreserve_ : textOpen_;
-    if (appendCellText(texts_, text) > kMaxCellText) {
-        texts_.resize(start);
+    textScratch_ = isXmlSpace(text.front()) || isXmlSpace(text.back()) ? textOpenPreserve_ : textOpen_;
+    if (appendCellText(textScratch_, text) > kMaxCellText)
         workbook::throwInvalidArgument("セル " + formatCellReference(reference) +
                                        " の文字列が 32767 文字を超えています");
-    }
-    texts_ += textClose_;
+    textScratch_ += textClose_;
     Cell& cell = findOrCreate(reference);
     cell.kind = Kind::Text;
-    cell.payload = static_cast<uint32_t>(textStarts_.size());
-    textStarts_.push_back(start);
+    cell.payload = static_cast<uint32_t>(texts_.size());
+    texts_.push_back(keepText(textScratch_));
     changed_ = true;
 }
 
@@ -302,7 +337,7 @@ void SheetPart::setRowFormats(CellReference first, std::span<const uint32_t> xfs
     }
 }
 
-void SheetPart::writeCells(std::string& out) const {
+void SheetPart::writeCells(std::string& out, const PieceSink& sink) const {
     const std::string& p = prefix_;
     if (rows_.empty()) {
         out += "<" + p + "sheetData/>";
@@ -311,80 +346,102 @@ void SheetPart::writeCells(std::string& out) const {
     const std::string rowOpen = "<" + p + "row r=\"", rowClose = "</" + p + "row>";
     const std::string cellOpen = "<" + p + "c", cellClose = "</" + p + "c>";
     const std::string valueOpen = "><" + p + "v>", valueClose = "</" + p + "v>" + cellClose;
+    constexpr std::string_view spansOpen = " spans=\"", referenceOpen = " r=\"", formatOpen = " s=\"";
+    constexpr std::string_view inlineText = " t=\"inlineStr\">";
+    // The most a row or a cell takes besides its attributes and content.
+    const size_t rowRoom =
+        rowOpen.size() + kMaxDigits + spansOpen.size() + 2 * kMaxDigits + 4 + rowClose.size();
+    const size_t cellRoom = cellOpen.size() + referenceOpen.size() + 3 + kMaxDigits + formatOpen.size() +
+                            kMaxDigits + 2 + valueOpen.size() + kMaxDigits + valueClose.size() +
+                            inlineText.size() + cellClose.size();
     out += "<" + p + "sheetData>";
     for (const Row& row : rows_) {
         if (row.cells.empty() && row.attributes.empty()) continue;
+        size_t room = rowRoom + row.attributes.size() + row.cells.size() * cellRoom;
+        for (const Cell& cell : row.cells) {
+            if (cell.kind == Kind::Text) room += texts_[cell.payload].size();
+            if (cell.kind == Kind::Kept)
+                room += kept_[cell.payload].attributes.size() + kept_[cell.payload].content.size();
+        }
+        const size_t used = out.size();
+        out.resize(used + room);
+        Cursor to(out.data() + used);
         // Every cell's reference repeats the row's number.
-        char digits[12];
+        char digits[kMaxDigits];
         const std::string_view number(
             digits,
             static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, row.number + 1).ptr - digits));
-        out += rowOpen;
-        out += number;
-        out += '"';
+        to.put(rowOpen);
+        to.put(number);
+        to.put('"');
         if (!row.cells.empty()) {
-            out += " spans=\"";
-            appendNumber(out, row.cells.front().column + 1);
-            out += ':';
-            appendNumber(out, row.cells.back().column + 1);
-            out += '"';
+            to.put(spansOpen);
+            to.number(row.cells.front().column + 1);
+            to.put(':');
+            to.number(row.cells.back().column + 1);
+            to.put('"');
         }
-        out += row.attributes;
+        to.put(row.attributes);
         if (row.cells.empty()) {
-            out += "/>";
-            continue;
-        }
-        out += '>';
-        // A cell right after the one before it in its row needs no address:
-        // readers take the next column, as for a cell without one. Unique
-        // addresses are most of what deflate cannot shrink.
-        uint32_t nextColumn = UINT32_MAX;
-        for (const Cell& cell : row.cells) {
-            out += cellOpen;
-            if (cell.column != nextColumn) {
-                out += " r=\"";
-                workbook::appendColumnLetters(out, cell.column);
-                out += number;
-                out += '"';
-            }
-            nextColumn = cell.column + 1;
-            if (cell.xf != 0) {
-                out += " s=\"";
-                appendNumber(out, cell.xf);
-                out += '"';
-            }
-            switch (cell.kind) {
-            case Kind::Empty: out += "/>"; break;
-            case Kind::Number:
-                out += valueOpen;
-                appendNumber(out, static_cast<int32_t>(cell.payload));
-                out += valueClose;
-                break;
-            case Kind::Text:
-                out += " t=\"inlineStr\">";
-                out += textAt(cell.payload);
-                out += cellClose;
-                break;
-            case Kind::Kept: {
-                const KeptCell& kept = kept_[cell.payload];
-                out += kept.attributes;
-                if (kept.content.empty()) {
-                    out += "/>";
-                } else {
-                    out += '>';
-                    out += kept.content;
-                    out += cellClose;
+            to.put("/>");
+        } else {
+            to.put('>');
+            // A cell right after the one before it in its row needs no
+            // address: readers take the next column, as for a cell without
+            // one. Unique addresses are most of what deflate cannot shrink.
+            uint32_t nextColumn = UINT32_MAX;
+            for (const Cell& cell : row.cells) {
+                to.put(cellOpen);
+                if (cell.column != nextColumn) {
+                    to.put(referenceOpen);
+                    to.columnLetters(cell.column);
+                    to.put(number);
+                    to.put('"');
                 }
-                break;
+                nextColumn = cell.column + 1;
+                if (cell.xf != 0) {
+                    to.put(formatOpen);
+                    to.number(cell.xf);
+                    to.put('"');
+                }
+                switch (cell.kind) {
+                case Kind::Empty: to.put("/>"); break;
+                case Kind::Number:
+                    to.put(valueOpen);
+                    to.number(static_cast<int32_t>(cell.payload));
+                    to.put(valueClose);
+                    break;
+                case Kind::Text:
+                    to.put(inlineText);
+                    to.put(texts_[cell.payload]);
+                    to.put(cellClose);
+                    break;
+                case Kind::Kept: {
+                    const KeptCell& kept = kept_[cell.payload];
+                    to.put(kept.attributes);
+                    if (kept.content.empty()) {
+                        to.put("/>");
+                    } else {
+                        to.put('>');
+                        to.put(kept.content);
+                        to.put(cellClose);
+                    }
+                    break;
+                }
+                }
             }
-            }
+            to.put(rowClose);
         }
-        out += rowClose;
+        out.resize(static_cast<size_t>(to.at() - out.data()));
+        if (out.size() >= kPieceBytes) {
+            sink(out);
+            out.clear();
+        }
     }
     out += "</" + p + "sheetData>";
 }
 
-std::string SheetPart::text() const {
+void SheetPart::write(const PieceSink& sink) const {
     // The dimension names the rectangle the cells span.
     pugi::xml_node dimension = childNamed(document_.document_element(), "dimension");
     if (dimension) {
@@ -405,19 +462,17 @@ std::string SheetPart::text() const {
         if (!attribute) attribute = dimension.append_attribute("ref");
         attribute.set_value(ref.c_str());
     }
-    std::string around = printVerbatim(document_);
+    const std::string around = printVerbatim(document_);
     const std::string mark = std::string("<?") + kCellTableMark + "?>";
-    size_t at = around.find(mark);
+    const size_t at = around.find(mark);
     // The constructor put the mark where the cell table was.
     SPECLORE_INVARIANT(at != std::string::npos);
     std::string out;
-    size_t cellCount = 0;
-    for (const Row& row : rows_) cellCount += row.cells.size();
-    out.reserve(around.size() + texts_.size() + rows_.size() * 40 + cellCount * 32);
+    out.reserve(kPieceBytes * 2);
     out.append(around, 0, at);
-    writeCells(out);
+    writeCells(out, sink);
     out.append(around, at + mark.size());
-    return out;
+    sink(out);
 }
 
 }  // namespace speclore::xlsx

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,7 +45,9 @@ public:
     void setRowFormats(CellReference first, std::span<const uint32_t> xfs);
 
     bool changed() const { return changed_; }
-    std::string text() const;
+    // The part's text, handed to `sink` piece by piece as it is made.
+    using PieceSink = std::function<void(std::string_view)>;
+    void write(const PieceSink& sink) const;
 
 private:
     enum class Kind : uint8_t { Empty, Number, Text, Kept };
@@ -51,7 +55,7 @@ private:
         uint32_t column;
         uint32_t xf;
         Kind kind;
-        uint32_t payload;  // the number, or an index in textStarts_ or kept_
+        uint32_t payload;  // the number, or an index in texts_ or kept_
     };
     // A cell of the template that is not rewritten: its attributes other
     // than r and s, and its content, as written.
@@ -71,10 +75,15 @@ private:
     std::string prefix_;
     std::vector<Row> rows_;       // ordered by number
     mutable size_t lastRow_ = 0;  // where the last row looked for was
-    // The inline strings written, one after another: string i runs from
-    // textStarts_[i] to textStarts_[i + 1] (or the end).
-    std::string texts_;
-    std::vector<size_t> textStarts_;
+    // The inline strings written, as XML, in blocks that never move or
+    // grow, so that a long sheet's text is neither copied nor touched again
+    // before it is written out.
+    std::vector<std::unique_ptr<char[]>> textBlocks_;
+    char* blockFree_ = nullptr;
+    size_t blockRoom_ = 0;
+    std::vector<std::string_view> texts_;
+    size_t textBytes_ = 0;
+    std::string textScratch_;  // the string being escaped
     std::string textOpen_, textOpenPreserve_, textClose_;
     std::vector<KeptCell> kept_;
     std::vector<uint32_t> columnXf_;
@@ -82,14 +91,17 @@ private:
 
     void readColumns(const pugi::xml_node& root);
     void readCells(const pugi::xml_node& sheetData, const std::string& partName);
+    // Where row `number` is when it is the last row looked for, the one
+    // after it or the last of all; else past the end.
+    size_t nearLastRow(uint32_t number) const;
     Row& rowFor(uint32_t number);
     const Row* findRow(uint32_t number) const;
     Row* findRow(uint32_t number);
-    std::string_view textAt(uint32_t index) const;
+    std::string_view keepText(std::string_view xml);
     Cell* find(CellReference cell);
     Cell& findOrCreate(CellReference cell);
     void putCell(Row& row, Cell cell);
-    void writeCells(std::string& out) const;
+    void writeCells(std::string& out, const PieceSink& sink) const;
 };
 
 }  // namespace speclore::xlsx

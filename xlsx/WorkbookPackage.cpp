@@ -204,12 +204,16 @@ int WorkbookPackage::worksheetNumber(std::string_view name) const {
 
 std::string WorkbookPackage::toBytes() const {
     checkUntakenWorksheets();
-    // Each new part is deflated as soon as its text is made, so only one
-    // text is held at a time.
+    // A worksheet is deflated piece by piece as its text is made, so that
+    // no sheet's text is ever held whole.
     std::map<size_t, DeflatedPart> replaced;
-    for (const Sheet& sheet : sheets_)
-        if (sheet.part && sheet.part->changed())
-            replaced.emplace(sheet.entry, DeflatedPart(sheet.part->text()));
+    for (const Sheet& sheet : sheets_) {
+        if (!sheet.part || !sheet.part->changed()) continue;
+        DeflatedPart part;
+        sheet.part->write([&](std::string_view piece) { part.append(piece); });
+        part.finish();
+        replaced.emplace(sheet.entry, std::move(part));
+    }
     if (styles_->changed()) replaced.emplace(stylesEntry_, DeflatedPart(styles_->text()));
     return zip_.withReplacedParts(replaced);
 }

@@ -4,6 +4,7 @@
 // workbook whose every part inflates and that openpyxl opens.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,8 +73,9 @@ TEST(XlsxDamagedTemplate, APartThatIsNoWellFormedXmlIsRefusedNamingIt) {
     for (size_t entry = 0; entry < zip.entryCount(); ++entry) {
         SCOPED_TRACE(zip.name(entry));
         const std::string text = zip.read(entry, 1u << 20);
-        const std::string bytes =
-            zip.withReplacedParts({{entry, xlsx::DeflatedPart(text.substr(0, text.size() / 2))}});
+        std::map<size_t, xlsx::DeflatedPart> halved;
+        halved.emplace(entry, xlsx::DeflatedPart(text.substr(0, text.size() / 2)));
+        const std::string bytes = zip.withReplacedParts(halved);
         std::string refusal;
         EXPECT_FALSE(runOn(bytes, refusal)) << "accepted";
         EXPECT_NE(refusal.find(zip.name(entry)), std::string::npos) << refusal;
