@@ -192,4 +192,17 @@ bool replaceFileContents(const std::string& path, std::string_view bytes) {
     return replaceFileWith(path, {bytes}, FolderSync::Skip) == 0;
 }
 
+int rewriteFileInPlace(const std::string& path, const std::vector<std::string_view>& pieces) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
+    if (fd.get() < 0) return errno;
+    for (std::string_view piece : pieces) {
+        if (!writeAll(fd.get(), piece)) return errno;
+    }
+    // The disk gets to work now, so that the sync that commits the file
+    // later finds less to wait for; where it cannot, that sync does it all.
+    ::sync_file_range(fd.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    // A failing close may be a late write error.
+    return fd.close() ? 0 : errno;
+}
+
 }  // namespace speclore

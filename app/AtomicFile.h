@@ -1,4 +1,5 @@
-// Whole-file reads and all-or-nothing replacement of small files.
+// Whole-file reads, all-or-nothing replacement of files, and the plain
+// rewrite of a private file whose replacement is made elsewhere.
 #pragma once
 
 #include <string>
@@ -81,5 +82,12 @@ int replaceFileWith(const std::string& path, const std::vector<std::string_view>
 
 // The same for one piece, without syncing the folder; true when replaced.
 bool replaceFileContents(const std::string& path, std::string_view bytes);
+
+// Writes the pieces over an existing file's contents in place, without a
+// sync: only for a file nobody else reads, such as a FileReplacement's
+// private file, whose commit() then syncs it and puts it in place. A
+// failure may leave the file half-written. Returns 0 or errno; a symbolic
+// link at the path is refused (ELOOP).
+int rewriteFileInPlace(const std::string& path, const std::vector<std::string_view>& pieces);
 
 }  // namespace speclore

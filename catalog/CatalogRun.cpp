@@ -122,7 +122,7 @@ void refuseProtectedOutput(const std::string& outputPath, const std::string& tem
 std::unique_ptr<XlWorkbook> openTemplateCopy(XlApplication& application, const std::string& copyPath,
                                              const std::string& templatePath) {
     try {
-        return application.OpenWorkbook(copyPath);
+        return application.OpenPrivateWorkbook(copyPath);
     } catch (const AppError& error) {
         if (error.number() != err::ApplicationDefined) throw;
         throw AppError::withReason(

@@ -9,10 +9,11 @@ static_assert(static_cast<std::size_t>(Item::cqTitleA) == kRelationItemEnd);
 static_assert(static_cast<std::size_t>(Item::crTitleA) == kTableItemCount);
 
 ItemNames readItemNames(const std::string& iniPath) {
+    const SettingsSnapshot settings(iniPath);
     ItemNames names;
     for (std::size_t i = 0; i < kItemCount; ++i) {
         const ItemNameKey& item = kItemNameKeys[i];
-        names.set(static_cast<Item>(i), GetIniValue(iniPath, kItemNamesSection, item.key, item.whenMissing));
+        names.set(static_cast<Item>(i), settings.GetIniValue(kItemNamesSection, item.key, item.whenMissing));
     }
     return names;
 }

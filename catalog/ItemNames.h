@@ -157,8 +157,8 @@ private:
     std::array<std::string, kItemCount> values_;
 };
 
-// Reads the 56 values from section "CATALOG" of the settings file, one read
-// per key in key order; a missing key or file gives the empty text.
+// Reads the 56 values from section "CATALOG" of the settings file, read
+// once, in key order; a missing key or file gives the empty text.
 ItemNames readItemNames(const std::string& iniPath);
 
 }  // namespace speclore::catalog

@@ -124,6 +124,12 @@ public:
     virtual ~XlApplication() = default;
     // Workbooks.Open(FileName:=path).
     virtual std::unique_ptr<XlWorkbook> OpenWorkbook(const std::string& fileName) = 0;
+    // The same for a private file: one nobody else reads, which the caller
+    // syncs and puts in place itself after Close(true). The workbook may
+    // then be saved by rewriting the file, without a replacement of its own.
+    virtual std::unique_ptr<XlWorkbook> OpenPrivateWorkbook(const std::string& fileName) {
+        return OpenWorkbook(fileName);
+    }
     virtual void Quit() = 0;
 };
 

@@ -11,4 +11,9 @@ void writeFileAtomically(const std::string& path, const std::vector<std::string_
     if (failure != 0) workbook::throwFileError(failure, path, "保存できません");
 }
 
+void writeFileInPlace(const std::string& path, const std::vector<std::string_view>& pieces) {
+    int failure = rewriteFileInPlace(path, pieces);
+    if (failure != 0) workbook::throwFileError(failure, path, "保存できません");
+}
+
 }  // namespace speclore::xls

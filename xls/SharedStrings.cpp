@@ -1,8 +1,10 @@
 #include "xls/SharedStrings.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/Invariant.h"
+#include "workbook/Utf8.h"
 #include "workbook/WorkbookError.h"
 #include "xls/ByteIo.h"
 #include "xls/RecordChecks.h"
@@ -121,12 +123,15 @@ public:
                 putU8(out_, highByte ? kHighByte : 0);
                 continue;
             }
+            const size_t at = out_.size();
+            out_.resize(at + fit * width);
+            char* p = out_.data() + at;
             for (size_t i = 0; i < fit; ++i) {
-                char16_t c = text[done + i];
+                const char16_t c = text[done + i];
                 if (highByte)
-                    putU16(out_, c);
+                    setU16(p + 2 * i, c);
                 else
-                    putU8(out_, static_cast<uint8_t>(c));
+                    p[i] = static_cast<char>(c);
             }
             done += fit;
         }
@@ -168,14 +173,43 @@ private:
     }
 };
 
-uint32_t hashText(std::u16string_view text) {
-    // FNV-1a over the code units.
-    uint32_t h = 2166136261u;
-    for (char16_t c : text) {
-        h ^= static_cast<uint32_t>(c);
-        h *= 16777619u;
+// A hash of the UTF-8 bytes, eight at a time; the table uses its low bits.
+uint32_t hashKey(std::string_view key) {
+    constexpr uint64_t kMultiplier = 0xFF51AFD7ED558CCDull;
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ key.size();
+    for (size_t at = 0; at < key.size(); at += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, key.data() + at, std::min<size_t>(8, key.size() - at));
+        h = (h ^ word) * kMultiplier;
+        h ^= h >> 32;
     }
-    return h;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 29;
+    return static_cast<uint32_t>(h);
+}
+
+// Appends the UTF-8 form of well-formed UTF-16.
+void appendUtf8(std::string& out, std::u16string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size())
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
 }
 
 }  // namespace
@@ -205,106 +239,91 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
         cursor.bytes(parts.runs, static_cast<size_t>(runs) * 4);
         if (phonetic > 0x7FFFFFFF) workbook::throwUnreadable("共有文字列表のふりがな情報が不正です");
         cursor.bytes(parts.phonetic, phonetic);
-        uint32_t rich = kPlain;
         if (!parts.runs.empty() || !parts.phonetic.empty()) {
-            rich = static_cast<uint32_t>(rich_.size());
+            add(text, static_cast<uint32_t>(rich_.size()), {}, 0, 0);
             rich_.push_back(std::move(parts));
+            continue;
         }
-        add(text, hashText(text), rich);
+        // The first of several equal texts in the template is the one found.
+        scratch_.clear();
+        appendUtf8(scratch_, text);
+        makeRoomForOneMore();
+        const uint32_t hash = hashKey(scratch_);
+        const size_t at = slotFor(scratch_, hash);
+        add(text, kPlain, scratch_, hash, slots_[at].entryPlusOne == 0 ? at : SIZE_MAX);
     }
+}
+
+size_t SharedStrings::slotFor(std::string_view utf8, uint32_t hash) const {
+    const size_t mask = slots_.size() - 1;
+    size_t at = hash & mask;
+    for (; slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.hash == hash && key(slot.entryPlusOne - 1) == utf8) break;
+    }
+    return at;
 }
 
 uint32_t SharedStrings::intern(std::u16string_view text) {
-    uint32_t hash = hashText(text);
+    scratch_.clear();
+    appendUtf8(scratch_, text);
+    return internByKey(scratch_, text);
+}
+
+std::optional<uint32_t> SharedStrings::internUtf8(std::string_view utf8, size_t maxLength) {
     if (!slots_.empty()) {
-        size_t mask = slots_.size() - 1;
-        for (size_t at = hash & mask; slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
-            uint32_t entry = slots_[at].entryPlusOne - 1;
-            if (slots_[at].hash == hash && this->text(entry) == text) return entry;
+        const uint32_t found = slots_[slotFor(utf8, hashKey(utf8))].entryPlusOne;
+        if (found != 0) {
+            if (entries_[found - 1].length > maxLength) return std::nullopt;
+            return found - 1;
         }
     }
-    return add(text, hash, kPlain);
+    const std::u16string text = workbook::utf8ToUtf16(utf8);
+    if (text.size() > maxLength) return std::nullopt;
+    // A text with malformed sequences is found by the form it reads as.
+    scratch_.clear();
+    appendUtf8(scratch_, text);
+    if (scratch_ != utf8) return intern(text);
+    return internByKey(utf8, text);
 }
 
-uint32_t SharedStrings::hashUtf8(std::string_view utf8) {
-    // FNV-1a over the bytes.
-    uint32_t h = 2166136261u;
-    for (char c : utf8) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 16777619u;
-    }
-    return h;
+uint32_t SharedStrings::internByKey(std::string_view utf8, std::u16string_view text) {
+    makeRoomForOneMore();
+    const uint32_t hash = hashKey(utf8);
+    const size_t at = slotFor(utf8, hash);
+    if (slots_[at].entryPlusOne != 0) return slots_[at].entryPlusOne - 1;
+    return add(text, kPlain, utf8, hash, at);
 }
 
-std::optional<uint32_t> SharedStrings::findUtf8(std::string_view utf8, uint32_t hash) const {
-    if (utf8Slots_.empty()) return std::nullopt;
-    const size_t mask = utf8Slots_.size() - 1;
-    for (size_t at = hash & mask; utf8Slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
-        const Utf8Slot& slot = utf8Slots_[at];
-        if (slot.hash == hash && slot.length == utf8.size() &&
-            std::string_view(utf8Texts_).substr(slot.start, slot.length) == utf8)
-            return slot.entryPlusOne - 1;
-    }
-    return std::nullopt;
-}
-
-void SharedStrings::rememberUtf8(std::string_view utf8, uint32_t hash, uint32_t index) {
-    if ((utf8Count_ + 1) * 2 > utf8Slots_.size()) growUtf8();
-    const size_t mask = utf8Slots_.size() - 1;
-    size_t at = hash & mask;
-    while (utf8Slots_[at].entryPlusOne != 0) at = (at + 1) & mask;
-    utf8Slots_[at] = {hash, index + 1, static_cast<uint32_t>(utf8Texts_.size()),
-                      static_cast<uint32_t>(utf8.size())};
-    utf8Texts_.append(utf8);
-    ++utf8Count_;
-}
-
-void SharedStrings::growUtf8() {
-    std::vector<Utf8Slot> old = std::move(utf8Slots_);
-    utf8Slots_.assign(std::max<size_t>(1024, old.size() * 2), Utf8Slot{0, 0, 0, 0});
-    SPECLORE_INVARIANT((utf8Slots_.size() & (utf8Slots_.size() - 1)) == 0);
-    const size_t mask = utf8Slots_.size() - 1;
-    for (const Utf8Slot& slot : old) {
-        if (slot.entryPlusOne == 0) continue;
-        size_t at = slot.hash & mask;
-        while (utf8Slots_[at].entryPlusOne != 0) at = (at + 1) & mask;
-        utf8Slots_[at] = slot;
-    }
-}
-
-uint32_t SharedStrings::add(std::u16string_view text, uint32_t hash, uint32_t rich) {
-    auto index = static_cast<uint32_t>(entries_.size());
-    entries_.push_back({static_cast<uint32_t>(characters_.size()), static_cast<uint32_t>(text.size()), rich});
+uint32_t SharedStrings::add(std::u16string_view text, uint32_t rich, std::string_view utf8, uint32_t hash,
+                            size_t at) {
+    const auto index = static_cast<uint32_t>(entries_.size());
+    entries_.push_back({static_cast<uint32_t>(characters_.size()), static_cast<uint32_t>(text.size()), rich,
+                        static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(utf8.size())});
     characters_.append(text);
     // Only plain strings are shared: a new text never takes on another
     // string's formatting runs or phonetic guide.
     if (rich == kPlain) {
-        if ((plainCount_ + 1) * 2 > slots_.size()) grow();
-        insertSlot({hash, index + 1});
+        keys_.append(utf8);
         ++plainCount_;
+        if (at != SIZE_MAX) slots_[at] = {hash, index + 1};
     }
     return index;
 }
 
-void SharedStrings::insertSlot(Slot slot) {
-    size_t mask = slots_.size() - 1;
-    size_t at = slot.hash & mask;
-    while (slots_[at].entryPlusOne != 0) {
-        // The first of several equal texts in the template keeps the slot.
-        const Slot& other = slots_[at];
-        if (other.hash == slot.hash && text(other.entryPlusOne - 1) == text(slot.entryPlusOne - 1)) return;
-        at = (at + 1) & mask;
-    }
-    slots_[at] = slot;
-}
-
-void SharedStrings::grow() {
+void SharedStrings::makeRoomForOneMore() {
+    if ((plainCount_ + 1) * 2 <= slots_.size()) return;
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(std::max<size_t>(1024, old.size() * 2), Slot{0, 0});
     // Slots are found by masking the hash.
     SPECLORE_INVARIANT((slots_.size() & (slots_.size() - 1)) == 0);
-    for (const Slot& slot : old)
-        if (slot.entryPlusOne != 0) insertSlot(slot);
+    const size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.entryPlusOne == 0) continue;
+        size_t at = slot.hash & mask;
+        while (slots_[at].entryPlusOne != 0) at = (at + 1) & mask;
+        slots_[at] = slot;
+    }
 }
 
 void SharedStrings::write(std::string& out, uint32_t totalReferences) const {

@@ -25,12 +25,11 @@ public:
 
     // The index of a plain string with this text, appended if new.
     uint32_t intern(std::u16string_view text);
-
-    // Cells are written in UTF-8. A text remembered with its index is found
-    // again by its UTF-8 bytes, without converting it anew.
-    static uint32_t hashUtf8(std::string_view utf8);
-    std::optional<uint32_t> findUtf8(std::string_view utf8, uint32_t hash) const;
-    void rememberUtf8(std::string_view utf8, uint32_t hash, uint32_t index);
+    // The same for a text in UTF-8, as cells are written, whose malformed
+    // sequences read as U+FFFD. A text already in the table is found by its
+    // bytes, without converting it. nullopt, and nothing appended, when the
+    // text is longer than `maxLength` characters.
+    std::optional<uint32_t> internUtf8(std::string_view utf8, size_t maxLength);
 
     // Appends SST, CONTINUE and EXTSST records to the stream `out`; offsets
     // in EXTSST are positions in `out`. `totalReferences` is the number of
@@ -42,7 +41,9 @@ private:
     struct Entry {
         uint32_t start;  // in characters_
         uint32_t length;
-        uint32_t rich;  // index in rich_, or kPlain
+        uint32_t rich;      // index in rich_, or kPlain
+        uint32_t keyStart;  // plain strings: their UTF-8 form in keys_
+        uint32_t keyLength;
     };
     struct RichParts {
         std::string runs;      // formatting runs, 4 bytes each
@@ -53,30 +54,29 @@ private:
     std::u16string characters_;
     std::vector<Entry> entries_;
     std::vector<RichParts> rich_;
-    // Open addressing over the plain strings; the hash kept in the slot
-    // spares a visit to the text for most mismatches.
+    // The plain strings are found by the UTF-8 form of their text (kept
+    // side by side in keys_), so that a cell's text needs no conversion to
+    // be found: open addressing, the hash kept in the slot sparing a visit
+    // to the text for most mismatches.
     struct Slot {
         uint32_t hash;
         uint32_t entryPlusOne;  // 0: free
     };
     std::vector<Slot> slots_;
+    std::string keys_;
     size_t plainCount_ = 0;
-    // The remembered UTF-8 texts side by side, found through their own
-    // open-addressing table.
-    struct Utf8Slot {
-        uint32_t hash;
-        uint32_t entryPlusOne;  // 0: free
-        uint32_t start;         // in utf8Texts_
-        uint32_t length;
-    };
-    std::string utf8Texts_;
-    std::vector<Utf8Slot> utf8Slots_;
-    size_t utf8Count_ = 0;
+    std::string scratch_;
 
-    uint32_t add(std::u16string_view text, uint32_t hash, uint32_t rich);
-    void insertSlot(Slot slot);
-    void grow();
-    void growUtf8();
+    std::string_view key(uint32_t entry) const {
+        return std::string_view(keys_).substr(entries_[entry].keyStart, entries_[entry].keyLength);
+    }
+    // The slot of the plain string with this UTF-8 form, or the free slot
+    // where it would go.
+    size_t slotFor(std::string_view utf8, uint32_t hash) const;
+    // Appends the text; a plain one goes into slot `at` under its UTF-8 form.
+    uint32_t add(std::u16string_view text, uint32_t rich, std::string_view utf8, uint32_t hash, size_t at);
+    uint32_t internByKey(std::string_view utf8, std::u16string_view text);
+    void makeRoomForOneMore();
 };
 
 }  // namespace speclore::xls

@@ -262,4 +262,9 @@ void WorkbookFile::save(const std::string& path) const {
     writeFileAtomically(path, file_.imageReplacing(u"Workbook", stream).pieces());
 }
 
+void WorkbookFile::saveInPlace(const std::string& path) const {
+    std::string stream = workbookStream();
+    writeFileInPlace(path, file_.imageReplacing(u"Workbook", stream).pieces());
+}
+
 }  // namespace speclore::xls

@@ -42,6 +42,9 @@ public:
     std::string toBytes() const;
     // Writes toBytes() to `path` through a temporary file and a rename.
     void save(const std::string& path) const;
+    // Writes toBytes() over the existing file at `path`, unsynced: for a
+    // private file whose owner syncs it and puts it in place itself.
+    void saveInPlace(const std::string& path) const;
 
 private:
     WorkbookFile() = default;

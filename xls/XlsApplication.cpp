@@ -39,19 +39,11 @@ void XlsWorksheet::setText(CellAddress cell, std::string_view text) {
         sheet_.clearValue(cell);
         return;
     }
-    SharedStrings& strings = workbook_.strings();
-    const uint32_t hash = SharedStrings::hashUtf8(text);
-    if (std::optional<uint32_t> known = strings.findUtf8(text, hash)) {
-        sheet_.setSharedString(cell, *known);
-        return;
-    }
-    std::u16string value = workbook::utf8ToUtf16(text);
-    if (value.size() > kMaxCellText)
+    const std::optional<uint32_t> index = workbook_.strings().internUtf8(text, kMaxCellText);
+    if (!index)
         workbook::throwInvalidArgument("セル " + formatCellAddress(cell) +
                                        " の文字列が 32767 文字を超えています");
-    const uint32_t index = strings.intern(value);
-    strings.rememberUtf8(text, hash, index);
-    sheet_.setSharedString(cell, index);
+    sheet_.setSharedString(cell, *index);
 }
 
 std::unique_ptr<catalog::XlRange> XlsWorksheet::Range(std::string_view first, std::string_view last) {
@@ -59,8 +51,8 @@ std::unique_ptr<catalog::XlRange> XlsWorksheet::Range(std::string_view first, st
                                       parseCellAddress(last));
 }
 
-XlsWorkbook::XlsWorkbook(WorkbookFile workbook, std::string path)
-    : workbook_(std::move(workbook)), path_(std::move(path)) {}
+XlsWorkbook::XlsWorkbook(WorkbookFile workbook, std::string path, Saving saving)
+    : workbook_(std::move(workbook)), path_(std::move(path)), saving_(saving) {}
 
 XlsWorkbook::~XlsWorkbook() = default;
 
@@ -85,14 +77,28 @@ catalog::XlWorksheet* XlsWorkbook::findWorksheet(std::string_view name) {
 
 void XlsWorkbook::Close(bool saveChanges) {
     WorkbookFile& workbook = open();
-    if (saveChanges) workbook.save(path_);
+    if (saveChanges) {
+        if (saving_ == Saving::Rewrite)
+            workbook.saveInPlace(path_);
+        else
+            workbook.save(path_);
+    }
     sheets_.clear();
     workbook_.reset();
 }
 
 std::unique_ptr<catalog::XlWorkbook> XlsApplication::OpenWorkbook(const std::string& fileName) {
+    return open(fileName, XlsWorkbook::Saving::Replace);
+}
+
+std::unique_ptr<catalog::XlWorkbook> XlsApplication::OpenPrivateWorkbook(const std::string& fileName) {
+    return open(fileName, XlsWorkbook::Saving::Rewrite);
+}
+
+std::unique_ptr<catalog::XlWorkbook> XlsApplication::open(const std::string& fileName,
+                                                          XlsWorkbook::Saving saving) {
     if (quit_) workbook::throwInvalidArgument("アプリケーションは既に終了しています");
-    return std::make_unique<XlsWorkbook>(WorkbookFile::open(fileName), fileName);
+    return std::make_unique<XlsWorkbook>(WorkbookFile::open(fileName), fileName, saving);
 }
 
 void XlsApplication::Quit() { quit_ = true; }

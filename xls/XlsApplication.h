@@ -32,7 +32,11 @@ private:
 
 class XlsWorkbook : public catalog::XlWorkbook {
 public:
-    XlsWorkbook(WorkbookFile workbook, std::string path);
+    // How Close(true) writes the file: through a synced replacement, or, for
+    // a private file that its owner syncs and puts in place, over it.
+    enum class Saving { Replace, Rewrite };
+
+    XlsWorkbook(WorkbookFile workbook, std::string path, Saving saving);
     ~XlsWorkbook() override;
     catalog::XlWorksheet& Sheets(int index) override;
     catalog::XlWorksheet* findWorksheet(std::string_view name) override;
@@ -43,6 +47,7 @@ public:
 private:
     std::optional<WorkbookFile> workbook_;
     std::string path_;
+    Saving saving_;
     std::vector<std::unique_ptr<XlsWorksheet>> sheets_;
 
     WorkbookFile& open();
@@ -51,10 +56,13 @@ private:
 class XlsApplication : public catalog::XlApplication {
 public:
     std::unique_ptr<catalog::XlWorkbook> OpenWorkbook(const std::string& fileName) override;
+    std::unique_ptr<catalog::XlWorkbook> OpenPrivateWorkbook(const std::string& fileName) override;
     void Quit() override;
 
 private:
     bool quit_ = false;
+
+    std::unique_ptr<catalog::XlWorkbook> open(const std::string& fileName, XlsWorkbook::Saving saving);
 };
 
 class XlsApplicationFactory : public catalog::XlApplicationFactory {

@@ -119,6 +119,23 @@ TEST(SettingsFile, MissingFileReadsEmptyAndFirstWriteCreatesIt) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// A snapshot answers as the file was when it was read, missing or not.
+TEST(SettingsFile, ASnapshotKeepsTheValuesOfItsRead) {
+    RecordingMessageBox boxes;
+    TempDir folder;
+    const std::string ini = (folder / "Speclore.ini").string();
+    const SettingsSnapshot before(ini);
+    ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctText", "テキスト"));
+    const SettingsSnapshot read(ini);
+    ASSERT_TRUE(SetIniValue(ini, "CATALOG", "ctText", "文字列"));
+
+    EXPECT_EQ(before.GetIniValue("CATALOG", "ctText", "既定"), "既定");
+    EXPECT_EQ(read.GetIniValue("catalog", "CTTEXT", "既定"), "テキスト");
+    EXPECT_EQ(read.GetIniValue("CATALOG", "ctMemo", "既定"), "既定");
+    EXPECT_EQ(GetIniValue(ini, "CATALOG", "ctText"), "文字列");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 TEST(SettingsFile, WritingOneValueKeepsEveryOtherLine) {
     TempDir folder;
     const std::string ini = (folder / "Speclore.ini").string();

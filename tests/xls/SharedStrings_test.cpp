@@ -122,24 +122,45 @@ TEST(SharedStrings, LongTablesSplitIntoRecordsWithinTheLimitAndIndexEveryBucket)
     }
 }
 
-TEST(SharedStrings, RememberedUtf8TextsAreFoundByTheirExactBytesAfterTheTableGrows) {
+TEST(SharedStrings, Utf8TextsAreFoundByTheirBytesAfterTheTableGrows) {
     SharedStrings strings;
     std::vector<std::string> texts;
     for (int i = 0; i < 3000; ++i) {
-        std::string text = (i % 2 ? "項目" : "item") + std::to_string(i);
-        const uint32_t hash = SharedStrings::hashUtf8(text);
-        EXPECT_FALSE(strings.findUtf8(text, hash)) << text;
-        strings.rememberUtf8(text, hash, strings.intern(workbook::utf8ToUtf16(text)));
+        std::string text = (i % 2 ? "項目" : "item") + std::to_string(i) + (i % 3 ? "" : "😀");
+        EXPECT_EQ(strings.internUtf8(text, 100), texts.size()) << text;
         texts.push_back(text);
     }
     for (size_t i = 0; i < texts.size(); ++i) {
-        std::optional<uint32_t> found = strings.findUtf8(texts[i], SharedStrings::hashUtf8(texts[i]));
-        ASSERT_TRUE(found) << texts[i];
-        EXPECT_EQ(*found, i);
+        EXPECT_EQ(strings.internUtf8(texts[i], 100), i) << texts[i];
+        EXPECT_TRUE(strings.text(static_cast<uint32_t>(i)) == workbook::utf8ToUtf16(texts[i])) << i;
+        EXPECT_EQ(strings.intern(workbook::utf8ToUtf16(texts[i])), i) << "the same text as UTF-16";
     }
     // A prefix, or the same text with other bytes, is another text.
-    for (std::string other : {"item", "item0 ", "ITEM0"})
-        EXPECT_FALSE(strings.findUtf8(other, SharedStrings::hashUtf8(other))) << other;
+    uint32_t next = static_cast<uint32_t>(texts.size());
+    for (std::string other : {"item", "item0 ", "ITEM0"}) EXPECT_EQ(strings.internUtf8(other, 100), next++);
+}
+
+TEST(SharedStrings, Utf8TextsShareWithTheTemplatesTextsAndByWhatTheyReadAs) {
+    std::string data;
+    putU32(data, 2);
+    putU32(data, 2);
+    putU16(data, 2);
+    putU8(data, 0x01);
+    for (char16_t c : std::u16string(u"仕様")) putU16(data, c);
+    putU16(data, 1);
+    putU8(data, 0x01);
+    putU16(data, 0xFFFD);
+    std::vector<BiffRecord> records = split(data, {});
+    SharedStrings strings;
+    strings.read(pointers(records));
+    EXPECT_EQ(strings.internUtf8("仕様", 10), 0u);
+    // Malformed sequences read as U+FFFD, so each of these is the second string.
+    for (std::string malformed : {"\xFF", "\xE4\xBB", "\xC0\x80"})
+        EXPECT_EQ(strings.internUtf8(malformed, 10), 1u);
+    EXPECT_EQ(strings.size(), 2u);
+    EXPECT_FALSE(strings.internUtf8("長い文字列", 4)) << "five characters over a limit of four";
+    EXPECT_FALSE(strings.internUtf8("仕様", 1)) << "nor is a known text over the limit given";
+    EXPECT_EQ(strings.size(), 2u);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // always a numbered error, never a change to the file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <functional>
 
 #include "XlsTestSupport.h"
@@ -145,6 +147,33 @@ TEST_F(OpenWorkbook, SavingReplacesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_NE(test::readText(path), original);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+}
+
+// A private file is saved by rewriting it: the same bytes as a replacement
+// gives, in the same file, with nothing beside it; a failing rewrite is a
+// numbered error like a failing replacement.
+TEST_F(OpenWorkbook, APrivateWorkbookIsRewrittenInPlace) {
+    book->Sheets(1).SetValue("B2", "保存");
+    book->Close(true);
+    const std::string replaced = test::readText(path);
+    test::writeText(path, original);
+
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    auto privateBook = app->OpenPrivateWorkbook(path);
+    privateBook->Sheets(1).SetValue("B2", "保存");
+    privateBook->Close(true);
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(test::readText(path), replaced);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    auto gone = app->OpenPrivateWorkbook(path);
+    std::filesystem::remove(path);
+    EXPECT_EQ(errorOf([&] { gone->Close(true); }), err::PathNotFound);
+    EXPECT_FALSE(std::filesystem::exists(path)) << "a rewrite never creates the file";
+    EXPECT_EQ(errorOf([&] { gone->Close(false); }), 0);
 }
 
 }  // namespace
