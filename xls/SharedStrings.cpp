@@ -212,6 +212,37 @@ void appendUtf8(std::string& out, std::u16string_view text) {
     }
 }
 
+// Appends the UTF-16 form of a UTF-8 text; false when the text held
+// malformed sequences, which read as U+FFFD.
+bool appendUtf16(std::u16string& out, std::string_view utf8) {
+    const size_t start = out.size();
+    // No byte gives more than one code unit: a surrogate pair takes four.
+    out.resize(start + utf8.size());
+    char16_t* next = out.data() + start;
+    bool wellFormed = true;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            *next++ = byte;
+            ++i;
+            continue;
+        }
+        const size_t from = i;
+        char32_t cp = workbook::nextCodePoint(utf8, i);
+        if (cp == workbook::kReplacementCharacter && utf8.substr(from, i - from) != "\xEF\xBF\xBD")
+            wellFormed = false;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *next++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *next++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *next++ = static_cast<char16_t>(cp);
+        }
+    }
+    out.resize(static_cast<size_t>(next - out.data()));
+    return wellFormed;
+}
+
 }  // namespace
 
 std::u16string_view SharedStrings::text(uint32_t index) const {
@@ -239,8 +270,10 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
         cursor.bytes(parts.runs, static_cast<size_t>(runs) * 4);
         if (phonetic > 0x7FFFFFFF) workbook::throwUnreadable("共有文字列表のふりがな情報が不正です");
         cursor.bytes(parts.phonetic, phonetic);
+        const size_t start = characters_.size();
+        characters_.append(text);
         if (!parts.runs.empty() || !parts.phonetic.empty()) {
-            add(text, static_cast<uint32_t>(rich_.size()), {}, 0, 0);
+            addEntry(start, static_cast<uint32_t>(rich_.size()), {}, 0, SIZE_MAX);
             rich_.push_back(std::move(parts));
             continue;
         }
@@ -250,7 +283,7 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
         makeRoomForOneMore();
         const uint32_t hash = hashKey(scratch_);
         const size_t at = slotFor(scratch_, hash);
-        add(text, kPlain, scratch_, hash, slots_[at].entryPlusOne == 0 ? at : SIZE_MAX);
+        addEntry(start, kPlain, scratch_, hash, slots_[at].entryPlusOne == 0 ? at : SIZE_MAX);
     }
 }
 
@@ -259,7 +292,7 @@ size_t SharedStrings::slotFor(std::string_view utf8, uint32_t hash) const {
     size_t at = hash & mask;
     for (; slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
-        if (slot.hash == hash && key(slot.entryPlusOne - 1) == utf8) break;
+        if (slot.hash == hash && std::string_view(keys_).substr(slot.keyStart, slot.keyLength) == utf8) break;
     }
     return at;
 }
@@ -271,20 +304,25 @@ uint32_t SharedStrings::intern(std::u16string_view text) {
 }
 
 std::optional<uint32_t> SharedStrings::internUtf8(std::string_view utf8, size_t maxLength) {
-    if (!slots_.empty()) {
-        const uint32_t found = slots_[slotFor(utf8, hashKey(utf8))].entryPlusOne;
-        if (found != 0) {
-            if (entries_[found - 1].length > maxLength) return std::nullopt;
-            return found - 1;
-        }
+    makeRoomForOneMore();
+    const uint32_t hash = hashKey(utf8);
+    const size_t at = slotFor(utf8, hash);
+    if (const uint32_t found = slots_[at].entryPlusOne) {
+        // A UTF-8 text has no fewer bytes than UTF-16 code units.
+        if (slots_[at].keyLength > maxLength && entries_[found - 1].length > maxLength) return std::nullopt;
+        return found - 1;
     }
-    const std::u16string text = workbook::utf8ToUtf16(utf8);
-    if (text.size() > maxLength) return std::nullopt;
-    // A text with malformed sequences is found by the form it reads as.
-    scratch_.clear();
-    appendUtf8(scratch_, text);
-    if (scratch_ != utf8) return intern(text);
-    return internByKey(utf8, text);
+    // The text is converted straight to the end of the characters, and
+    // taken off again when it is too long or held malformed sequences (it is
+    // then found by the form it reads as).
+    const size_t start = characters_.size();
+    const bool wellFormed = appendUtf16(characters_, utf8);
+    const size_t length = characters_.size() - start;
+    if (length <= maxLength && wellFormed) return addEntry(start, kPlain, utf8, hash, at);
+    const std::u16string text = characters_.substr(start);
+    characters_.resize(start);
+    if (length > maxLength) return std::nullopt;
+    return intern(text);
 }
 
 uint32_t SharedStrings::internByKey(std::string_view utf8, std::u16string_view text) {
@@ -292,21 +330,25 @@ uint32_t SharedStrings::internByKey(std::string_view utf8, std::u16string_view t
     const uint32_t hash = hashKey(utf8);
     const size_t at = slotFor(utf8, hash);
     if (slots_[at].entryPlusOne != 0) return slots_[at].entryPlusOne - 1;
-    return add(text, kPlain, utf8, hash, at);
+    const size_t start = characters_.size();
+    characters_.append(text);
+    return addEntry(start, kPlain, utf8, hash, at);
 }
 
-uint32_t SharedStrings::add(std::u16string_view text, uint32_t rich, std::string_view utf8, uint32_t hash,
-                            size_t at) {
+uint32_t SharedStrings::addEntry(size_t start, uint32_t rich, std::string_view utf8, uint32_t hash,
+                                 size_t at) {
     const auto index = static_cast<uint32_t>(entries_.size());
-    entries_.push_back({static_cast<uint32_t>(characters_.size()), static_cast<uint32_t>(text.size()), rich,
-                        static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(utf8.size())});
-    characters_.append(text);
+    entries_.push_back(
+        {static_cast<uint32_t>(start), static_cast<uint32_t>(characters_.size() - start), rich});
     // Only plain strings are shared: a new text never takes on another
     // string's formatting runs or phonetic guide.
     if (rich == kPlain) {
-        keys_.append(utf8);
         ++plainCount_;
-        if (at != SIZE_MAX) slots_[at] = {hash, index + 1};
+        if (at != SIZE_MAX) {
+            slots_[at] = {hash, index + 1, static_cast<uint32_t>(keys_.size()),
+                          static_cast<uint32_t>(utf8.size())};
+            keys_.append(utf8);
+        }
     }
     return index;
 }
@@ -314,7 +356,7 @@ uint32_t SharedStrings::add(std::u16string_view text, uint32_t rich, std::string
 void SharedStrings::makeRoomForOneMore() {
     if ((plainCount_ + 1) * 2 <= slots_.size()) return;
     std::vector<Slot> old = std::move(slots_);
-    slots_.assign(std::max<size_t>(1024, old.size() * 2), Slot{0, 0});
+    slots_.assign(std::max<size_t>(1024, old.size() * 2), Slot{0, 0, 0, 0});
     // Slots are found by masking the hash.
     SPECLORE_INVARIANT((slots_.size() & (slots_.size() - 1)) == 0);
     const size_t mask = slots_.size() - 1;

@@ -41,9 +41,7 @@ private:
     struct Entry {
         uint32_t start;  // in characters_
         uint32_t length;
-        uint32_t rich;      // index in rich_, or kPlain
-        uint32_t keyStart;  // plain strings: their UTF-8 form in keys_
-        uint32_t keyLength;
+        uint32_t rich;  // index in rich_, or kPlain
     };
     struct RichParts {
         std::string runs;      // formatting runs, 4 bytes each
@@ -61,20 +59,20 @@ private:
     struct Slot {
         uint32_t hash;
         uint32_t entryPlusOne;  // 0: free
+        uint32_t keyStart;      // in keys_
+        uint32_t keyLength;
     };
     std::vector<Slot> slots_;
     std::string keys_;
     size_t plainCount_ = 0;
     std::string scratch_;
 
-    std::string_view key(uint32_t entry) const {
-        return std::string_view(keys_).substr(entries_[entry].keyStart, entries_[entry].keyLength);
-    }
     // The slot of the plain string with this UTF-8 form, or the free slot
     // where it would go.
     size_t slotFor(std::string_view utf8, uint32_t hash) const;
-    // Appends the text; a plain one goes into slot `at` under its UTF-8 form.
-    uint32_t add(std::u16string_view text, uint32_t rich, std::string_view utf8, uint32_t hash, size_t at);
+    // Makes the characters from `start` to the end a new string; a plain
+    // one goes into slot `at` (SIZE_MAX: none) under its UTF-8 form.
+    uint32_t addEntry(size_t start, uint32_t rich, std::string_view utf8, uint32_t hash, size_t at);
     uint32_t internByKey(std::string_view utf8, std::u16string_view text);
     void makeRoomForOneMore();
 };
