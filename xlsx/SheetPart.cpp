@@ -42,6 +42,9 @@ private:
     char* at_;
 };
 
+// The most cells a new row is given room for before it has any.
+constexpr size_t kMaxReservedCells = 64;
+
 // Inline strings are kept in blocks of this size, or one of their own.
 constexpr size_t kTextBlockBytes = 256 * 1024;
 
@@ -110,17 +113,22 @@ void SheetPart::readCells(const pugi::xml_node& sheetData, const std::string& pa
         if (number >= kMaxRows) bad("行が多すぎます");
         nextRow = number + 1;
         Row& row = rowFor(number);
-        if (row.attributes.empty()) {
+        if (row.attributes == 0) {
+            std::string attributes;
             for (pugi::xml_attribute attribute : rowNode.attributes()) {
                 std::string_view name = attribute.name();
                 if (name == "r" || name == "spans") continue;
                 if (name == "s") row.xf = attribute.as_uint(0);
                 if (name == "customFormat") row.hasFormat = isTrue(attribute.value());
-                row.attributes += ' ';
-                row.attributes += name;
-                row.attributes += "=\"";
-                row.attributes += attribute.value();
-                row.attributes += '"';
+                attributes += ' ';
+                attributes += name;
+                attributes += "=\"";
+                attributes += attribute.value();
+                attributes += '"';
+            }
+            if (!attributes.empty()) {
+                row.attributes = static_cast<uint32_t>(rowAttributes_.size());
+                rowAttributes_.push_back(std::move(attributes));
             }
         }
         uint32_t nextColumn = 0;
@@ -164,17 +172,21 @@ void SheetPart::readCells(const pugi::xml_node& sheetData, const std::string& pa
 SheetPart::Row& SheetPart::rowFor(uint32_t number) {
     if (const size_t at = nearLastRow(number); at < rows_.size()) return rows_[lastRow_ = at];
     if (rows_.empty() || rows_.back().number < number) {
-        // A row tends to be as wide as the one above it.
-        const size_t width = rows_.empty() ? 0 : rows_.back().cells.size();
-        rows_.push_back(Row{number, {}, false, 0, {}});
-        rows_.back().cells.reserve(width);
+        // A row tends to take as many cells as the one above it came to.
+        rows_.push_back(newRow(number, rows_.empty() ? 0 : rows_.back().cells.capacity()));
         lastRow_ = rows_.size() - 1;
         return rows_.back();
     }
     auto at = byNumber(rows_, number);
-    if (at == rows_.end() || at->number != number) at = rows_.insert(at, Row{number, {}, false, 0, {}});
+    if (at == rows_.end() || at->number != number) at = rows_.insert(at, newRow(number, 0));
     lastRow_ = static_cast<size_t>(at - rows_.begin());
     return *at;
+}
+
+SheetPart::Row SheetPart::newRow(uint32_t number, size_t width) {
+    Row row{number, false, 0, 0, std::pmr::vector<Cell>(&cellMemory_)};
+    row.cells.reserve(std::min(width, kMaxReservedCells));
+    return row;
 }
 
 size_t SheetPart::nearLastRow(uint32_t number) const {
@@ -356,8 +368,9 @@ void SheetPart::writeCells(std::string& out, const PieceSink& sink) const {
                             inlineText.size() + cellClose.size();
     out += "<" + p + "sheetData>";
     for (const Row& row : rows_) {
-        if (row.cells.empty() && row.attributes.empty()) continue;
-        size_t room = rowRoom + row.attributes.size() + row.cells.size() * cellRoom;
+        if (row.cells.empty() && row.attributes == 0) continue;
+        const std::string& attributes = rowAttributes_[row.attributes];
+        size_t room = rowRoom + attributes.size() + row.cells.size() * cellRoom;
         for (const Cell& cell : row.cells) {
             if (cell.kind == Kind::Text) room += texts_[cell.payload].size();
             if (cell.kind == Kind::Kept)
@@ -381,7 +394,7 @@ void SheetPart::writeCells(std::string& out, const PieceSink& sink) const {
             to.number(row.cells.back().column + 1);
             to.put('"');
         }
-        to.put(row.attributes);
+        to.put(attributes);
         if (row.cells.empty()) {
             to.put("/>");
         } else {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <span>
 #include <string>
 #include <string_view>
@@ -65,15 +66,21 @@ private:
     };
     struct Row {
         uint32_t number;         // from 0
-        std::string attributes;  // as written, without r and spans
         bool hasFormat = false;  // customFormat: the row's s applies
         uint32_t xf = 0;
-        std::vector<Cell> cells;  // ordered by column
+        uint32_t attributes = 0;       // in rowAttributes_; 0 for none
+        std::pmr::vector<Cell> cells;  // ordered by column
     };
 
+    // The rows' cells, given back all at once with the part: a long sheet
+    // has a small list for every row.
+    std::pmr::monotonic_buffer_resource cellMemory_;
     pugi::xml_document document_;  // the part, the cell table replaced by a mark
     std::string prefix_;
-    std::vector<Row> rows_;       // ordered by number
+    std::vector<Row> rows_;  // ordered by number
+    // A template row's attributes as written, without r and spans; the
+    // first is that of every other row, none.
+    std::vector<std::string> rowAttributes_{std::string()};
     mutable size_t lastRow_ = 0;  // where the last row looked for was
     // The inline strings written, as XML, in blocks that never move or
     // grow, so that a long sheet's text is neither copied nor touched again
@@ -95,6 +102,7 @@ private:
     // after it or the last of all; else past the end.
     size_t nearLastRow(uint32_t number) const;
     Row& rowFor(uint32_t number);
+    Row newRow(uint32_t number, size_t width);
     const Row* findRow(uint32_t number) const;
     Row* findRow(uint32_t number);
     std::string_view keepText(std::string_view xml);
