@@ -177,11 +177,21 @@ private:
 uint32_t hashKey(std::string_view key) {
     constexpr uint64_t kMultiplier = 0xFF51AFD7ED558CCDull;
     uint64_t h = 0x9E3779B97F4A7C15ull ^ key.size();
-    for (size_t at = 0; at < key.size(); at += 8) {
-        uint64_t word = 0;
-        std::memcpy(&word, key.data() + at, std::min<size_t>(8, key.size() - at));
+    auto mix = [&h](uint64_t word) {
         h = (h ^ word) * kMultiplier;
         h ^= h >> 32;
+    };
+    size_t at = 0;
+    for (; at + 8 <= key.size(); at += 8) {
+        uint64_t word;
+        std::memcpy(&word, key.data() + at, 8);
+        mix(word);
+    }
+    if (at < key.size()) {
+        uint64_t word = 0;
+        for (size_t k = 0; at + k < key.size(); ++k)
+            word |= static_cast<uint64_t>(static_cast<unsigned char>(key[at + k])) << (8 * k);
+        mix(word);
     }
     h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 29;

@@ -33,8 +33,10 @@ public:
 
     // Appends SST, CONTINUE and EXTSST records to the stream `out`; offsets
     // in EXTSST are positions in `out`. `totalReferences` is the number of
-    // text cells in the workbook.
+    // text cells in the workbook; it lies kTotalReferencesAt bytes from the
+    // start of what is appended, for a writer that learns it later.
     void write(std::string& out, uint32_t totalReferences) const;
+    static constexpr size_t kTotalReferencesAt = 4;
 
 private:
     static constexpr uint32_t kPlain = UINT32_MAX;

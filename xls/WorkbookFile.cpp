@@ -201,24 +201,25 @@ int WorkbookFile::worksheetNumber(std::u16string_view name) const {
 }
 
 std::string WorkbookFile::workbookStream() const {
-    uint32_t textCells = 0;
     size_t size = strings_.byteEstimate() + (1u << 16);
     for (const Substream& sub : substreams_) {
-        if (sub.worksheet) {
-            textCells += sub.worksheet->sharedStringCells();
-            size += sub.worksheet->byteEstimate();
-        }
+        if (sub.worksheet) size += sub.worksheet->byteEstimate();
         for (const auto& r : sub.records) size += 4 + r.data.size();
     }
     for (const auto& r : globals_) size += 4 + r.data.size();
     std::string out;
     out.reserve(size);
 
+    size_t sstTotalAt = SIZE_MAX;
     std::vector<size_t> boundSheetAt(globals_.size(), SIZE_MAX);
     const bool dropXfExtensions = formats_.hasNewXfs();
     for (size_t i = 0; i < globals_.size(); ++i) {
         const BiffRecord& r = globals_[i];
-        if (i == sstAt_) strings_.write(out, textCells);
+        if (i == sstAt_) {
+            // The text cells are counted as the sheets are written.
+            sstTotalAt = out.size() + SharedStrings::kTotalReferencesAt;
+            strings_.write(out, 0);
+        }
         // Appended XFs invalidate the checksum and the extensions of the
         // template's XF list; both may be left out.
         if (dropXfExtensions && (r.type == rt::XfCrc || r.type == rt::XfExt)) continue;
@@ -237,14 +238,17 @@ std::string WorkbookFile::workbookStream() const {
             for (const auto& xf : formats_.newXfRecords())
                 appendRecord(out, rt::Xf, std::string_view(xf.data(), xf.size()));
     }
+    uint32_t textCells = 0;
     std::vector<uint32_t> newOffsets;
     for (const Substream& sub : substreams_) {
         newOffsets.push_back(static_cast<uint32_t>(out.size()));
         if (sub.worksheet)
-            sub.worksheet->write(out);
+            textCells += sub.worksheet->write(out);
         else
             for (const BiffRecord& r : sub.records) appendRecord(out, r.type, r.data);
     }
+    SPECLORE_INVARIANT(sstTotalAt != SIZE_MAX);
+    setU32(out.data() + sstTotalAt, textCells);
     for (const SheetEntry& sheet : sheets_) {
         SPECLORE_INVARIANT(boundSheetAt[sheet.boundSheetRecord] != SIZE_MAX);
         setU32(out.data() + boundSheetAt[sheet.boundSheetRecord] + 4, newOffsets[sheet.substream]);

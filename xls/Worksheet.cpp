@@ -369,13 +369,6 @@ void Worksheet::setRowXfs(CellAddress first, std::span<const uint32_t> xfs) {
     }
 }
 
-uint32_t Worksheet::sharedStringCells() const {
-    uint32_t count = 0;
-    for (const Row& row : rows_)
-        for (const Cell& cell : row.cells) count += cell.kind == Kind::SharedString;
-    return count;
-}
-
 size_t Worksheet::byteEstimate() const {
     size_t size = 0;
     for (const BiffRecord& r : records_) size += 4 + r.data.size();
@@ -476,7 +469,8 @@ void Worksheet::writeCell(std::string& out, uint16_t rowNumber, const Cell& cell
 
 // Rows in blocks of 32 row numbers: the block's ROW records, its cells row
 // by row, then (when the sheet keeps an INDEX) a DBCELL pointing back.
-void Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const {
+uint32_t Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const {
+    uint32_t textCells = 0;
     std::vector<uint32_t> cellStarts;
     for (size_t blockStart = 0; blockStart < rows_.size(); blockStart += kRowsPerBlock) {
         size_t blockEnd = std::min(rows_.size(), blockStart + kRowsPerBlock);
@@ -494,7 +488,10 @@ void Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells,
             const Row& row = rows_[r];
             if (!row.hasRecord && row.cells.empty()) continue;
             cellStarts.push_back(row.cells.empty() ? UINT32_MAX : static_cast<uint32_t>(out.size()));
-            for (const Cell& cell : row.cells) writeCell(out, static_cast<uint16_t>(r), cell);
+            for (const Cell& cell : row.cells) {
+                writeCell(out, static_cast<uint16_t>(r), cell);
+                textCells += cell.kind == Kind::SharedString;
+            }
         }
         if (!withDbCells) continue;
         std::string data;
@@ -514,13 +511,15 @@ void Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCells,
         dbCells.push_back(position);
         appendRecord(out, rt::DbCell, data);
     }
+    return textCells;
 }
 
-void Worksheet::write(std::string& out) const {
+uint32_t Worksheet::write(std::string& out) const {
     size_t indexAt = SIZE_MAX, defColWidthAt = 0, indexBlocks = 0;
+    uint32_t textCells = 0;
     std::vector<uint32_t> dbCells;
     for (size_t i = 0; i <= records_.size(); ++i) {
-        if (i == tableAt_) writeCellTable(out, dbCells, indexRecord_ != SIZE_MAX);
+        if (i == tableAt_) textCells = writeCellTable(out, dbCells, indexRecord_ != SIZE_MAX);
         if (i == records_.size()) break;
         const BiffRecord& r = records_[i];
         if (i == indexRecord_) {
@@ -541,7 +540,7 @@ void Worksheet::write(std::string& out) const {
         if (i == defColWidthRecord_) defColWidthAt = out.size();
         appendRecord(out, r.type, r.data);
     }
-    if (indexAt == SIZE_MAX) return;
+    if (indexAt == SIZE_MAX) return textCells;
     // The INDEX record was sized for one DBCELL a block of rows.
     SPECLORE_INVARIANT(dbCells.size() == indexBlocks);
     char* index = out.data() + indexAt + 4;
@@ -555,6 +554,7 @@ void Worksheet::write(std::string& out) const {
     setU32(index + indexLayout::kEndRow, rowEnd);
     setU32(index + indexLayout::kDefColWidthPosition, static_cast<uint32_t>(defColWidthAt));
     for (size_t b = 0; b < dbCells.size(); ++b) setU32(index + indexLayout::kDbCells + 4 * b, dbCells[b]);
+    return textCells;
 }
 
 }  // namespace speclore::xls

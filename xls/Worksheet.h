@@ -37,10 +37,9 @@ public:
     void rowXfs(CellAddress first, std::span<uint32_t> xfs) const;
     void setRowXfs(CellAddress first, std::span<const uint32_t> xfs);
 
-    // Text cells (LABELSST) on the sheet: the SST's reference count.
-    uint32_t sharedStringCells() const;
-
-    void write(std::string& out) const;
+    // Appends the substream; gives the number of text cells (LABELSST)
+    // written, which the SST counts.
+    uint32_t write(std::string& out) const;
     // About the bytes write() produces, to size the output once.
     size_t byteEstimate() const;
 
@@ -94,7 +93,7 @@ private:
     // The XF of a cell of `row` that has no record of its own.
     uint16_t emptyCellXf(const Row& row, uint16_t column) const;
 
-    void writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const;
+    uint32_t writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const;
     void writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const;
     void writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const;
     std::string dimensions(const std::string& original) const;

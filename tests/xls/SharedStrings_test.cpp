@@ -78,6 +78,7 @@ TEST(SharedStrings, RichAndPhoneticStringsSplitAcrossContinueReadBackAndAreNotSh
     ASSERT_EQ(written.back().type, rt::ExtSst);
     written.pop_back();
     EXPECT_EQ(getU32(written.front().data.data()), 7u);
+    EXPECT_EQ(getU32(out.data() + SharedStrings::kTotalReferencesAt), 7u) << "where a later writer sets it";
     EXPECT_EQ(getU32(written.front().data.data() + 4), 4u);
     SharedStrings again;
     again.read(pointers(written));
