@@ -45,8 +45,14 @@ private:
 // The most cells a new row is given room for before it has any.
 constexpr size_t kMaxReservedCells = 64;
 
-// Inline strings are kept in blocks of this size, or one of their own.
-constexpr size_t kTextBlockBytes = 256 * 1024;
+// Inline strings are kept in blocks of this size, each after its length;
+// the longest text a cell holds fits one, at seven bytes a character at
+// most when escaped ("_x0001_"). A text's block and its place there make
+// up the cell's 32-bit payload.
+constexpr size_t kTextBlockBits = 18;
+constexpr size_t kTextBlockBytes = size_t{1} << kTextBlockBits;
+constexpr size_t kMaxTextBlocks = size_t{1} << (32 - kTextBlockBits);
+static_assert(sizeof(uint32_t) + 7 * kMaxCellText <= kTextBlockBytes);
 
 // Where the cell table goes when the part is printed again.
 constexpr const char* kCellTableMark = "speclore-cell-table";
@@ -75,9 +81,9 @@ SheetPart::SheetPart(const std::string& text, const std::string& partName) {
     if (localName(root) != "worksheet")
         workbook::throwUnreadable("部品 " + partName + " はワークシートではありません");
     prefix_ = prefixOf(root);
-    textOpen_ = "<" + prefix_ + "is><" + prefix_ + "t>";
-    textOpenPreserve_ = "<" + prefix_ + "is><" + prefix_ + "t xml:space=\"preserve\">";
-    textClose_ = "</" + prefix_ + "t></" + prefix_ + "is>";
+    textOpen_ = " t=\"inlineStr\"><" + prefix_ + "is><" + prefix_ + "t>";
+    spacedTextOpen_ = " t=\"inlineStr\"><" + prefix_ + "is><" + prefix_ + "t xml:space=\"preserve\">";
+    textClose_ = "</" + prefix_ + "t></" + prefix_ + "is></" + prefix_ + "c>";
     columnXf_.assign(kMaxColumns, 0);
     readColumns(root);
     pugi::xml_node sheetData = childNamed(root, "sheetData");
@@ -210,19 +216,27 @@ SheetPart::Row* SheetPart::findRow(uint32_t number) {
     return const_cast<Row*>(static_cast<const SheetPart*>(this)->findRow(number));
 }
 
-std::string_view SheetPart::keepText(std::string_view xml) {
-    if (blockRoom_ < xml.size()) {
-        const size_t size = std::max(kTextBlockBytes, xml.size());
-        textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-        blockFree_ = textBlocks_.back().get();
-        blockRoom_ = size;
+uint32_t SheetPart::keepText(std::string_view xml) {
+    const auto length = static_cast<uint32_t>(xml.size());
+    if (textBlocks_.empty() || kTextBlockBytes - blockUsed_ < sizeof length + xml.size()) {
+        if (textBlocks_.size() == kMaxTextBlocks)
+            workbook::throwInvalidArgument("シートの文字列が多すぎます");
+        textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(kTextBlockBytes));
+        blockUsed_ = 0;
     }
-    char* const kept = blockFree_;
-    std::memcpy(kept, xml.data(), xml.size());
-    blockFree_ += xml.size();
-    blockRoom_ -= xml.size();
-    textBytes_ += xml.size();
-    return {kept, xml.size()};
+    char* const at = textBlocks_.back().get() + blockUsed_;
+    std::memcpy(at, &length, sizeof length);
+    std::memcpy(at + sizeof length, xml.data(), xml.size());
+    const auto where = static_cast<uint32_t>((textBlocks_.size() - 1) << kTextBlockBits | blockUsed_);
+    blockUsed_ += sizeof length + xml.size();
+    return where;
+}
+
+std::string_view SheetPart::textAt(uint32_t where) const {
+    const char* const at = textBlocks_[where >> kTextBlockBits].get() + (where & (kTextBlockBytes - 1));
+    uint32_t length = 0;
+    std::memcpy(&length, at, sizeof length);
+    return {at + sizeof length, length};
 }
 
 void SheetPart::putCell(Row& row, Cell cell) {
@@ -273,15 +287,14 @@ void SheetPart::setText(CellReference reference, std::string_view text) {
         clearValue(reference);
         return;
     }
-    textScratch_ = isXmlSpace(text.front()) || isXmlSpace(text.back()) ? textOpenPreserve_ : textOpen_;
+    textScratch_.clear();
     if (appendCellText(textScratch_, text) > kMaxCellText)
         workbook::throwInvalidArgument("セル " + formatCellReference(reference) +
                                        " の文字列が 32767 文字を超えています");
-    textScratch_ += textClose_;
+    const uint32_t where = keepText(textScratch_);
     Cell& cell = findOrCreate(reference);
-    cell.kind = Kind::Text;
-    cell.payload = static_cast<uint32_t>(texts_.size());
-    texts_.push_back(keepText(textScratch_));
+    cell.kind = isXmlSpace(text.front()) || isXmlSpace(text.back()) ? Kind::SpacedText : Kind::Text;
+    cell.payload = where;
     changed_ = true;
 }
 
@@ -359,20 +372,19 @@ void SheetPart::writeCells(std::string& out, const PieceSink& sink) const {
     const std::string cellOpen = "<" + p + "c", cellClose = "</" + p + "c>";
     const std::string valueOpen = "><" + p + "v>", valueClose = "</" + p + "v>" + cellClose;
     constexpr std::string_view spansOpen = " spans=\"", referenceOpen = " r=\"", formatOpen = " s=\"";
-    constexpr std::string_view inlineText = " t=\"inlineStr\">";
     // The most a row or a cell takes besides its attributes and content.
     const size_t rowRoom =
         rowOpen.size() + kMaxDigits + spansOpen.size() + 2 * kMaxDigits + 4 + rowClose.size();
     const size_t cellRoom = cellOpen.size() + referenceOpen.size() + 3 + kMaxDigits + formatOpen.size() +
                             kMaxDigits + 2 + valueOpen.size() + kMaxDigits + valueClose.size() +
-                            inlineText.size() + cellClose.size();
+                            spacedTextOpen_.size() + textClose_.size();
     out += "<" + p + "sheetData>";
     for (const Row& row : rows_) {
         if (row.cells.empty() && row.attributes == 0) continue;
         const std::string& attributes = rowAttributes_[row.attributes];
         size_t room = rowRoom + attributes.size() + row.cells.size() * cellRoom;
         for (const Cell& cell : row.cells) {
-            if (cell.kind == Kind::Text) room += texts_[cell.payload].size();
+            if (cell.kind == Kind::Text || cell.kind == Kind::SpacedText) room += textAt(cell.payload).size();
             if (cell.kind == Kind::Kept)
                 room += kept_[cell.payload].attributes.size() + kept_[cell.payload].content.size();
         }
@@ -425,9 +437,10 @@ void SheetPart::writeCells(std::string& out, const PieceSink& sink) const {
                     to.put(valueClose);
                     break;
                 case Kind::Text:
-                    to.put(inlineText);
-                    to.put(texts_[cell.payload]);
-                    to.put(cellClose);
+                case Kind::SpacedText:
+                    to.put(cell.kind == Kind::Text ? textOpen_ : spacedTextOpen_);
+                    to.put(textAt(cell.payload));
+                    to.put(textClose_);
                     break;
                 case Kind::Kept: {
                     const KeptCell& kept = kept_[cell.payload];

@@ -51,12 +51,13 @@ public:
     void write(const PieceSink& sink) const;
 
 private:
-    enum class Kind : uint8_t { Empty, Number, Text, Kept };
+    // Text that starts or ends with white space keeps it through xml:space.
+    enum class Kind : uint8_t { Empty, Number, Text, SpacedText, Kept };
     struct Cell {
         uint32_t column;
         uint32_t xf;
         Kind kind;
-        uint32_t payload;  // the number, or an index in texts_ or kept_
+        uint32_t payload;  // the number, where the text is kept, or an index in kept_
     };
     // A cell of the template that is not rewritten: its attributes other
     // than r and s, and its content, as written.
@@ -82,16 +83,14 @@ private:
     // first is that of every other row, none.
     std::vector<std::string> rowAttributes_{std::string()};
     mutable size_t lastRow_ = 0;  // where the last row looked for was
-    // The inline strings written, as XML, in blocks that never move or
-    // grow, so that a long sheet's text is neither copied nor touched again
-    // before it is written out.
+    // The inline strings written, escaped for XML, each after its length,
+    // in blocks that never move or grow, so that a long sheet's text is
+    // neither copied nor touched again before it is written out.
     std::vector<std::unique_ptr<char[]>> textBlocks_;
-    char* blockFree_ = nullptr;
-    size_t blockRoom_ = 0;
-    std::vector<std::string_view> texts_;
-    size_t textBytes_ = 0;
+    size_t blockUsed_ = 0;     // in the last block
     std::string textScratch_;  // the string being escaped
-    std::string textOpen_, textOpenPreserve_, textClose_;
+    // What goes around a text cell's string, from its type to its end.
+    std::string textOpen_, spacedTextOpen_, textClose_;
     std::vector<KeptCell> kept_;
     std::vector<uint32_t> columnXf_;
     bool changed_ = false;
@@ -105,7 +104,9 @@ private:
     Row newRow(uint32_t number, size_t width);
     const Row* findRow(uint32_t number) const;
     Row* findRow(uint32_t number);
-    std::string_view keepText(std::string_view xml);
+    // Where the escaped string is kept, as a cell's payload.
+    uint32_t keepText(std::string_view xml);
+    std::string_view textAt(uint32_t where) const;
     Cell* find(CellReference cell);
     Cell& findOrCreate(CellReference cell);
     void putCell(Row& row, Cell cell);
