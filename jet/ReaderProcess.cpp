@@ -141,26 +141,57 @@ rlimit memoryLimit(size_t wanted) {
     return {limit, limit};
 }
 
-enum class Outcome { Finished, TimedOut, TooLarge };
+enum class Outcome { More, Finished, TimedOut, TooLarge };
 
-// Reads the child's output until it closes it, the deadline passes or the
-// output exceeds `cap`.
-Outcome collect(int fd, Clock::time_point deadline, size_t cap, std::string& out) {
-    char buffer[65536];
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return Outcome::TimedOut;
-        pollfd p{fd, POLLIN, 0};
-        int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return Outcome::TimedOut;
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Outcome::Finished;
-        if (out.size() + static_cast<size_t>(n) > cap) return Outcome::TooLarge;
-        out.append(buffer, static_cast<size_t>(n));
+// The reader's output as it comes, until the reader closes it, the deadline
+// passes or the output exceeds `cap`.
+class ReaderOutput final : public SnapshotSource {
+public:
+    // Raised by more() when the output stops short of its end.
+    struct Cut {
+        Outcome outcome;
+    };
+
+    ReaderOutput(int fd, Clock::time_point deadline, size_t cap) : fd_(fd), deadline_(deadline), cap_(cap) {}
+
+    bool more(std::string& buffer) override {
+        const Outcome outcome = next(&buffer);
+        if (outcome == Outcome::TimedOut || outcome == Outcome::TooLarge) throw Cut{outcome};
+        return outcome == Outcome::More;
     }
-}
+
+    // Reads the rest without keeping it, so that the reader can end.
+    Outcome drain() {
+        Outcome outcome;
+        while ((outcome = next(nullptr)) == Outcome::More) {}
+        return outcome;
+    }
+
+private:
+    Outcome next(std::string* buffer) {
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+            if (left.count() <= 0) return Outcome::TimedOut;
+            pollfd p{fd_, POLLIN, 0};
+            int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) return Outcome::TimedOut;
+            ssize_t n = ::read(fd_, chunk_, sizeof chunk_);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return Outcome::Finished;
+            if (cap_ - total_ < static_cast<size_t>(n)) return Outcome::TooLarge;
+            total_ += static_cast<size_t>(n);
+            if (buffer) buffer->append(chunk_, static_cast<size_t>(n));
+            return Outcome::More;
+        }
+    }
+
+    int fd_;
+    Clock::time_point deadline_;
+    size_t cap_;
+    size_t total_ = 0;
+    char chunk_[65536];
+};
 
 // What the reader wrote on its notice descriptor before it read anything,
 // kept to letters, digits and plain punctuation so that it cannot drive
@@ -256,9 +287,20 @@ Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std:
     notice.writeEnd.reset();
     passwordPipe.readEnd.reset();
 
+    // Decoded as it arrives, so that the decoding overlaps the reading. The
+    // reader's exit status still comes first: a reader that gave up writes
+    // no whole snapshot, and its status says why.
     const Clock::time_point deadline = Clock::now() + limits.timeLimit;
-    std::string bytes;
-    const Outcome outcome = collect(snapshot.readEnd.get(), deadline, limits.maxSnapshotBytes, bytes);
+    ReaderOutput output(snapshot.readEnd.get(), deadline, limits.maxSnapshotBytes);
+    std::optional<Snapshot> decoded;
+    Outcome outcome = Outcome::Finished;
+    try {
+        decoded = decodeSnapshot(output);
+    } catch (const MalformedSnapshot&) {
+        outcome = output.drain();
+    } catch (const ReaderOutput::Cut& cut) {
+        outcome = cut.outcome;
+    }
     if (outcome == Outcome::TooLarge) throw tooLarge(file, "表の定義と説明の大きさ", limits.maxSnapshotBytes);
     if (outcome != Outcome::Finished) throw openError(err::DbCannotOpen, file);
     std::optional<int> status = child.waitUntil(deadline);
@@ -274,11 +316,8 @@ Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std:
     case reader_exit::kRefusedEncryption: throw refusedEncryptionError(file);
     default: throw openError(err::DbCannotOpen, file);
     }
-    try {
-        return decodeSnapshot(bytes);
-    } catch (const MalformedSnapshot&) {
-        throw openError(err::DbCannotOpen, file);
-    }
+    if (!decoded) throw openError(err::DbCannotOpen, file);
+    return std::move(*decoded);
 }
 
 }  // namespace speclore::jet

@@ -6,7 +6,8 @@
 // Public entry points for other parts of the engine and for tests:
 //   encodeSnapshot(snapshot)  -> bytes, as the reader writes them;
 //   decodeSnapshot(bytes)     -> snapshot, raising MalformedSnapshot on any
-//                                byte sequence that is not a whole, valid one.
+//                                byte sequence that is not a whole, valid one;
+//   decodeSnapshot(source)    -> the same, decoding while the bytes arrive.
 #pragma once
 
 #include <cstdint>
@@ -105,7 +106,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Bytes that arrive piece by piece, such as the reader's output while it
+// still reads.
+class SnapshotSource {
+public:
+    virtual ~SnapshotSource() = default;
+    // Appends the next bytes to `buffer`; false when there are none left.
+    virtual bool more(std::string& buffer) = 0;
+};
+
 std::string encodeSnapshot(const Snapshot& snapshot);
 Snapshot decodeSnapshot(std::string_view bytes);
+// Decodes as the bytes come, asking for more only when it needs them, and
+// reads the source to its end; raises MalformedSnapshot just the same.
+Snapshot decodeSnapshot(SnapshotSource& source);
 
 }  // namespace speclore::jet

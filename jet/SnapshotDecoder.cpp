@@ -1,3 +1,4 @@
+#include <algorithm>
 
 #include "jet/Snapshot.h"
 #include "jet/SnapshotEncoding.h"
@@ -40,9 +41,12 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
+// Reads the bytes given whole, or those a source gives as they come: then
+// only the part not yet decoded is kept.
 class Reader {
 public:
     explicit Reader(std::string_view bytes) : in_(bytes) {}
+    explicit Reader(SnapshotSource& source) : source_(&source) {}
 
     uint8_t u8() { return static_cast<uint8_t>(little(1)); }
     uint16_t u16() { return static_cast<uint16_t>(little(2)); }
@@ -56,7 +60,7 @@ public:
     }
     std::string text() {
         uint32_t size = u32();
-        if (size > remaining()) fail("string runs past the end");
+        if (!have(size)) fail("string runs past the end");
         std::string_view s = in_.substr(pos_, size);
         if (!isValidUtf8(s)) fail("string is not UTF-8");
         pos_ += size;
@@ -69,22 +73,37 @@ public:
     // A count of elements that each take at least one byte.
     uint32_t count(uint32_t limit = UINT32_MAX) {
         uint32_t n = u32();
-        if (n > remaining() || n > limit) fail("count out of range");
+        if (n > limit || (!source_ && n > remaining())) fail("count out of range");
         return n;
     }
+    // Room to reserve for `n` elements of at least one byte each: no more
+    // than the bytes at hand, so that a false count allocates nothing.
+    size_t reservable(uint32_t n) const { return std::min<size_t>(n, remaining()); }
     void expect(std::string_view bytes) {
-        if (in_.substr(pos_, bytes.size()) != bytes) fail("not a snapshot");
+        if (!have(bytes.size()) || in_.substr(pos_, bytes.size()) != bytes) fail("not a snapshot");
         pos_ += bytes.size();
     }
-    void expectEnd() const {
-        if (pos_ != in_.size()) fail("bytes after the end");
+    void expectEnd() {
+        if (have(1)) fail("bytes after the end");
     }
     [[noreturn]] static void fail(const char* what) { throw MalformedSnapshot(what); }
 
 private:
     size_t remaining() const { return in_.size() - pos_; }
+    // Whether `bytes` more are there, drawing on the source while they are not.
+    bool have(size_t bytes) {
+        while (remaining() < bytes) {
+            if (!source_) return false;
+            buffer_.erase(0, pos_);
+            pos_ = 0;
+            const bool more = source_->more(buffer_);
+            in_ = buffer_;
+            if (!more) return remaining() >= bytes;
+        }
+        return true;
+    }
     uint64_t little(size_t bytes) {
-        if (bytes > remaining()) fail("truncated");
+        if (!have(bytes)) fail("truncated");
         uint64_t v = 0;
         for (size_t i = 0; i < bytes; ++i) {
             v |= uint64_t{static_cast<unsigned char>(in_[pos_ + i])} << (8 * i);
@@ -93,6 +112,8 @@ private:
         return v;
     }
 
+    SnapshotSource* source_ = nullptr;
+    std::string buffer_;
     std::string_view in_;
     size_t pos_ = 0;
 };
@@ -100,7 +121,7 @@ private:
 RawTable readTable(Reader& r) {
     RawTable table;
     uint32_t columns = r.count(kMaxColumns);
-    table.columns.reserve(columns);
+    table.columns.reserve(r.reservable(columns));
     for (uint32_t i = 0; i < columns; ++i) {
         RawColumn c;
         c.name = r.text();
@@ -114,7 +135,7 @@ RawTable readTable(Reader& r) {
         table.columns.push_back(std::move(c));
     }
     uint32_t indexes = r.count();
-    table.indexes.reserve(indexes);
+    table.indexes.reserve(r.reservable(indexes));
     for (uint32_t i = 0; i < indexes; ++i) {
         RawIndex index;
         index.name = r.text();
@@ -141,7 +162,7 @@ RowTable readRowTable(Reader& r) {
     for (uint32_t i = 0; i < columns; ++i) table.columns.push_back(r.text());
     uint32_t rows = r.count();
     if (rows > 0 && columns == 0) Reader::fail("rows without columns");
-    table.rows.reserve(rows);
+    table.rows.reserve(r.reservable(rows));
     for (uint32_t i = 0; i < rows; ++i) {
         std::vector<CellValue> row;
         row.reserve(columns);
@@ -163,7 +184,7 @@ std::vector<uint32_t> readNameIndexOrder(Reader& r, size_t objects) {
     uint32_t size = r.count();
     if (size != 0 && size != objects) Reader::fail("name order does not cover the objects");
     std::vector<uint32_t> order;
-    order.reserve(size);
+    order.reserve(r.reservable(size));
     std::vector<bool> seen(size, false);
     for (uint32_t i = 0; i < size; ++i) {
         uint32_t position = r.u32();
@@ -183,8 +204,9 @@ const RowTable* Snapshot::rowTable(std::string_view name) const {
     return nullptr;
 }
 
-Snapshot decodeSnapshot(std::string_view bytes) {
-    Reader r(bytes);
+namespace {
+
+Snapshot decode(Reader& r) {
     r.expect(snapshot_encoding::kMagic);
     Snapshot snapshot;
     uint8_t format = r.u8();
@@ -192,7 +214,7 @@ Snapshot decodeSnapshot(std::string_view bytes) {
     snapshot.format = static_cast<SnapshotFormat>(format);
     snapshot.sortOrder = r.u16();
     uint32_t objects = r.count();
-    snapshot.objects.reserve(objects);
+    snapshot.objects.reserve(r.reservable(objects));
     for (uint32_t i = 0; i < objects; ++i) {
         CatalogObject object;
         object.id = r.i32();
@@ -208,6 +230,18 @@ Snapshot decodeSnapshot(std::string_view bytes) {
     snapshot.nameIndexOrder = readNameIndexOrder(r, snapshot.objects.size());
     r.expectEnd();
     return snapshot;
+}
+
+}  // namespace
+
+Snapshot decodeSnapshot(std::string_view bytes) {
+    Reader r(bytes);
+    return decode(r);
+}
+
+Snapshot decodeSnapshot(SnapshotSource& source) {
+    Reader r(source);
+    return decode(r);
 }
 
 }  // namespace speclore::jet

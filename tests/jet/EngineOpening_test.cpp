@@ -165,6 +165,14 @@ TEST_F(BrokenReader, AFileLibmdbDoesNotKnowIsAnUnrecognisedFormat) {
     EXPECT_EQ(open(), err::DbUnrecognizedFormat);
 }
 
+// The output is decoded as it comes and found bad at once; the rest must
+// still be read, or the reader would wait on a full pipe and its status
+// would be lost to the time limit.
+TEST_F(BrokenReader, AReaderThatWritesMuchBeforeItFailsStillGivesItsStatus) {
+    install("head -c 300000 /dev/zero; exit 3");
+    EXPECT_EQ(open({std::chrono::milliseconds(5000), 1 << 20}), err::DbUnrecognizedFormat);
+}
+
 TEST_F(BrokenReader, AReaderThatHangsIsStoppedAtTheTimeLimit) {
     install("exec sleep 30");
     auto start = std::chrono::steady_clock::now();

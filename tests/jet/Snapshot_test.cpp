@@ -83,5 +83,47 @@ TEST(Snapshot, ValuesThatCannotBeTrueAreRejected) {
     EXPECT_THROW(decodeSnapshot(bytes), MalformedSnapshot);
 }
 
+// Hands the bytes out `step` at a time, as a pipe might.
+class PieceSource : public SnapshotSource {
+public:
+    PieceSource(std::string bytes, size_t step) : bytes_(std::move(bytes)), step_(step) {}
+    bool more(std::string& buffer) override {
+        if (at_ == bytes_.size()) {
+            endSeen = true;
+            return false;
+        }
+        const size_t n = std::min(step_, bytes_.size() - at_);
+        buffer.append(bytes_, at_, n);
+        at_ += n;
+        return true;
+    }
+    bool endSeen = false;
+
+private:
+    std::string bytes_;
+    size_t step_;
+    size_t at_ = 0;
+};
+
+TEST(Snapshot, DecodesPieceByPieceAsFromWholeBytes) {
+    const std::string bytes = encodeSnapshot(sample());
+    for (size_t step : {size_t{1}, size_t{3}, size_t{64}, bytes.size()}) {
+        PieceSource source(bytes, step);
+        EXPECT_EQ(encodeSnapshot(decodeSnapshot(source)), bytes) << step;
+        EXPECT_TRUE(source.endSeen) << step;
+    }
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        PieceSource truncated(bytes.substr(0, n), 5);
+        EXPECT_THROW(decodeSnapshot(truncated), MalformedSnapshot) << n;
+    }
+    PieceSource trailing(bytes + '\0', 7);
+    EXPECT_THROW(decodeSnapshot(trailing), MalformedSnapshot);
+
+    std::string falseCount = bytes;
+    falseCount[11] = falseCount[12] = falseCount[13] = falseCount[14] = '\xff';
+    PieceSource counted(falseCount, 2);
+    EXPECT_THROW(decodeSnapshot(counted), MalformedSnapshot);
+}
+
 }  // namespace
 }  // namespace speclore::jet
