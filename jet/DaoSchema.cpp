@@ -216,35 +216,43 @@ catalog::Field daoField(RawColumn column, SnapshotFormat format, uint16_t databa
     return field;
 }
 
-std::vector<catalog::TableDef> daoTableDefs(Snapshot&& snapshot) {
-    std::vector<TableDef> tables;
-    tables.reserve(snapshot.objects.size());
-    for (uint32_t position : catalogOrder(snapshot)) {
-        CatalogObject& object = snapshot.objects[position];
-        if (!isTableDefinition(object.type)) continue;
-        TableDef table;
-        table.name = std::move(object.name);
-        table.attributes = daoTableAttributes(object.type, object.flags);
-        table.description = std::move(object.description);
-        if (object.table) {
-            RawTable& raw = *object.table;
-            // Indexes name their fields, so they are made before the
-            // columns give their names away.
-            table.indexes.reserve(raw.indexes.size());
-            for (RawIndex& index : raw.indexes) {
-                if (!isComplexFieldIndex(index, raw))
-                    table.indexes.push_back(daoIndex(std::move(index), raw));
-            }
-            table.fields.reserve(raw.columns.size());
-            for (RawColumn& column : raw.columns) {
-                if (!isVersionHistory(column))
-                    table.fields.push_back(daoField(std::move(column), snapshot.format, snapshot.sortOrder));
-            }
+void DaoTableDefs::take(const Snapshot& soFar, uint32_t position, CatalogObject& object) {
+    if (!isTableDefinition(object.type)) return;
+    TableDef table;
+    table.name = object.name;
+    table.attributes = daoTableAttributes(object.type, object.flags);
+    table.description = std::move(object.description);
+    if (object.table) {
+        RawTable& raw = *object.table;
+        // Indexes name their fields, so they are made before the columns
+        // give their names away.
+        table.indexes.reserve(raw.indexes.size());
+        for (RawIndex& index : raw.indexes) {
+            if (!isComplexFieldIndex(index, raw)) table.indexes.push_back(daoIndex(std::move(index), raw));
         }
-        tables.push_back(std::move(table));
+        table.fields.reserve(raw.columns.size());
+        for (RawColumn& column : raw.columns) {
+            if (!isVersionHistory(column))
+                table.fields.push_back(daoField(std::move(column), soFar.format, soFar.sortOrder));
+        }
+        object.table.reset();
     }
-    tables.shrink_to_fit();
-    return tables;
+    tables_.push_back(std::move(table));
+    positions_.push_back(position);
+}
+
+std::vector<catalog::TableDef> DaoTableDefs::inCatalogOrder(const Snapshot& snapshot) && {
+    constexpr uint32_t kNone = UINT32_MAX;
+    std::vector<uint32_t> taken(snapshot.objects.size(), kNone);
+    for (uint32_t i = 0; i < positions_.size(); ++i) {
+        if (positions_[i] < taken.size()) taken[positions_[i]] = i;
+    }
+    std::vector<TableDef> ordered;
+    ordered.reserve(tables_.size());
+    for (uint32_t position : catalogOrder(snapshot)) {
+        if (taken[position] != kNone) ordered.push_back(std::move(tables_[taken[position]]));
+    }
+    return ordered;
 }
 
 }  // namespace speclore::jet

@@ -29,11 +29,23 @@ std::vector<uint32_t> catalogOrder(const Snapshot& snapshot);
 // order, which stands in where a column keeps none of its own.
 catalog::Field daoField(RawColumn column, SnapshotFormat format, uint16_t databaseSortOrder);
 
-// Every Type 1, 4 and 6 row, in the order of the catalog's name index as
-// DAO walks it; by name without regard to case when the snapshot has no
-// such order. Linked tables have no fields here. The names and
-// descriptions move into the TableDefs, leaving the tables' objects
-// without them.
-std::vector<catalog::TableDef> daoTableDefs(Snapshot&& snapshot);
+// The TableDefs of every Type 1, 4 and 6 row, made one object at a time
+// while the snapshot is still being decoded, then put in the order of the
+// catalog's name index as DAO walks it (by name without regard to case
+// when the snapshot has no such order). Linked tables have no fields here.
+class DaoTableDefs {
+public:
+    // Makes the TableDef of a table's row from the snapshot so far (its
+    // format and sort order), taking the object's table definition and
+    // description over; the name stays for the catalog's order.
+    void take(const Snapshot& soFar, uint32_t position, CatalogObject& object);
+    // Every TableDef made, once the snapshot is whole.
+    std::vector<catalog::TableDef> inCatalogOrder(const Snapshot& snapshot) &&;
+
+private:
+    std::vector<catalog::TableDef> tables_;
+    // The position in the snapshot of each of tables_.
+    std::vector<uint32_t> positions_;
+};
 
 }  // namespace speclore::jet

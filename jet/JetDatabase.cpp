@@ -8,11 +8,11 @@
 
 namespace speclore::jet {
 
-JetDatabase::JetDatabase(Snapshot&& snapshot)
-    : queries_(daoQueryDefs(snapshot)),
+JetDatabase::JetDatabase(const Snapshot& snapshot, std::vector<catalog::TableDef> tables)
+    : tables_(std::move(tables)),
+      queries_(daoQueryDefs(snapshot)),
       queryable_(sql::queryableTables(snapshot)),
-      textOrder_(snapshot),
-      tables_(daoTableDefs(std::move(snapshot))) {
+      textOrder_(snapshot) {
     tablesByName_.reserve(tables_.size());
     for (size_t i = 0; i < tables_.size(); ++i) tablesByName_.try_emplace(caseFoldKey(tables_[i].name), i);
 }

@@ -15,8 +15,8 @@ namespace speclore::jet {
 
 class JetDatabase : public catalog::Database {
 public:
-    // Takes the snapshot's texts over rather than copying them.
-    explicit JetDatabase(Snapshot&& snapshot);
+    // `tables` are the snapshot's TableDefs, in DAO's order.
+    JetDatabase(const Snapshot& snapshot, std::vector<catalog::TableDef> tables);
 
     const std::vector<catalog::TableDef>& TableDefs() const override;
     // Finds the name without regard to case; raises 3265 when missing.
@@ -31,14 +31,13 @@ public:
 private:
     void checkOpen() const;
 
-    // Made in this order: the TableDefs take the snapshot's texts last.
-    std::vector<catalog::QueryDef> queries_;
-    std::vector<RowTable> queryable_;
-    TextOrder textOrder_;
     std::vector<catalog::TableDef> tables_;
     // Position in tables_ by case-folded name; the first of names that
     // differ only in case.
     std::unordered_map<std::u32string, size_t> tablesByName_;
+    std::vector<catalog::QueryDef> queries_;
+    std::vector<RowTable> queryable_;
+    TextOrder textOrder_;
     bool closed_ = false;
 };
 

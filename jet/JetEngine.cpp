@@ -1,5 +1,6 @@
 #include "jet/JetEngine.h"
 
+#include "jet/DaoSchema.h"
 #include "jet/DatabaseFileCheck.h"
 #include "jet/JetDatabase.h"
 #include "jet/Workgroup.h"
@@ -21,8 +22,14 @@ std::unique_ptr<catalog::Database> JetDbEngine::OpenDatabase(const std::string& 
     DatabaseFileInfo info = checkDatabaseFile(name);
     const std::string password = passwordFromConnect(connect);
     checkDatabasePassword(name, info, password);
-    return std::make_unique<JetDatabase>(
-        readSnapshot(readerPath_, ReaderMode::Database, name, limits_, password));
+    // The TableDefs are made as the objects arrive, while the reader reads on.
+    DaoTableDefs tables;
+    const Snapshot snapshot =
+        readSnapshot(readerPath_, ReaderMode::Database, name, limits_, password,
+                     [&](const Snapshot& soFar, uint32_t position, CatalogObject& object) {
+                         tables.take(soFar, position, object);
+                     });
+    return std::make_unique<JetDatabase>(snapshot, std::move(tables).inCatalogOrder(snapshot));
 }
 
 JetDbEngineFactory::JetDbEngineFactory(const std::string& programFolder, ReaderLimits limits)

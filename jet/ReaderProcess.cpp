@@ -255,7 +255,8 @@ std::string readerPathIn(const std::string& programFolder) {
 }
 
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
-                      const ReaderLimits& requested, const std::string& password) {
+                      const ReaderLimits& requested, const std::string& password,
+                      const ObjectTaker& takeFromObject) {
     const ReaderLimits limits = requested.scaledTo(fileSizeOf(file));
     Pipe snapshot = makePipe();
     Pipe notice = makePipe();
@@ -295,7 +296,7 @@ Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std:
     std::optional<Snapshot> decoded;
     Outcome outcome = Outcome::Finished;
     try {
-        decoded = decodeSnapshot(output);
+        decoded = decodeSnapshot(output, takeFromObject);
     } catch (const MalformedSnapshot&) {
         outcome = output.drain();
     } catch (const ReaderOutput::Cut& cut) {

@@ -37,8 +37,10 @@ inline constexpr const char* kReaderExecutable = "speclore-mdb-reader";
 std::string readerPathIn(const std::string& programFolder);
 
 // `password` unlocks an encrypted ACE database; the reader reads it from
-// its standard input, where no other user can see it.
+// its standard input, where no other user can see it. `takeFromObject` is
+// shown each object as it arrives, while the reader still reads.
 Snapshot readSnapshot(const std::string& readerPath, ReaderMode mode, const std::string& file,
-                      const ReaderLimits& limits = {}, const std::string& password = {});
+                      const ReaderLimits& limits = {}, const std::string& password = {},
+                      const ObjectTaker& takeFromObject = {});
 
 }  // namespace speclore::jet

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -117,8 +118,12 @@ public:
 
 std::string encodeSnapshot(const Snapshot& snapshot);
 Snapshot decodeSnapshot(std::string_view bytes);
+// Shown each object as soon as it is decoded, with the snapshot so far (its
+// format and sort order known); it may take parts of the object over.
+using ObjectTaker = std::function<void(const Snapshot& soFar, uint32_t position, CatalogObject& object)>;
+
 // Decodes as the bytes come, asking for more only when it needs them, and
 // reads the source to its end; raises MalformedSnapshot just the same.
-Snapshot decodeSnapshot(SnapshotSource& source);
+Snapshot decodeSnapshot(SnapshotSource& source, const ObjectTaker& takeFromObject = {});
 
 }  // namespace speclore::jet

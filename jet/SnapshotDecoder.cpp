@@ -206,7 +206,7 @@ const RowTable* Snapshot::rowTable(std::string_view name) const {
 
 namespace {
 
-Snapshot decode(Reader& r) {
+Snapshot decode(Reader& r, const ObjectTaker& takeFromObject) {
     r.expect(snapshot_encoding::kMagic);
     Snapshot snapshot;
     uint8_t format = r.u8();
@@ -223,6 +223,7 @@ Snapshot decode(Reader& r) {
         object.flags = r.i32();
         object.description = r.optionalText();
         if (r.flag()) object.table = readTable(r);
+        if (takeFromObject) takeFromObject(snapshot, i, object);
         snapshot.objects.push_back(std::move(object));
     }
     uint32_t tables = r.count();
@@ -236,12 +237,12 @@ Snapshot decode(Reader& r) {
 
 Snapshot decodeSnapshot(std::string_view bytes) {
     Reader r(bytes);
-    return decode(r);
+    return decode(r, {});
 }
 
-Snapshot decodeSnapshot(SnapshotSource& source) {
+Snapshot decodeSnapshot(SnapshotSource& source, const ObjectTaker& takeFromObject) {
     Reader r(source);
-    return decode(r);
+    return decode(r, takeFromObject);
 }
 
 }  // namespace speclore::jet

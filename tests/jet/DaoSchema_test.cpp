@@ -91,7 +91,9 @@ TEST(DaoSchema, TheHiddenPartsOfComplexFieldsAreLeftOut) {
     object.table = raw;
     snapshot.objects.push_back(object);
 
-    const TableDef table = daoTableDefs(std::move(snapshot)).at(0);
+    DaoTableDefs tables;
+    tables.take(snapshot, 0, snapshot.objects[0]);
+    const TableDef table = std::move(tables).inCatalogOrder(snapshot).at(0);
     std::vector<std::string> fields, indexes;
     for (const Field& field : table.fields) fields.push_back(field.name);
     for (const Index& index : table.indexes) indexes.push_back(index.name);
