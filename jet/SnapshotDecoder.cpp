@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "jet/Snapshot.h"
 #include "jet/SnapshotEncoding.h"
@@ -10,9 +11,21 @@ namespace {
 // Jet allows at most 255 columns in a table.
 constexpr uint32_t kMaxColumns = 255;
 
+// Whether eight bytes from `at` are all ASCII.
+bool asciiWord(const char* at) {
+    uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return (word & 0x8080808080808080u) == 0;
+}
+
 bool isValidUtf8(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
+        // Names are mostly ASCII: skip it a word at a time.
+        if (s.size() - i >= 8 && asciiWord(s.data() + i)) {
+            i += 8;
+            continue;
+        }
         auto c = static_cast<unsigned char>(s[i]);
         size_t extra;
         uint32_t min;

@@ -73,6 +73,17 @@ TEST(Snapshot, ValuesThatCannotBeTrueAreRejected) {
     s.objects[0].name = "\xed\xa0\x80";  // a UTF-16 surrogate written as UTF-8
     EXPECT_THROW(decodeSnapshot(encodeSnapshot(s)), MalformedSnapshot);
 
+    // ASCII is passed over eight bytes at a time: what follows it, or
+    // straddles the eighth byte, is still checked.
+    for (const char* bad : {"ABCDEFGH\xff", "ABCDEFGHIJKLMNO\xe9\xa1", "ABCDEFG\xe9\xa1"}) {
+        s = sample();
+        s.objects[0].name = bad;
+        EXPECT_THROW(decodeSnapshot(encodeSnapshot(s)), MalformedSnapshot) << bad;
+    }
+    s = sample();
+    s.objects[0].name = "ABCDEFG顧客ABCDEFGH";
+    EXPECT_EQ(decodeSnapshot(encodeSnapshot(s)).objects[0].name, "ABCDEFG顧客ABCDEFGH");
+
     std::string bytes = encodeSnapshot(sample());
     bytes[8] = 9;  // no such format
     EXPECT_THROW(decodeSnapshot(bytes), MalformedSnapshot);
