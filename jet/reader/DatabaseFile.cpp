@@ -111,9 +111,9 @@ MdbHandle* DatabaseFile::openWithLibmdb() {
     // buffer of exactly one page makes every page one read, where its own
     // 8 KB buffer read a second page each time and lost it at the next seek
     // (and an unbuffered stream reads byte by byte).
-    const size_t pageSize = mdb->fmt->pg_size;
-    if (!stream || pageSize == 0 || pageSize > sizeof streamBuffer_ ||
-        std::setvbuf(stream, streamBuffer_, _IOFBF, pageSize) != 0) {
+    const ssize_t pageSize = mdb->fmt->pg_size;
+    if (!stream || pageSize <= 0 || static_cast<size_t>(pageSize) > sizeof streamBuffer_ ||
+        std::setvbuf(stream, streamBuffer_, _IOFBF, static_cast<size_t>(pageSize)) != 0) {
         if (stream) std::fclose(stream);
         mdb_close(mdb);
         return nullptr;
