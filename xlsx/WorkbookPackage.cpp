@@ -225,4 +225,10 @@ void WorkbookPackage::save(const std::string& path) const {
     if (failure != 0) workbook::throwFileError(failure, path, "保存できません");
 }
 
+void WorkbookPackage::saveInPlace(const std::string& path) const {
+    std::string bytes = toBytes();
+    int failure = rewriteFileInPlace(path, {bytes});
+    if (failure != 0) workbook::throwFileError(failure, path, "保存できません");
+}
+
 }  // namespace speclore::xlsx

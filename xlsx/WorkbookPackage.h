@@ -39,6 +39,10 @@ public:
     std::string toBytes() const;
     // Writes toBytes() to `path` through a synced temporary file and a rename.
     void save(const std::string& path) const;
+    // Writes toBytes() over the existing file at `path`, unsynced: only for
+    // a private file whose owner syncs it and puts it in place. A failure
+    // may leave that file half-written.
+    void saveInPlace(const std::string& path) const;
 
 private:
     struct Sheet {

@@ -43,8 +43,8 @@ std::unique_ptr<catalog::XlRange> XlsxWorksheet::Range(std::string_view first, s
                                        parseCellReference(last));
 }
 
-XlsxWorkbook::XlsxWorkbook(WorkbookPackage workbook, std::string path)
-    : workbook_(std::move(workbook)), path_(std::move(path)) {}
+XlsxWorkbook::XlsxWorkbook(WorkbookPackage workbook, std::string path, Saving saving)
+    : workbook_(std::move(workbook)), path_(std::move(path)), saving_(saving) {}
 
 XlsxWorkbook::~XlsxWorkbook() = default;
 
@@ -69,14 +69,28 @@ catalog::XlWorksheet* XlsxWorkbook::findWorksheet(std::string_view name) {
 
 void XlsxWorkbook::Close(bool saveChanges) {
     WorkbookPackage& workbook = open();
-    if (saveChanges) workbook.save(path_);
+    if (saveChanges) {
+        if (saving_ == Saving::Rewrite)
+            workbook.saveInPlace(path_);
+        else
+            workbook.save(path_);
+    }
     sheets_.clear();
     workbook_.reset();
 }
 
 std::unique_ptr<catalog::XlWorkbook> XlsxApplication::OpenWorkbook(const std::string& fileName) {
+    return open(fileName, XlsxWorkbook::Saving::Replace);
+}
+
+std::unique_ptr<catalog::XlWorkbook> XlsxApplication::OpenPrivateWorkbook(const std::string& fileName) {
+    return open(fileName, XlsxWorkbook::Saving::Rewrite);
+}
+
+std::unique_ptr<catalog::XlWorkbook> XlsxApplication::open(const std::string& fileName,
+                                                           XlsxWorkbook::Saving saving) {
     if (quit_) workbook::throwInvalidArgument("アプリケーションは既に終了しています");
-    return std::make_unique<XlsxWorkbook>(WorkbookPackage::open(fileName), fileName);
+    return std::make_unique<XlsxWorkbook>(WorkbookPackage::open(fileName), fileName, saving);
 }
 
 void XlsxApplication::Quit() { quit_ = true; }

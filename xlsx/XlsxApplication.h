@@ -30,7 +30,11 @@ private:
 
 class XlsxWorkbook : public catalog::XlWorkbook {
 public:
-    XlsxWorkbook(WorkbookPackage workbook, std::string path);
+    // How Close(true) writes the file: through a synced replacement, or, for
+    // a private file that its owner syncs and puts in place, over it.
+    enum class Saving { Replace, Rewrite };
+
+    XlsxWorkbook(WorkbookPackage workbook, std::string path, Saving saving);
     ~XlsxWorkbook() override;
     catalog::XlWorksheet& Sheets(int index) override;
     catalog::XlWorksheet* findWorksheet(std::string_view name) override;
@@ -41,6 +45,7 @@ public:
 private:
     std::optional<WorkbookPackage> workbook_;
     std::string path_;
+    Saving saving_;
     std::vector<std::unique_ptr<XlsxWorksheet>> sheets_;
 
     WorkbookPackage& open();
@@ -49,10 +54,13 @@ private:
 class XlsxApplication : public catalog::XlApplication {
 public:
     std::unique_ptr<catalog::XlWorkbook> OpenWorkbook(const std::string& fileName) override;
+    std::unique_ptr<catalog::XlWorkbook> OpenPrivateWorkbook(const std::string& fileName) override;
     void Quit() override;
 
 private:
     bool quit_ = false;
+
+    std::unique_ptr<catalog::XlWorkbook> open(const std::string& fileName, XlsxWorkbook::Saving saving);
 };
 
 class XlsxApplicationFactory : public catalog::XlApplicationFactory {
