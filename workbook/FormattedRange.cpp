@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workbook/ObjectModelConstants.h"
+#include "workbook/ScratchBuffer.h"
 #include "workbook/WorkbookError.h"
 
 namespace speclore::workbook {
@@ -60,6 +61,57 @@ FormatChange borderColorChange(int16_t colorIndex) {
     return {FormatOp::BorderColor, 0, require(paletteColor(colorIndex), "Border.ColorIndex", colorIndex)};
 }
 
+// Room in place for a row of a catalog block, and for the cells of all but
+// the longest blocks; larger ranges take the heap.
+constexpr size_t kRowInPlace = 16;
+constexpr size_t kCellsInPlace = 512;
+
+// Cells that start alike (see apply) and what their format has become.
+struct RangeGroup {
+    uint32_t format;
+    uint8_t place;
+    bool changed;
+};
+
+// The groups of a range in the order first met. A range of a sheet's block
+// has a handful, kept in place and found by a look along them; past that a
+// hash map finds them.
+class RangeGroups {
+public:
+    uint32_t indexOf(uint32_t format, uint8_t place) {
+        if (spilled_.empty()) {
+            for (uint32_t i = 0; i < count_; ++i)
+                if (inPlace_[i].format == format && inPlace_[i].place == place) return i;
+            if (count_ < kInPlace) {
+                inPlace_[count_] = {format, place, false};
+                return count_++;
+            }
+            spilled_.assign(inPlace_.begin(), inPlace_.end());
+            for (uint32_t i = 0; i < count_; ++i)
+                byKey_.emplace(keyOf(inPlace_[i].format, inPlace_[i].place), i);
+        }
+        auto [at, added] = byKey_.try_emplace(keyOf(format, place), static_cast<uint32_t>(spilled_.size()));
+        if (added) spilled_.push_back({format, place, false});
+        return at->second;
+    }
+
+    std::span<RangeGroup> all() {
+        if (spilled_.empty()) return std::span<RangeGroup>(inPlace_).first(count_);
+        return spilled_;
+    }
+
+private:
+    static constexpr uint32_t kInPlace = 16;
+    std::array<RangeGroup, kInPlace> inPlace_;
+    uint32_t count_ = 0;
+    std::vector<RangeGroup> spilled_;
+    std::unordered_map<uint64_t, uint32_t> byKey_;
+
+    static uint64_t keyOf(uint32_t format, uint8_t place) {
+        return static_cast<uint64_t>(format) << 8 | place;
+    }
+};
+
 }  // namespace
 
 FormattedRange::FormattedRange(RangeCell first, RangeCell last)
@@ -78,21 +130,15 @@ FormattedRange::FormattedRange(RangeCell first, RangeCell last)
 // cell, change after change, first meets them: new formats are then added
 // in the same order as by that pass, and the file comes out the same.
 void FormattedRange::apply(std::span<const RangeChange> changes) {
-    struct Group {
-        uint32_t format;
-        uint8_t place;
-        bool changed;
-    };
-    std::vector<Group> groups;
-    std::unordered_map<uint64_t, uint32_t> groupByKey;
-    std::vector<uint32_t> groupOfCell;
     const uint32_t width = right_ - left_ + 1;
-    groupOfCell.reserve(static_cast<size_t>(bottom_ - top_ + 1) * width);
-    std::vector<uint32_t> formats(width);
+    ScratchBuffer<uint32_t, kRowInPlace> formats(width);
+    ScratchBuffer<uint32_t, kCellsInPlace> groupOfCell(static_cast<size_t>(bottom_ - top_ + 1) * width);
+    RangeGroups groups;
     uint64_t lastKey = UINT64_MAX;
     uint32_t lastGroup = 0;
+    size_t cell = 0;
     for (uint32_t r = top_; r <= bottom_; ++r) {
-        rowFormats({r, left_}, formats);
+        rowFormats({r, left_}, formats.span());
         for (uint32_t c = left_; c <= right_; ++c) {
             const uint8_t place =
                 static_cast<uint8_t>((r == top_ ? EdgeTop : 0) | (r == bottom_ ? EdgeBottom : 0) |
@@ -100,16 +146,15 @@ void FormattedRange::apply(std::span<const RangeChange> changes) {
             const uint32_t format = formats[c - left_];
             const uint64_t key = static_cast<uint64_t>(format) << 8 | place;
             if (key != lastKey) {
-                auto [at, added] = groupByKey.try_emplace(key, static_cast<uint32_t>(groups.size()));
-                if (added) groups.push_back({format, place, false});
                 lastKey = key;
-                lastGroup = at->second;
+                lastGroup = groups.indexOf(format, place);
             }
-            groupOfCell.push_back(lastGroup);
+            groupOfCell[cell++] = lastGroup;
         }
     }
+    bool anyChanged = false;
     for (const RangeChange& step : changes) {
-        for (Group& group : groups) {
+        for (RangeGroup& group : groups.all()) {
             FormatChange change = step.change;
             if (step.border != 0) {
                 change.edges = edgesOf(step.border, group.place);
@@ -119,16 +164,18 @@ void FormattedRange::apply(std::span<const RangeChange> changes) {
             if (format == group.format) continue;
             group.format = format;
             group.changed = true;
+            anyChanged = true;
         }
     }
-    if (std::none_of(groups.begin(), groups.end(), [](const Group& group) { return group.changed; })) return;
-    size_t cell = 0;
+    if (!anyChanged) return;
+    const std::span<const RangeGroup> found = groups.all();
+    cell = 0;
     for (uint32_t r = top_; r <= bottom_; ++r) {
         for (uint32_t& format : formats) {
-            const Group& group = groups[groupOfCell[cell++]];
+            const RangeGroup& group = found[groupOfCell[cell++]];
             format = group.changed ? group.format : kKeepFormat;
         }
-        setRowFormats({r, left_}, formats);
+        setRowFormats({r, left_}, formats.span());
     }
 }
 
@@ -161,15 +208,16 @@ catalog::XlBorder& FormattedRange::Borders(int16_t index) {
 }
 
 void FormattedRange::SetBorders(std::span<const catalog::XlBorderLine> lines) {
-    std::vector<RangeChange> changes;
-    changes.reserve(lines.size() * 3);
+    // Three changes a line; all six lines fit in place.
+    ScratchBuffer<RangeChange, 18> changes(lines.size() * 3);
+    size_t next = 0;
     for (const catalog::XlBorderLine& line : lines) {
         requireBorderIndex(line.index);
-        changes.push_back({line.index, lineStyleChange(line.lineStyle)});
-        changes.push_back({line.index, weightChange(line.weight)});
-        changes.push_back({line.index, borderColorChange(line.colorIndex)});
+        changes[next++] = {line.index, lineStyleChange(line.lineStyle)};
+        changes[next++] = {line.index, weightChange(line.weight)};
+        changes[next++] = {line.index, borderColorChange(line.colorIndex)};
     }
-    apply(changes);
+    apply(changes.span());
 }
 
 void FormattedRange::applyToCells(const FormatChange& change) {

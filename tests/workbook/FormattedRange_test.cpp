@@ -71,7 +71,6 @@ uint8_t edgesOfCell(int16_t index, uint32_t r, uint32_t c, uint32_t top, uint32_
 }
 
 TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
-    const uint32_t top = 2, bottom = 8, left = 1, right = 6;
     const std::vector<RangeChange> changes = {
         {7, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Continuous)}},
         {11, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Dash)}},
@@ -82,29 +81,36 @@ TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
         {8, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::None)}},
         {9, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Double)}},
     };
-
-    Cells expected = mixedCells();
-    FormatTable expectedTable;
-    for (const RangeChange& step : changes) {
-        for (uint32_t r = top; r <= bottom; ++r) {
-            for (uint32_t c = left; c <= right; ++c) {
-                FormatChange change = step.change;
-                if (step.border != 0) {
-                    change.edges = edgesOfCell(step.border, r, c, top, bottom, left, right);
-                    if (change.edges == 0) continue;
+    struct Rectangle {
+        uint32_t top, bottom, left, right;
+    };
+    // Cells all alike (a few groups), the mix (more groups than a block of
+    // a sheet has) and a rectangle wider and longer than any block.
+    for (const Rectangle rect : {Rectangle{20, 25, 20, 25}, Rectangle{2, 8, 1, 6}, Rectangle{0, 39, 0, 29}}) {
+        Cells expected = mixedCells();
+        FormatTable expectedTable;
+        for (const RangeChange& step : changes) {
+            for (uint32_t r = rect.top; r <= rect.bottom; ++r) {
+                for (uint32_t c = rect.left; c <= rect.right; ++c) {
+                    FormatChange change = step.change;
+                    if (step.border != 0) {
+                        change.edges =
+                            edgesOfCell(step.border, r, c, rect.top, rect.bottom, rect.left, rect.right);
+                        if (change.edges == 0) continue;
+                    }
+                    expected[{r, c}] = expectedTable.changed(expected[{r, c}], change);
                 }
-                expected[{r, c}] = expectedTable.changed(expected[{r, c}], change);
             }
         }
-    }
 
-    Cells cells = mixedCells();
-    FormatTable table;
-    // Corners given the other way round name the same rectangle.
-    TableRange range(cells, table, {bottom, left}, {top, right});
-    range.apply(changes);
-    EXPECT_EQ(cells, expected);
-    EXPECT_EQ(table.order, expectedTable.order);
+        Cells cells = mixedCells();
+        FormatTable table;
+        // Corners given the other way round name the same rectangle.
+        TableRange range(cells, table, {rect.bottom, rect.left}, {rect.top, rect.right});
+        range.apply(changes);
+        EXPECT_EQ(cells, expected) << "rows from " << rect.top;
+        EXPECT_EQ(table.order, expectedTable.order) << "rows from " << rect.top;
+    }
 }
 
 TEST(FormattedRange, SetBordersEndsAsTheCallsOneByOne) {
