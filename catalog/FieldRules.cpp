@@ -1,7 +1,5 @@
 #include "catalog/FieldRules.h"
 
-#include <algorithm>
-
 namespace speclore::catalog {
 
 namespace {
@@ -12,8 +10,19 @@ TypeTexts textsWithSize(const ItemNames& names, Item caption, const Field& field
     return {names[caption], std::to_string(field.size)};
 }
 
-bool belongsTo(const Index& index, const std::string& fieldName) {
-    return std::find(index.fields.begin(), index.fields.end(), fieldName) != index.fields.end();
+IndexRole roleIn(const Index& index) {
+    if (index.primary) return IndexRole::Primary;
+    return index.unique ? IndexRole::Unique : IndexRole::Duplicates;
+}
+
+int rank(IndexRole role) {
+    switch (role) {
+    case IndexRole::Primary: return 3;
+    case IndexRole::Unique: return 2;
+    case IndexRole::Duplicates: return 1;
+    case IndexRole::None: break;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -44,20 +53,19 @@ TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names) {
     }
 }
 
-IndexRole fieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes) {
-    for (const Index& index : indexes) {
-        if (index.primary && belongsTo(index, fieldName)) return IndexRole::Primary;
-    }
-    bool indexed = false;
-    bool unique = false;
-    for (const Index& index : indexes) {
-        if (belongsTo(index, fieldName)) {
-            indexed = true;
-            unique = unique || index.unique;
+// A table has a few indexes of a field or two each, so each index's names
+// are looked up among the fields rather than each field among the indexes.
+std::vector<IndexRole> fieldIndexRoles(const TableDef& table) {
+    std::vector<IndexRole> roles(table.fields.size(), IndexRole::None);
+    for (const Index& index : table.indexes) {
+        const IndexRole role = roleIn(index);
+        for (const std::string& name : index.fields) {
+            for (size_t i = 0; i < table.fields.size(); ++i) {
+                if (table.fields[i].name == name && rank(role) > rank(roles[i])) roles[i] = role;
+            }
         }
     }
-    if (unique) return IndexRole::Unique;
-    return indexed ? IndexRole::Duplicates : IndexRole::None;
+    return roles;
 }
 
 const std::string& indexRoleText(IndexRole role, const ItemNames& names) {

@@ -21,10 +21,11 @@ TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names);
 
 enum class IndexRole { None, Primary, Unique, Duplicates };
 
-// The field's role among all the table's indexes. A field belongs to an
-// index when one of the index's field names equals its name exactly (the
-// comparison minds letter case).
-IndexRole fieldIndexRole(const std::string& fieldName, const std::vector<Index>& indexes);
+// Each field's role among all the table's indexes, in the order of the
+// table's fields. A field belongs to an index when one of the index's field
+// names equals its name exactly (the comparison minds letter case); a
+// primary index outranks a unique one, which outranks any other.
+std::vector<IndexRole> fieldIndexRoles(const TableDef& table);
 
 // The caption of a role: ctPrimary, ctRepeatN, ctRepeatY or empty.
 const std::string& indexRoleText(IndexRole role, const ItemNames& names);

@@ -11,11 +11,10 @@ constexpr char kLastColumn = 'F';
 constexpr std::array<Item, 6> kFieldHeadings = {Item::ctTitleA, Item::ctTitleB, Item::ctTitleC,
                                                 Item::ctTitleD, Item::ctTitleE, Item::ctTitleF};
 
-void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field& field, const TableDef& table,
+void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field& field, IndexRole role,
                    const ItemNames& names) {
     const std::string& description = field.descriptionOrEmpty();
     const TypeTexts type = fieldTypeTexts(field, names);
-    const IndexRole role = fieldIndexRole(field.name, table.indexes);
 
     sheet.SetCellValue({'A', row}, number);
     if (role == IndexRole::Primary) {
@@ -44,9 +43,9 @@ void writeTableSheet(XlWorksheet& sheet, const Database& database, const std::ve
         writeBlockHeadingRow(sheet, row++, names, kFieldHeadings);
 
         const int32_t first = row;
-        int32_t number = 0;
-        for (const Field& field : table.fields) {
-            writeFieldRow(sheet, row++, ++number, field, table, names);
+        const std::vector<IndexRole> roles = fieldIndexRoles(table);
+        for (size_t i = 0; i < table.fields.size(); ++i) {
+            writeFieldRow(sheet, row++, static_cast<int32_t>(i + 1), table.fields[i], roles[i], names);
         }
         frameRows(sheet, first, row - 1, kLastColumn);
         ++row;

@@ -72,22 +72,28 @@ Index index(bool primary, bool unique, std::vector<std::string> fields) {
 }
 
 TEST(FieldIndexRole, PrimaryBeforeUniqueBeforeDuplicates) {
-    const std::vector<Index> indexes = {
+    TableDef table;
+    for (const char* name : {"ID", "作成日", "メール", "会員コード", "氏名", "id"}) {
+        table.fields.push_back(field(dbText, 10));
+        table.fields.back().name = name;
+    }
+    table.indexes = {
         index(false, false, {"作成日"}),
         index(false, true, {"メール"}),
         index(false, true, {"会員コード"}),
         index(false, false, {"会員コード", "作成日"}),
-        index(true, true, {"ID"}),
-        // A unique foreign-key index on the primary key field.
+        // A unique foreign-key index on the primary key field, before the primary key.
         index(false, true, {"ID"}),
+        index(true, true, {"ID"}),
+        index(false, false, {"ID"}),
     };
-    EXPECT_EQ(fieldIndexRole("ID", indexes), IndexRole::Primary);
-    EXPECT_EQ(fieldIndexRole("作成日", indexes), IndexRole::Duplicates);
-    EXPECT_EQ(fieldIndexRole("メール", indexes), IndexRole::Unique);
-    EXPECT_EQ(fieldIndexRole("会員コード", indexes), IndexRole::Unique);
-    EXPECT_EQ(fieldIndexRole("氏名", indexes), IndexRole::None);
-    EXPECT_EQ(fieldIndexRole("id", indexes), IndexRole::None) << "names compare with case";
-    EXPECT_EQ(fieldIndexRole("x", {}), IndexRole::None);
+    const std::vector<IndexRole> expected = {IndexRole::Primary, IndexRole::Duplicates, IndexRole::Unique,
+                                             IndexRole::Unique,  IndexRole::None,       IndexRole::None};
+    EXPECT_EQ(fieldIndexRoles(table), expected) << "names compare with case";
+
+    table.indexes.clear();
+    EXPECT_EQ(fieldIndexRoles(table), std::vector<IndexRole>(6, IndexRole::None));
+    EXPECT_TRUE(fieldIndexRoles(TableDef{}).empty());
 
     const ItemNames names = keyNames();
     EXPECT_EQ(indexRoleText(IndexRole::Primary, names), "ctPrimary");
