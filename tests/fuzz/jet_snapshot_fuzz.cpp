@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/AppError.h"
+#include "jet/DaoSchema.h"
 #include "jet/JetDatabase.h"
 #include "jet/Snapshot.h"
 #include "tests/support/SchemaWalk.h"
@@ -18,7 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     try {
-        speclore::jet::JetDatabase database(snapshot);
+        // As the engine does, one object at a time, here once it is whole.
+        speclore::jet::DaoTableDefs tables;
+        for (uint32_t position = 0; position < snapshot.objects.size(); ++position)
+            tables.take(snapshot, position, snapshot.objects[position]);
+        speclore::jet::JetDatabase database(snapshot, std::move(tables).inCatalogOrder(snapshot));
         (void)speclore::testing::walkSchema(database);
         database.Close();
     } catch (const speclore::AppError&) {}
