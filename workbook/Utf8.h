@@ -15,6 +15,26 @@ inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 // past it; a malformed sequence gives U+FFFD.
 char32_t nextCodePoint(std::string_view text, size_t& i);
 
+// Appends the UTF-8 form of one code point (at most U+10FFFF); inline
+// because both engines call it once per character of every cell text.
+inline void appendCodePoint(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 // The UTF-16 form that BIFF8 stores.
 std::u16string utf8ToUtf16(std::string_view text);
 

@@ -9,24 +9,6 @@ namespace speclore::xlsx {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 void appendEscape(std::string& out, char32_t cp) {
     static const char hex[] = "0123456789ABCDEF";
     out += "_x";
@@ -101,7 +83,7 @@ size_t appendCellText(std::string& out, std::string_view text) {
         if ((cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0xFFFE || cp == 0xFFFF)
             appendEscape(out, cp);
         else
-            appendUtf8(out, cp);
+            workbook::appendCodePoint(out, cp);
     }
     return units;
 }
