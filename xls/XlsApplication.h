@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalog/Spreadsheet.h"
+#include "workbook/Saving.h"
 #include "xls/WorkbookFile.h"
 
 namespace speclore::xls {
@@ -32,9 +33,7 @@ private:
 
 class XlsWorkbook : public catalog::XlWorkbook {
 public:
-    // How Close(true) writes the file: through a synced replacement, or, for
-    // a private file that its owner syncs and puts in place, over it.
-    enum class Saving { Replace, Rewrite };
+    using Saving = workbook::Saving;
 
     XlsWorkbook(WorkbookFile workbook, std::string path, Saving saving);
     ~XlsWorkbook() override;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalog/Spreadsheet.h"
+#include "workbook/Saving.h"
 #include "xlsx/WorkbookPackage.h"
 
 namespace speclore::xlsx {
@@ -30,9 +31,7 @@ private:
 
 class XlsxWorkbook : public catalog::XlWorkbook {
 public:
-    // How Close(true) writes the file: through a synced replacement, or, for
-    // a private file that its owner syncs and puts in place, over it.
-    enum class Saving { Replace, Rewrite };
+    using Saving = workbook::Saving;
 
     XlsxWorkbook(WorkbookPackage workbook, std::string path, Saving saving);
     ~XlsxWorkbook() override;
