@@ -61,9 +61,10 @@ FormatChange borderColorChange(int16_t colorIndex) {
     return {FormatOp::BorderColor, 0, require(paletteColor(colorIndex), "Border.ColorIndex", colorIndex)};
 }
 
-// Room in place for a row of a catalog block, and for the cells of all but
-// the longest blocks; larger ranges take the heap.
+// Room in place for a row of a catalog block, and for the rows and cells of
+// all but the longest blocks; larger ranges take the heap.
 constexpr size_t kRowInPlace = 16;
+constexpr size_t kRowsInPlace = 128;
 constexpr size_t kCellsInPlace = 512;
 
 // Cells that start alike (see apply) and what their format has become.
@@ -129,28 +130,46 @@ FormattedRange::FormattedRange(RangeCell first, RangeCell last)
 // worked out once, the groups taken in the order in which a pass cell by
 // cell, change after change, first meets them: new formats are then added
 // in the same order as by that pass, and the file comes out the same.
+//
+// Rows are mostly alike (a block's field rows show the formats of their
+// columns), so a row that starts as the one above it, at the same place,
+// takes that row's groups without looking at its cells: it brings no new
+// group, which keeps the order of the groups.
 void FormattedRange::apply(std::span<const RangeChange> changes) {
     const uint32_t width = right_ - left_ + 1;
-    ScratchBuffer<uint32_t, kRowInPlace> formats(width);
-    ScratchBuffer<uint32_t, kCellsInPlace> groupOfCell(static_cast<size_t>(bottom_ - top_ + 1) * width);
+    const uint32_t height = bottom_ - top_ + 1;
+    ScratchBuffer<uint32_t, 2 * kRowInPlace> twoRows(2 * static_cast<size_t>(width));
+    std::span<uint32_t> formats = twoRows.span().first(width);
+    std::span<uint32_t> above = twoRows.span().subspan(width);
+    // The groups of each distinct row in turn, and which of them each row is.
+    ScratchBuffer<uint32_t, kCellsInPlace> groupOfCell(static_cast<size_t>(height) * width);
+    ScratchBuffer<uint32_t, kRowsInPlace> shapeOfRow(height);
     RangeGroups groups;
-    uint64_t lastKey = UINT64_MAX;
-    uint32_t lastGroup = 0;
-    size_t cell = 0;
+    uint32_t shapes = 0;
+    uint8_t placeAbove = 0;
     for (uint32_t r = top_; r <= bottom_; ++r) {
-        rowFormats({r, left_}, formats.span());
-        for (uint32_t c = left_; c <= right_; ++c) {
-            const uint8_t place =
-                static_cast<uint8_t>((r == top_ ? EdgeTop : 0) | (r == bottom_ ? EdgeBottom : 0) |
-                                     (c == left_ ? EdgeLeft : 0) | (c == right_ ? EdgeRight : 0));
-            const uint32_t format = formats[c - left_];
-            const uint64_t key = static_cast<uint64_t>(format) << 8 | place;
-            if (key != lastKey) {
-                lastKey = key;
-                lastGroup = groups.indexOf(format, place);
+        rowFormats({r, left_}, formats);
+        const uint8_t rowPlace =
+            static_cast<uint8_t>((r == top_ ? EdgeTop : 0) | (r == bottom_ ? EdgeBottom : 0));
+        if (r == top_ || rowPlace != placeAbove || !std::ranges::equal(formats, above)) {
+            uint32_t* groupOf = &groupOfCell[static_cast<size_t>(shapes) * width];
+            uint64_t lastKey = UINT64_MAX;
+            uint32_t lastGroup = 0;
+            for (uint32_t k = 0; k < width; ++k) {
+                const uint8_t place = static_cast<uint8_t>(rowPlace | (k == 0 ? EdgeLeft : 0) |
+                                                           (k == width - 1 ? EdgeRight : 0));
+                const uint64_t key = static_cast<uint64_t>(formats[k]) << 8 | place;
+                if (key != lastKey) {
+                    lastKey = key;
+                    lastGroup = groups.indexOf(formats[k], place);
+                }
+                groupOf[k] = lastGroup;
             }
-            groupOfCell[cell++] = lastGroup;
+            ++shapes;
+            std::swap(above, formats);
+            placeAbove = rowPlace;
         }
+        shapeOfRow[r - top_] = shapes - 1;
     }
     bool anyChanged = false;
     for (const RangeChange& step : changes) {
@@ -168,14 +187,24 @@ void FormattedRange::apply(std::span<const RangeChange> changes) {
         }
     }
     if (!anyChanged) return;
+    // Each distinct row's formats become what its cells are set to, and
+    // a row whose cells all stay is not visited.
     const std::span<const RangeGroup> found = groups.all();
-    cell = 0;
-    for (uint32_t r = top_; r <= bottom_; ++r) {
-        for (uint32_t& format : formats) {
-            const RangeGroup& group = found[groupOfCell[cell++]];
-            format = group.changed ? group.format : kKeepFormat;
+    ScratchBuffer<uint8_t, kRowsInPlace> shapeChanges(shapes);
+    for (uint32_t shape = 0; shape < shapes; ++shape) {
+        uint32_t* row = &groupOfCell[static_cast<size_t>(shape) * width];
+        bool changing = false;
+        for (uint32_t k = 0; k < width; ++k) {
+            const RangeGroup& group = found[row[k]];
+            row[k] = group.changed ? group.format : kKeepFormat;
+            changing |= group.changed;
         }
-        setRowFormats({r, left_}, formats.span());
+        shapeChanges[shape] = changing;
+    }
+    for (uint32_t r = top_; r <= bottom_; ++r) {
+        const uint32_t shape = shapeOfRow[r - top_];
+        if (shapeChanges[shape])
+            setRowFormats({r, left_}, groupOfCell.span().subspan(static_cast<size_t>(shape) * width, width));
     }
 }
 

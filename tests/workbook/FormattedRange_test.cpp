@@ -56,6 +56,17 @@ Cells mixedCells() {
     return cells;
 }
 
+// A sheet whose rows show the formats of their columns, as a block's field
+// rows do, but for one row whose first cell differs (a primary key's bold
+// number).
+Cells columnCells() {
+    Cells cells;
+    for (uint32_t r = 0; r < 12; ++r)
+        for (uint32_t c = 0; c < 10; ++c) cells[{r, c}] = c % FormatTable::kTemplateFormats;
+    cells[{5, 0}] = 3;
+    return cells;
+}
+
 // The edges of cell (r, c) of the rectangle that Borders(index) draws.
 uint8_t edgesOfCell(int16_t index, uint32_t r, uint32_t c, uint32_t top, uint32_t bottom, uint32_t left,
                     uint32_t right) {
@@ -82,12 +93,16 @@ TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
         {9, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Double)}},
     };
     struct Rectangle {
+        Cells (*cells)();
         uint32_t top, bottom, left, right;
     };
     // Cells all alike (a few groups), the mix (more groups than a block of
-    // a sheet has) and a rectangle wider and longer than any block.
-    for (const Rectangle rect : {Rectangle{20, 25, 20, 25}, Rectangle{2, 8, 1, 6}, Rectangle{0, 39, 0, 29}}) {
-        Cells expected = mixedCells();
+    // a sheet has), a rectangle wider and longer than any block, and rows
+    // alike around one that differs, inside and last.
+    for (const Rectangle rect : {Rectangle{mixedCells, 20, 25, 20, 25}, Rectangle{mixedCells, 2, 8, 1, 6},
+                                 Rectangle{mixedCells, 0, 39, 0, 29}, Rectangle{columnCells, 1, 9, 0, 5},
+                                 Rectangle{columnCells, 2, 5, 0, 7}}) {
+        Cells expected = rect.cells();
         FormatTable expectedTable;
         for (const RangeChange& step : changes) {
             for (uint32_t r = rect.top; r <= rect.bottom; ++r) {
@@ -103,7 +118,7 @@ TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
             }
         }
 
-        Cells cells = mixedCells();
+        Cells cells = rect.cells();
         FormatTable table;
         // Corners given the other way round name the same rectangle.
         TableRange range(cells, table, {rect.bottom, rect.left}, {rect.top, rect.right});
