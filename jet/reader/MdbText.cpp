@@ -1,6 +1,7 @@
 #include "jet/reader/MdbText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -31,7 +32,56 @@ char* putUtf8(char* out, uint16_t unit) {
 
 uint16_t unitAt(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-std::string libmdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
+uint64_t wordAt(const unsigned char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+constexpr uint64_t kEveryByte = 0x0101010101010101;
+constexpr uint64_t kHighBits = 0x8080808080808080;
+
+// Names and descriptions are mostly ASCII: such runs are copied eight bytes
+// at a time, and only the rest goes character by character. Each returns
+// where its run ends.
+
+// Compressed text: the run stops at a zero byte, the switch.
+const unsigned char* copyAsciiBytes(const unsigned char* p, const unsigned char* end, char*& out) {
+    while (end - p >= 8) {
+        const uint64_t word = wordAt(p);
+        if ((word & kHighBits) != 0 || ((word - kEveryByte) & ~word & kHighBits) != 0) break;
+        std::memcpy(out, p, 8);
+        out += 8;
+        p += 8;
+    }
+    return p;
+}
+
+// Two-byte text, four characters a word; with `lowByteSwitches` the run
+// stops at a character whose low byte is zero.
+const unsigned char* copyAsciiUnits(const unsigned char* p, const unsigned char* end, char*& out,
+                                    bool lowByteSwitches) {
+    constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+    constexpr uint64_t kLowBytes = 0x00FF00FF00FF00FF;
+    constexpr uint64_t kEveryUnit = 0x0001000100010001;
+    constexpr uint64_t kUnitHighBits = 0x8000800080008000;
+    while (end - p >= 8) {
+        const uint64_t word = wordAt(p);
+        if ((word & kNotAscii) != 0) break;
+        // Every character is below 0x80, so a low byte of zero is a zero unit.
+        if (lowByteSwitches && ((word - kEveryUnit) & ~word & kUnitHighBits) != 0) break;
+        const uint64_t low = word & kLowBytes;
+        const uint64_t packed = (low | low >> 8) & 0x0000FFFF0000FFFF;
+        const auto four = static_cast<uint32_t>(packed | packed >> 16);
+        static_assert(std::endian::native == std::endian::little, "the characters are packed in file order");
+        std::memcpy(out, &four, 4);
+        out += 4;
+        p += 8;
+    }
+    return p;
+}
+
+std::string_view libmdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
     // Each byte in becomes at most three bytes of UTF-8. The buffer is kept
     // from one string to the next.
     static std::vector<char> converted;
@@ -39,7 +89,7 @@ std::string libmdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) 
     int written = mdb_unicode2ascii(mdb, reinterpret_cast<const char*>(bytes), size, converted.data(),
                                     converted.size());
     if (written <= 0) return {};
-    return std::string(converted.data(), std::min(static_cast<size_t>(written), converted.size() - 1));
+    return std::string_view(converted.data(), std::min(static_cast<size_t>(written), converted.size() - 1));
 }
 
 // Decoded into one buffer kept from string to string, so that each string
@@ -55,6 +105,8 @@ std::string_view decodedUnicode(const unsigned char* bytes, size_t size) {
         const unsigned char* p = bytes + 2;
         const unsigned char* end = bytes + size;
         while (p < end) {
+            p = compressed ? copyAsciiBytes(p, end, out) : copyAsciiUnits(p, end, out, true);
+            if (p == end) break;
             if (*p == 0) {
                 compressed = !compressed;
                 ++p;
@@ -68,7 +120,8 @@ std::string_view decodedUnicode(const unsigned char* bytes, size_t size) {
             }
         }
     } else {
-        for (size_t at = 0; at + 1 < size; at += 2) out = putUtf8(out, unitAt(bytes + at));
+        const unsigned char* p = copyAsciiUnits(bytes, bytes + size, out, false);
+        for (; bytes + size - p >= 2; p += 2) out = putUtf8(out, unitAt(p));
     }
     return std::string_view(decoded.data(), static_cast<size_t>(out - decoded.data()));
 }
@@ -79,15 +132,18 @@ std::string unicodeText(const unsigned char* bytes, size_t size) {
     return std::string(decodedUnicode(bytes, size));
 }
 
-std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
+std::string_view mdbTextView(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
     // Jet 3 text is in a code page, which only iconv knows.
     if (IS_JET3(mdb)) return libmdbText(mdb, bytes, size);
-    return unicodeText(bytes, size);
+    return decodedUnicode(bytes, size);
+}
+
+std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {
+    return std::string(mdbTextView(mdb, bytes, size));
 }
 
 bool mdbTextIs(MdbHandle* mdb, const unsigned char* bytes, size_t size, std::string_view expected) {
-    if (IS_JET3(mdb)) return libmdbText(mdb, bytes, size) == expected;
-    return decodedUnicode(bytes, size) == expected;
+    return mdbTextView(mdb, bytes, size) == expected;
 }
 
 std::string mdbFieldText(MdbHandle* mdb, const unsigned char* bytes, size_t size) {

@@ -15,6 +15,10 @@ namespace speclore::jet::reader {
 
 std::string mdbText(MdbHandle* mdb, const unsigned char* bytes, size_t size);
 
+// The same text, valid until the next conversion: for text that is only
+// compared, or copied into a string that already has room.
+std::string_view mdbTextView(MdbHandle* mdb, const unsigned char* bytes, size_t size);
+
 // Whether the text converts to exactly `expected`, without keeping it.
 bool mdbTextIs(MdbHandle* mdb, const unsigned char* bytes, size_t size, std::string_view expected);
 

@@ -65,6 +65,37 @@ TEST(MdbText, DecodesAnyBytesAsLibmdbDoes) {
     }
 }
 
+TEST(MdbText, DecodesLongMostlyAsciiRunsAsLibmdbDoes) {
+    // ASCII runs are copied a word at a time: runs of every length and
+    // alignment in both modes, broken by switches, zero characters and
+    // other text.
+    const LibmdbText libmdb(MDB_VER_JET4);
+    std::mt19937 random(34);
+    auto ascii = [&] { return static_cast<unsigned char>(0x20 + random() % 0x60); };
+    for (int round = 0; round < 20000; ++round) {
+        std::vector<unsigned char> bytes;
+        bool oneByte = round % 2 == 0;
+        if (oneByte) bytes = {0xFF, 0xFE};
+        for (size_t segments = random() % 4; segments > 0; --segments) {
+            for (size_t run = random() % 24; run > 0; --run) {
+                bytes.push_back(ascii());
+                if (!oneByte) bytes.push_back(0);
+            }
+            const unsigned pick = random() % 4;
+            if (pick == 0 && round % 2 == 0) {
+                bytes.push_back(0);
+                oneByte = !oneByte;
+            } else if (pick == 1) {
+                bytes.push_back(static_cast<unsigned char>(random()));
+            } else if (pick == 2) {
+                bytes.push_back(0);
+                bytes.push_back(0);
+            }
+        }
+        ASSERT_EQ(decoded(bytes), libmdb.convert(bytes)) << "round " << round;
+    }
+}
+
 TEST(MdbText, KeepsLibmdbsReadingOfOddInput) {
     // A lone surrogate becomes '?', an odd last byte is dropped, NUL stays.
     EXPECT_EQ(decoded({'A', 0, 0x00, 0xD8, 'B', 0, 'C'}), "A?B");
