@@ -49,11 +49,9 @@ void readSet(MdbHandle* mdb, const std::vector<Property>& names, const unsigned 
     if (nameLength > size - kSetHeader) throw UnreadableDatabase("set name");
     // Most sets hold neither property: their name is converted only when
     // one is found.
-    std::optional<std::string> setName;
-    auto nameOfSet = [&]() -> const std::string& {
-        if (!setName) setName = mdbText(mdb, data + kSetHeader, nameLength);
-        return *setName;
-    };
+    const unsigned char* setName = data + kSetHeader;
+    std::optional<uint8_t> resultType;
+    std::optional<std::string> description;
     for (size_t pos = kSetHeader + nameLength; pos < size;) {
         if (size - pos < kEntryHeader) throw UnreadableDatabase("entry header");
         size_t length = u16(data + pos);
@@ -64,21 +62,29 @@ void readSet(MdbHandle* mdb, const std::vector<Property>& names, const unsigned 
             name >= names.size()) {
             throw UnreadableDatabase("entry");
         }
-        if (names[name] == Property::ResultType && type == MDB_BYTE && valueLength == 1 &&
-            !nameOfSet().empty()) {
-            out.resultTypes[nameOfSet()] = data[pos + kEntryHeader];
+        if (names[name] == Property::ResultType && type == MDB_BYTE && valueLength == 1) {
+            resultType = data[pos + kEntryHeader];
         }
         if (names[name] == Property::Description && (type == MDB_TEXT || type == MDB_MEMO)) {
-            std::string text = mdbText(mdb, data + pos + kEntryHeader, valueLength);
-            if (nameOfSet().empty()) {
-                out.table = std::move(text);
-            } else {
-                out.columns[nameOfSet()] = std::move(text);
-            }
+            description = mdbText(mdb, data + pos + kEntryHeader, valueLength);
         }
         pos += length;
     }
+    if (!resultType && !description) return;
+    const std::string_view setNameText = mdbTextView(mdb, setName, nameLength);
+    if (setNameText.empty()) {
+        if (description) out.table = std::move(description);
+        return;
+    }
+    ColumnProperties& columns = out.columns;
+    columns.columns.push_back({static_cast<uint32_t>(columns.names.size()),
+                               static_cast<uint32_t>(setNameText.size()), std::move(description),
+                               resultType});
+    columns.names += setNameText;
 }
+
+// Extra column flags of a calculated column (ACE).
+constexpr uint8_t kCalculatedColumn = 0xC0;
 
 }  // namespace
 
@@ -102,6 +108,27 @@ Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t 
         pos += length;
     }
     return out;
+}
+
+void describeColumns(ColumnProperties& properties, std::vector<RawColumn>& columns) {
+    if (columns.empty()) return;
+    // Sets mostly follow the columns' order: each name is looked for from
+    // the column after the last one found, round to it.
+    size_t next = 0;
+    for (ColumnProperty& property : properties.columns) {
+        const std::string_view name(properties.names.data() + property.nameOffset, property.nameLength);
+        for (size_t tried = 0; tried < columns.size(); ++tried) {
+            const size_t at = (next + tried) % columns.size();
+            RawColumn& column = columns[at];
+            if (column.name != name) continue;
+            if (property.description) column.description = std::move(property.description);
+            // DAO gives a calculated field the type of its result.
+            if (property.resultType && column.extraFlags & kCalculatedColumn)
+                column.jetType = *property.resultType;
+            next = at + 1;
+            break;
+        }
+    }
 }
 
 }  // namespace speclore::jet::reader

@@ -8,22 +8,44 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
+#include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
 
+// What the sets of one column's name hold, in stored order.
+struct ColumnProperty {
+    // The name: `nameLength` bytes from `nameOffset` of ColumnProperties::names.
+    uint32_t nameOffset = 0;
+    uint32_t nameLength = 0;
+    std::optional<std::string> description;
+    // The Jet type of a calculated column's result ("ResultType"); the
+    // column entry itself holds the type the result is stored in.
+    std::optional<uint8_t> resultType;
+};
+
+// The column sets that hold a description or a result type. The names
+// share one string, so that a table's sets cost a few allocations, not a
+// few for each column; a later set of the same name overrides an earlier
+// one, as Access reads them.
+struct ColumnProperties {
+    std::string names;
+    std::vector<ColumnProperty> columns;
+};
+
 struct Descriptions {
     std::optional<std::string> table;
-    std::unordered_map<std::string, std::string> columns;
-    // The Jet type of each calculated column's result ("ResultType"); the
-    // column entry itself holds the type the result is stored in.
-    std::unordered_map<std::string, uint8_t> resultTypes;
+    ColumnProperties columns;
 };
 
 // Raises UnreadableDatabase for a blob whose lengths do not fit.
 Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t size);
+
+// Gives each column the description of its name, and a calculated one the
+// type of its result, taking them out of `properties`.
+void describeColumns(ColumnProperties& properties, std::vector<RawColumn>& columns);
 
 }  // namespace speclore::jet::reader

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "jet/reader/MdbText.h"
-#include "jet/reader/PropertyBlob.h"
 
 namespace speclore::jet::reader {
 
@@ -149,8 +148,7 @@ void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
     if (!blob) throw UnreadableDatabase("MSysObjects.LvProp");
     Descriptions found = readDescriptions(mdb, static_cast<const unsigned char*>(blob.get()), size);
     row.object.description = std::move(found.table);
-    row.columnDescriptions = std::move(found.columns);
-    row.columnResultTypes = std::move(found.resultTypes);
+    row.columnProperties = std::move(found.columns);
 }
 
 // A query's description is worth a try, but its blob also holds the
@@ -163,7 +161,7 @@ void readQueryDescriptionOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) 
     } catch (const UnreadableDatabase&) {
         row.object.description.reset();
     }
-    row.columnDescriptions.clear();
+    row.columnProperties = {};
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
+#include "jet/reader/PropertyBlob.h"
 #include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
@@ -30,9 +30,7 @@ struct CatalogRow {
     CatalogObject object;
     uint32_t definitionPage = 0;
     RowLocation location;
-    std::unordered_map<std::string, std::string> columnDescriptions;
-    // The result type of each calculated column, by column name.
-    std::unordered_map<std::string, uint8_t> columnResultTypes;
+    ColumnProperties columnProperties;
 };
 
 // Every MSysObjects row in stored order. Raises UnreadableDatabase.

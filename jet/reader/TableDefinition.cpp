@@ -1,7 +1,6 @@
 #include "jet/reader/TableDefinition.h"
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -36,32 +35,6 @@ constexpr Layout kJet4{45, 47, 51, 63, 12, 25, 5, 11, 15, 23, 16, 11, 2, 52, 4, 
 // sort order.
 constexpr uint8_t kComplexColumn = 0x12;
 
-// The definition's bytes as one stream: the first page whole, then the
-// data part (from byte 8) of each continuation page. Every table's
-// definition is read into the same buffer.
-const std::vector<uint8_t>& definitionBytes(MdbHandle* mdb, uint32_t firstPage) {
-    const auto pageSize = static_cast<size_t>(mdb->fmt->pg_size);
-    static std::vector<uint8_t> bytes;
-    bytes.clear();
-    std::set<uint32_t> seen;
-    uint32_t page = firstPage;
-    while (page != 0) {
-        if (!seen.insert(page).second || seen.size() > kMaxDefinitionPages) {
-            throw UnreadableDatabase("definition pages loop");
-        }
-        if (mdb_read_pg(mdb, page) != static_cast<ssize_t>(pageSize)) {
-            throw UnreadableDatabase("definition page unreadable");
-        }
-        const unsigned char* buffer = mdb->pg_buf;
-        if (buffer[0] != kTableDefinitionPage) throw UnreadableDatabase("not a definition page");
-        size_t from = bytes.empty() ? 0 : 8;
-        bytes.insert(bytes.end(), buffer + from, buffer + pageSize);
-        page = static_cast<uint32_t>(buffer[4]) | static_cast<uint32_t>(buffer[5]) << 8 |
-               static_cast<uint32_t>(buffer[6]) << 16 | static_cast<uint32_t>(buffer[7]) << 24;
-    }
-    return bytes;
-}
-
 class Cursor {
 public:
     Cursor(const std::vector<uint8_t>& bytes, MdbHandle* mdb) : bytes_(bytes), mdb_(mdb) {}
@@ -84,15 +57,15 @@ public:
         return static_cast<uint32_t>(bytes_[at]) | static_cast<uint32_t>(bytes_[at + 1]) << 8 |
                static_cast<uint32_t>(bytes_[at + 2]) << 16 | static_cast<uint32_t>(bytes_[at + 3]) << 24;
     }
-    // A length-prefixed name at `pos`, converted by libmdb (UCS-2 in Jet 4,
-    // the database's code page in Jet 3); advances `pos` past it.
-    std::string name(size_t& pos, size_t lengthBytes) {
+    // A length-prefixed name at `pos`, converted as libmdb converts it
+    // (UCS-2 in Jet 4, the database's code page in Jet 3) into `name`;
+    // advances `pos` past it.
+    void name(size_t& pos, size_t lengthBytes, std::string& name) {
         size_t length = lengthBytes == 1 ? u8(pos) : u16(pos);
         pos += lengthBytes;
         need(pos, length);
-        std::string text = mdbText(mdb_, bytes_.data() + pos, length);
+        name.assign(mdbTextView(mdb_, bytes_.data() + pos, length));
         pos += length;
-        return text;
     }
 
 private:
@@ -100,17 +73,38 @@ private:
     MdbHandle* mdb_;
 };
 
-struct PhysicalIndex {
-    uint8_t flags = 0;
-    std::vector<RawIndexColumn> columns;
-};
-
 }  // namespace
 
-RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage, const ComplexTypeTables& complexTypes) {
-    const Layout& layout = mdb->f->jet_version == MDB_VER_JET3 ? kJet3 : kJet4;
-    const std::vector<uint8_t>& bytes = definitionBytes(mdb, firstPage);
-    Cursor at(bytes, mdb);
+TableDefinitionReader::TableDefinitionReader(MdbHandle* mdb, const ComplexTypeTables& complexTypes)
+    : mdb_(mdb), complexTypes_(complexTypes) {}
+
+void TableDefinitionReader::readBytes(uint32_t firstPage) {
+    const auto pageSize = static_cast<size_t>(mdb_->fmt->pg_size);
+    bytes_.clear();
+    pages_.clear();
+    uint32_t page = firstPage;
+    while (page != 0) {
+        if (std::find(pages_.begin(), pages_.end(), page) != pages_.end() ||
+            pages_.size() >= kMaxDefinitionPages) {
+            throw UnreadableDatabase("definition pages loop");
+        }
+        pages_.push_back(page);
+        if (mdb_read_pg(mdb_, page) != static_cast<ssize_t>(pageSize)) {
+            throw UnreadableDatabase("definition page unreadable");
+        }
+        const unsigned char* buffer = mdb_->pg_buf;
+        if (buffer[0] != kTableDefinitionPage) throw UnreadableDatabase("not a definition page");
+        size_t from = bytes_.empty() ? 0 : 8;
+        bytes_.insert(bytes_.end(), buffer + from, buffer + pageSize);
+        page = static_cast<uint32_t>(buffer[4]) | static_cast<uint32_t>(buffer[5]) << 8 |
+               static_cast<uint32_t>(buffer[6]) << 16 | static_cast<uint32_t>(buffer[7]) << 24;
+    }
+}
+
+RawTable& TableDefinitionReader::read(uint32_t firstPage) {
+    const Layout& layout = mdb_->f->jet_version == MDB_VER_JET3 ? kJet3 : kJet4;
+    readBytes(firstPage);
+    Cursor at(bytes_, mdb_);
 
     const uint32_t columnCount = at.u16(layout.columnCount);
     const uint32_t logicalCount = at.u32(layout.logicalIndexCount);
@@ -119,74 +113,73 @@ RawTable readTableDefinition(MdbHandle* mdb, uint32_t firstPage, const ComplexTy
         throw UnreadableDatabase("counts out of range");
     }
 
-    RawTable table;
-    table.columns.reserve(columnCount);
-    table.indexes.reserve(logicalCount);
-    std::vector<uint16_t> columnNumbers;
-    columnNumbers.reserve(columnCount);
+    // Entries are stored in no useful order; the column number is the
+    // column's position in the table. Each entry goes straight to its
+    // position, its name after it.
     size_t pos = layout.headerSize + layout.physicalCountEntry * physicalCount;
+    const size_t firstEntry = pos;
+    columnNumbers_.clear();
     for (uint32_t i = 0; i < columnCount; ++i, pos += layout.columnEntry) {
         at.need(pos, layout.columnEntry);
-        RawColumn column;
-        column.jetType = at.u8(pos);
-        column.sortOrder = at.u16(pos + layout.sortOrder);
-        column.flags = at.u8(pos + layout.flags);
-        column.length = at.u16(pos + layout.length);
-        if (layout.extraFlags != 0) column.extraFlags = at.u8(pos + layout.extraFlags);
+        columnNumbers_.push_back(at.u16(pos + layout.columnNumber));
+    }
+    order_.resize(columnCount);
+    for (uint16_t i = 0; i < order_.size(); ++i) order_[i] = i;
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](uint16_t a, uint16_t b) { return columnNumbers_[a] < columnNumbers_[b]; });
+    positions_.resize(columnCount);
+    sortedNumbers_.resize(columnCount);
+    for (uint16_t k = 0; k < order_.size(); ++k) positions_[order_[k]] = k;
+
+    table_.columns.resize(columnCount);
+    for (uint32_t i = 0; i < columnCount; ++i) {
+        const size_t entry = firstEntry + i * layout.columnEntry;
+        RawColumn& column = table_.columns[positions_[i]];
+        column.jetType = at.u8(entry);
+        column.sortOrder = at.u16(entry + layout.sortOrder);
+        column.flags = at.u8(entry + layout.flags);
+        column.length = at.u16(entry + layout.length);
+        column.extraFlags = layout.extraFlags != 0 ? at.u8(entry + layout.extraFlags) : 0;
+        column.complexTypeTable.clear();
         if (layout.complexId != 0 && column.jetType == kComplexColumn) {
-            auto found = complexTypes.find(at.u32(pos + layout.complexId));
-            if (found != complexTypes.end()) column.complexTypeTable = found->second;
+            auto found = complexTypes_.find(at.u32(entry + layout.complexId));
+            if (found != complexTypes_.end()) column.complexTypeTable = found->second;
         }
-        columnNumbers.push_back(at.u16(pos + layout.columnNumber));
-        table.columns.push_back(std::move(column));
+        column.description.reset();
     }
-    for (RawColumn& column : table.columns) column.name = at.name(pos, layout.nameLengthBytes);
+    for (uint32_t i = 0; i < columnCount; ++i)
+        at.name(pos, layout.nameLengthBytes, table_.columns[positions_[i]].name);
+    for (uint16_t k = 0; k < order_.size(); ++k) sortedNumbers_[k] = columnNumbers_[order_[k]];
 
-    // Entries are stored in no useful order; the column number is the
-    // column's position in the table.
-    std::vector<size_t> order(table.columns.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return columnNumbers[a] < columnNumbers[b]; });
-    std::vector<RawColumn> sorted;
-    std::vector<uint16_t> sortedNumbers;
-    sorted.reserve(order.size());
-    sortedNumbers.reserve(order.size());
-    for (size_t i : order) {
-        sorted.push_back(std::move(table.columns[i]));
-        sortedNumbers.push_back(columnNumbers[i]);
-    }
-    table.columns = std::move(sorted);
-    columnNumbers = std::move(sortedNumbers);
-
-    std::vector<PhysicalIndex> physical(physicalCount);
-    for (PhysicalIndex& index : physical) {
+    physical_.resize(physicalCount);
+    for (PhysicalIndex& index : physical_) {
         at.need(pos, layout.physicalEntry);
+        index.columns.clear();
         for (size_t k = 0; k < 10; ++k) {
             size_t slot = pos + layout.physicalColumns + 3 * k;
             uint16_t number = at.u16(slot);
             if (number == kUnusedIndexColumn) continue;
             size_t position = 0;
-            while (position < columnNumbers.size() && columnNumbers[position] != number) ++position;
-            if (position == columnNumbers.size()) throw UnreadableDatabase("index names no column");
+            while (position < sortedNumbers_.size() && sortedNumbers_[position] != number) ++position;
+            if (position == sortedNumbers_.size()) throw UnreadableDatabase("index names no column");
             index.columns.push_back({static_cast<uint16_t>(position), at.u8(slot + 2) == kAscendingColumn});
         }
         index.flags = at.u8(pos + layout.physicalFlags);
         pos += layout.physicalEntry;
     }
 
-    for (uint32_t i = 0; i < logicalCount; ++i, pos += layout.logicalEntry) {
+    table_.indexes.resize(logicalCount);
+    for (RawIndex& index : table_.indexes) {
         at.need(pos, layout.logicalEntry);
         uint32_t number = at.u32(pos + layout.logicalPhysicalNumber);
-        if (number >= physical.size()) throw UnreadableDatabase("index names no physical index");
-        RawIndex index;
+        if (number >= physical_.size()) throw UnreadableDatabase("index names no physical index");
         index.indexType = at.u8(pos + layout.logicalType);
-        index.flags = physical[number].flags;
-        index.columns = physical[number].columns;
-        table.indexes.push_back(std::move(index));
+        index.flags = physical_[number].flags;
+        index.columns = physical_[number].columns;
+        pos += layout.logicalEntry;
     }
-    for (RawIndex& index : table.indexes) index.name = at.name(pos, layout.nameLengthBytes);
-    return table;
+    for (RawIndex& index : table_.indexes) at.name(pos, layout.nameLengthBytes, index.name);
+    return table_;
 }
 
 }  // namespace speclore::jet::reader

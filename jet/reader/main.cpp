@@ -55,9 +55,6 @@ using namespace speclore::jet::reader;
 
 namespace {
 
-// Extra column flags of a calculated column (ACE).
-constexpr uint8_t kCalculatedColumn = 0xC0;
-
 // libmdb reads Jet 3 text through glibc's SHIFT-JIS for code page 932,
 // which loses backslashes and the NEC and IBM characters; CP932 is the
 // code page that Japanese Windows really uses.
@@ -105,23 +102,19 @@ void writeSnapshot(MdbHandle* mdb, bool accounts, std::vector<CatalogRow>& catal
     if (!accounts) addSavedQueryRows(mdb, catalog, rowTables);
 
     out.start(formatOf(mdb), mdb->f->lang_id, static_cast<uint32_t>(catalog.size()));
+    TableDefinitionReader definitions(mdb, complexTypes);
     for (CatalogRow& row : catalog) {
         // Only local tables have a definition; a linked table's Id is no page.
         if (!accounts && row.object.type == 1) {
-            RawTable table = readTableDefinition(mdb, row.definitionPage, complexTypes);
-            for (RawColumn& column : table.columns) {
-                auto found = row.columnDescriptions.find(column.name);
-                if (found != row.columnDescriptions.end()) column.description = std::move(found->second);
-                // DAO gives a calculated field the type of its result.
-                auto resultType = row.columnResultTypes.find(column.name);
-                if (column.extraFlags & kCalculatedColumn && resultType != row.columnResultTypes.end()) {
-                    column.jetType = resultType->second;
-                }
-            }
+            RawTable& table = definitions.read(row.definitionPage);
+            describeColumns(row.columnProperties, table.columns);
             row.object.table = std::move(table);
+            out.object(row.object);
+            table = std::move(*row.object.table);
+            row.object.table.reset();
+        } else {
+            out.object(row.object);
         }
-        out.object(row.object);
-        row.object.table.reset();
     }
     out.rowTables(rowTables);
     out.nameIndexOrder(nameOrder);
