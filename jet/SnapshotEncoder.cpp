@@ -13,6 +13,32 @@ namespace {
 // that the reader's memory stays low.
 constexpr size_t kBlockSize = 256 * 1024;
 
+// Each writes at `at` and returns the end.
+char* putU8(char* at, uint8_t v) {
+    *at = static_cast<char>(v);
+    return at + 1;
+}
+
+char* putU16(char* at, uint16_t v) {
+    at[0] = static_cast<char>(v & 0xFF);
+    at[1] = static_cast<char>(v >> 8);
+    return at + 2;
+}
+
+char* putU32(char* at, uint32_t v) {
+    at[0] = static_cast<char>(v & 0xFF);
+    at[1] = static_cast<char>(v >> 8 & 0xFF);
+    at[2] = static_cast<char>(v >> 16 & 0xFF);
+    at[3] = static_cast<char>(v >> 24);
+    return at + 4;
+}
+
+char* putText(char* at, std::string_view s) {
+    at = putU32(at, static_cast<uint32_t>(s.size()));
+    if (!s.empty()) std::memcpy(at, s.data(), s.size());
+    return at + s.size();
+}
+
 }  // namespace
 
 SnapshotEncoder::SnapshotEncoder(Sink sink) : sink_(std::move(sink)) {}
@@ -21,19 +47,9 @@ void SnapshotEncoder::grow(size_t size) {
     buffer_.resize(std::max({2 * buffer_.size(), used_ + size, kBlockSize + kBlockSize / 4}));
 }
 
-void SnapshotEncoder::u16(uint16_t v) {
-    char* at = room(2);
-    at[0] = static_cast<char>(v & 0xFF);
-    at[1] = static_cast<char>(v >> 8);
-}
+void SnapshotEncoder::u16(uint16_t v) { putU16(room(2), v); }
 
-void SnapshotEncoder::u32(uint32_t v) {
-    char* at = room(4);
-    at[0] = static_cast<char>(v & 0xFF);
-    at[1] = static_cast<char>(v >> 8 & 0xFF);
-    at[2] = static_cast<char>(v >> 16 & 0xFF);
-    at[3] = static_cast<char>(v >> 24);
-}
+void SnapshotEncoder::u32(uint32_t v) { putU32(room(4), v); }
 
 void SnapshotEncoder::i64(int64_t v) {
     const auto bits = static_cast<uint64_t>(v);
@@ -41,10 +57,7 @@ void SnapshotEncoder::i64(int64_t v) {
     u32(static_cast<uint32_t>(bits >> 32));
 }
 
-void SnapshotEncoder::text(std::string_view s) {
-    u32(static_cast<uint32_t>(s.size()));
-    if (!s.empty()) std::memcpy(room(s.size()), s.data(), s.size());
-}
+void SnapshotEncoder::text(std::string_view s) { putText(room(4 + s.size()), s); }
 
 void SnapshotEncoder::optionalText(const std::optional<std::string>& s) {
     u8(s ? 1 : 0);
@@ -73,14 +86,18 @@ void SnapshotEncoder::object(const CatalogObject& object) {
 void SnapshotEncoder::table(const RawTable& table) {
     u32(static_cast<uint32_t>(table.columns.size()));
     for (const RawColumn& c : table.columns) {
-        text(c.name);
-        u8(c.jetType);
-        u8(c.flags);
-        u16(c.length);
-        u16(c.sortOrder);
-        u8(c.extraFlags);
-        text(c.complexTypeTable);
-        optionalText(c.description);
+        // A column is most of a snapshot: room for all of it at once.
+        const size_t description = c.description ? 4 + c.description->size() : 0;
+        char* at = room(4 + c.name.size() + 7 + 4 + c.complexTypeTable.size() + 1 + description);
+        at = putText(at, c.name);
+        at = putU8(at, c.jetType);
+        at = putU8(at, c.flags);
+        at = putU16(at, c.length);
+        at = putU16(at, c.sortOrder);
+        at = putU8(at, c.extraFlags);
+        at = putText(at, c.complexTypeTable);
+        at = putU8(at, c.description ? 1 : 0);
+        if (c.description) putText(at, *c.description);
     }
     u32(static_cast<uint32_t>(table.indexes.size()));
     for (const RawIndex& index : table.indexes) {
