@@ -158,15 +158,34 @@ private:
     std::unique_ptr<Condition> left_, right_;
 };
 
-// A key under which equal values (to Jet) meet; none for Null.
-std::optional<std::u32string> joinKey(const CellValue& v) {
-    if (auto* i = std::get_if<int64_t>(&v)) {
-        std::string digits = std::to_string(*i);
-        return U"#" + std::u32string(digits.begin(), digits.end());
+// A value under which equal values (to Jet) meet in a hash join: numbers
+// by value, text by its case-folded code points; Null meets nothing.
+struct JoinKey {
+    const CellValue* value;
+};
+
+struct JoinKeyHash {
+    size_t operator()(JoinKey key) const {
+        if (auto* i = std::get_if<int64_t>(key.value)) return std::hash<int64_t>{}(*i);
+        const std::string& text = std::get<std::string>(*key.value);
+        // FNV-1a over the folded code points, as equalsIgnoringCase compares them.
+        uint64_t hash = 0xcbf29ce484222325u;
+        for (size_t at = 0; at < text.size();) {
+            hash = (hash ^ foldCase(nextCodePoint(text, at))) * 0x100000001b3u;
+        }
+        return static_cast<size_t>(hash);
     }
-    if (auto* s = std::get_if<std::string>(&v)) return U"$" + caseFoldKey(*s);
-    return std::nullopt;
-}
+};
+
+struct JoinKeyEqual {
+    bool operator()(JoinKey a, JoinKey b) const {
+        if (a.value->index() != b.value->index()) return false;
+        if (auto* i = std::get_if<int64_t>(a.value)) return *i == std::get<int64_t>(*b.value);
+        return equalsIgnoringCase(std::get<std::string>(*a.value), std::get<std::string>(*b.value));
+    }
+};
+
+bool joins(const CellValue& v) { return v.index() != 0; }
 
 const RowTable& findTable(const std::vector<RowTable>& tables, const std::string& name) {
     for (const RowTable& table : tables) {
@@ -200,16 +219,27 @@ std::vector<JoinedRow> join(const std::vector<JoinedRow>& rows, const Scope& sco
     if (equality && (equality->first.table == newTable) != (equality->second.table == newTable)) {
         Slot inner = equality->first.table == newTable ? equality->first : equality->second;
         Slot outer = equality->first.table == newTable ? equality->second : equality->first;
-        std::unordered_map<std::u32string, std::vector<uint32_t>> byKey;
+        // The new table's rows of each key, in stored order: the first
+        // and last of them here, each one's next in `nextOfKey`.
+        constexpr uint32_t kNoRow = UINT32_MAX;
+        std::unordered_map<JoinKey, std::pair<uint32_t, uint32_t>, JoinKeyHash, JoinKeyEqual> byKey;
+        byKey.reserve(table.rows.size());
+        std::vector<uint32_t> nextOfKey(table.rows.size(), kNoRow);
         for (uint32_t r = 0; r < table.rows.size(); ++r) {
-            if (auto key = joinKey(table.rows[r][inner.column])) byKey[*key].push_back(r);
+            const CellValue& value = table.rows[r][inner.column];
+            if (!joins(value)) continue;
+            auto [found, added] = byKey.try_emplace(JoinKey{&value}, r, r);
+            if (!added) {
+                nextOfKey[found->second.second] = r;
+                found->second.second = r;
+            }
         }
         for (const JoinedRow& row : rows) {
-            auto key = joinKey(scope.value(row, outer));
-            if (!key) continue;
-            auto found = byKey.find(*key);
+            const CellValue& value = scope.value(row, outer);
+            if (!joins(value)) continue;
+            auto found = byKey.find(JoinKey{&value});
             if (found == byKey.end()) continue;
-            for (uint32_t r : found->second) {
+            for (uint32_t r = found->second.first; r != kNoRow; r = nextOfKey[r]) {
                 JoinedRow next = row;
                 next[newTable] = r;
                 addJoinedRow(joined, std::move(next));
