@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "jet/reader/MdbText.h"
 
@@ -141,12 +143,34 @@ bool isTableDefinition(int32_t type) { return type == 1 || type == 4 || type == 
 
 constexpr int32_t kSavedQueryType = 5;
 
+// The whole value of a bound OLE column in the current row, valid until
+// the next call. Read part by part with the calls mdb_ole_read_full makes,
+// but into one buffer kept from row to row: mdb_ole_read_full allocates a
+// megabyte for every value.
+const std::vector<unsigned char>& longValue(MdbHandle* mdb, MdbColumn* column) {
+    // The first part as mdb_ole_read_full asks for it.
+    constexpr size_t kFirstPart = 1 << 20;
+    static std::vector<unsigned char> value;
+    value.clear();
+    unsigned char head[MDB_MEMO_OVERHEAD];
+    std::memcpy(head, column->bind_ptr, sizeof head);
+    const auto* part = static_cast<const unsigned char*>(column->bind_ptr);
+    try {
+        for (size_t length = mdb_ole_read(mdb, column, head, kFirstPart); length != 0;
+             length = mdb_ole_read_next(mdb, column, head)) {
+            value.insert(value.end(), part, part + length);
+        }
+    } catch (const std::bad_alloc&) {
+        // A chain of parts that never ends, as mdb_ole_read_full fails on it.
+        throw UnreadableDatabase("MSysObjects.LvProp");
+    }
+    return value;
+}
+
 // The descriptions in the LvProp blob of the current row.
 void readDescriptionsOf(MdbHandle* mdb, MdbColumn* lvProp, CatalogRow& row) {
-    size_t size = 0;
-    std::unique_ptr<void, decltype(&std::free)> blob(mdb_ole_read_full(mdb, lvProp, &size), &std::free);
-    if (!blob) throw UnreadableDatabase("MSysObjects.LvProp");
-    Descriptions found = readDescriptions(mdb, static_cast<const unsigned char*>(blob.get()), size);
+    const std::vector<unsigned char>& blob = longValue(mdb, lvProp);
+    Descriptions found = readDescriptions(mdb, blob.data(), blob.size());
     row.object.description = std::move(found.table);
     row.columnProperties = std::move(found.columns);
 }
