@@ -47,11 +47,12 @@ void readSet(MdbHandle* mdb, const std::vector<Property>& names, const unsigned 
     if (size < kSetHeader) throw UnreadableDatabase("set header");
     size_t nameLength = u16(data + 4);
     if (nameLength > size - kSetHeader) throw UnreadableDatabase("set name");
-    // Most sets hold neither property: their name is converted only when
-    // one is found.
+    // Most sets hold neither property: their name, and the one description
+    // that counts, the last, are converted only when one is found.
     const unsigned char* setName = data + kSetHeader;
     std::optional<uint8_t> resultType;
-    std::optional<std::string> description;
+    const unsigned char* description = nullptr;
+    size_t descriptionLength = 0;
     for (size_t pos = kSetHeader + nameLength; pos < size;) {
         if (size - pos < kEntryHeader) throw UnreadableDatabase("entry header");
         size_t length = u16(data + pos);
@@ -66,25 +67,31 @@ void readSet(MdbHandle* mdb, const std::vector<Property>& names, const unsigned 
             resultType = data[pos + kEntryHeader];
         }
         if (names[name] == Property::Description && (type == MDB_TEXT || type == MDB_MEMO)) {
-            description = mdbText(mdb, data + pos + kEntryHeader, valueLength);
+            description = data + pos + kEntryHeader;
+            descriptionLength = valueLength;
         }
         pos += length;
     }
     if (!resultType && !description) return;
     const std::string_view setNameText = mdbTextView(mdb, setName, nameLength);
     if (setNameText.empty()) {
-        if (description) out.table = std::move(description);
+        if (description) out.table = mdbText(mdb, description, descriptionLength);
         return;
     }
     ColumnProperties& columns = out.columns;
-    columns.columns.push_back({static_cast<uint32_t>(columns.names.size()),
-                               static_cast<uint32_t>(setNameText.size()), std::move(description),
-                               resultType});
-    columns.names += setNameText;
+    ColumnProperty& column = columns.columns.emplace_back();
+    column.nameOffset = static_cast<uint32_t>(columns.text.size());
+    column.nameLength = static_cast<uint32_t>(setNameText.size());
+    column.resultType = resultType;
+    columns.text += setNameText;
+    if (description) {
+        const std::string_view descriptionText = mdbTextView(mdb, description, descriptionLength);
+        column.hasDescription = true;
+        column.descriptionOffset = static_cast<uint32_t>(columns.text.size());
+        column.descriptionLength = static_cast<uint32_t>(descriptionText.size());
+        columns.text += descriptionText;
+    }
 }
-
-// Extra column flags of a calculated column (ACE).
-constexpr uint8_t kCalculatedColumn = 0xC0;
 
 }  // namespace
 
@@ -108,27 +115,6 @@ Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t 
         pos += length;
     }
     return out;
-}
-
-void describeColumns(ColumnProperties& properties, std::vector<RawColumn>& columns) {
-    if (columns.empty()) return;
-    // Sets mostly follow the columns' order: each name is looked for from
-    // the column after the last one found, round to it.
-    size_t next = 0;
-    for (ColumnProperty& property : properties.columns) {
-        const std::string_view name(properties.names.data() + property.nameOffset, property.nameLength);
-        for (size_t tried = 0; tried < columns.size(); ++tried) {
-            const size_t at = (next + tried) % columns.size();
-            RawColumn& column = columns[at];
-            if (column.name != name) continue;
-            if (property.description) column.description = std::move(property.description);
-            // DAO gives a calculated field the type of its result.
-            if (property.resultType && column.extraFlags & kCalculatedColumn)
-                column.jetType = *property.resultType;
-            next = at + 1;
-            break;
-        }
-    }
 }
 
 }  // namespace speclore::jet::reader

@@ -8,32 +8,41 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
 #include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
 
-// What the sets of one column's name hold, in stored order.
+// What the sets of one column's name hold, in stored order; the texts
+// are in ColumnProperties::text.
 struct ColumnProperty {
-    // The name: `nameLength` bytes from `nameOffset` of ColumnProperties::names.
     uint32_t nameOffset = 0;
     uint32_t nameLength = 0;
-    std::optional<std::string> description;
+    bool hasDescription = false;
+    uint32_t descriptionOffset = 0;
+    uint32_t descriptionLength = 0;
     // The Jet type of a calculated column's result ("ResultType"); the
     // column entry itself holds the type the result is stored in.
     std::optional<uint8_t> resultType;
 };
 
-// The column sets that hold a description or a result type. The names
-// share one string, so that a table's sets cost a few allocations, not a
-// few for each column; a later set of the same name overrides an earlier
-// one, as Access reads them.
+// The column sets that hold a description or a result type. Their names
+// and descriptions share one string, so that a table's sets cost a few
+// allocations, not a few for each column; a later set of the same name
+// overrides an earlier one, as Access reads them.
 struct ColumnProperties {
-    std::string names;
+    std::string text;
     std::vector<ColumnProperty> columns;
+
+    std::string_view nameOf(const ColumnProperty& column) const {
+        return std::string_view(text).substr(column.nameOffset, column.nameLength);
+    }
+    std::string_view descriptionOf(const ColumnProperty& column) const {
+        return std::string_view(text).substr(column.descriptionOffset, column.descriptionLength);
+    }
 };
 
 struct Descriptions {
@@ -43,9 +52,5 @@ struct Descriptions {
 
 // Raises UnreadableDatabase for a blob whose lengths do not fit.
 Descriptions readDescriptions(MdbHandle* mdb, const unsigned char* blob, size_t size);
-
-// Gives each column the description of its name, and a calculated one the
-// type of its result, taking them out of `properties`.
-void describeColumns(ColumnProperties& properties, std::vector<RawColumn>& columns);
 
 }  // namespace speclore::jet::reader

@@ -34,6 +34,8 @@ constexpr Layout kJet4{45, 47, 51, 63, 12, 25, 5, 11, 15, 23, 16, 11, 2, 52, 4, 
 // A complex column keeps its complex id where other columns keep their
 // sort order.
 constexpr uint8_t kComplexColumn = 0x12;
+// Extra column flags of a calculated column (ACE).
+constexpr uint8_t kCalculatedColumn = 0xC0;
 
 class Cursor {
 public:
@@ -101,7 +103,42 @@ void TableDefinitionReader::readBytes(uint32_t firstPage) {
     }
 }
 
-RawTable& TableDefinitionReader::read(uint32_t firstPage) {
+// Descriptions are written over those of the table before, whose strings
+// mostly have the room.
+void TableDefinitionReader::describeColumns(const ColumnProperties& properties) {
+    std::vector<RawColumn>& columns = table_.columns;
+    described_.assign(columns.size(), false);
+    // Sets mostly follow the columns' order: each name is looked for from
+    // the column after the last one found, round to it.
+    size_t next = 0;
+    for (const ColumnProperty& property : properties.columns) {
+        const std::string_view name = properties.nameOf(property);
+        for (size_t tried = 0; tried < columns.size(); ++tried) {
+            const size_t at = (next + tried) % columns.size();
+            RawColumn& column = columns[at];
+            if (column.name != name) continue;
+            if (property.hasDescription) {
+                const std::string_view description = properties.descriptionOf(property);
+                if (column.description) {
+                    column.description->assign(description);
+                } else {
+                    column.description.emplace(description);
+                }
+                described_[at] = true;
+            }
+            // DAO gives a calculated field the type of its result.
+            if (property.resultType && column.extraFlags & kCalculatedColumn)
+                column.jetType = *property.resultType;
+            next = at + 1;
+            break;
+        }
+    }
+    for (size_t at = 0; at < columns.size(); ++at) {
+        if (!described_[at]) columns[at].description.reset();
+    }
+}
+
+RawTable& TableDefinitionReader::read(uint32_t firstPage, const ColumnProperties& properties) {
     const Layout& layout = mdb_->f->jet_version == MDB_VER_JET3 ? kJet3 : kJet4;
     readBytes(firstPage);
     Cursor at(bytes_, mdb_);
@@ -145,11 +182,11 @@ RawTable& TableDefinitionReader::read(uint32_t firstPage) {
             auto found = complexTypes_.find(at.u32(entry + layout.complexId));
             if (found != complexTypes_.end()) column.complexTypeTable = found->second;
         }
-        column.description.reset();
     }
     for (uint32_t i = 0; i < columnCount; ++i)
         at.name(pos, layout.nameLengthBytes, table_.columns[positions_[i]].name);
     for (uint16_t k = 0; k < order_.size(); ++k) sortedNumbers_[k] = columnNumbers_[order_[k]];
+    describeColumns(properties);
 
     physical_.resize(physicalCount);
     for (PhysicalIndex& index : physical_) {

@@ -12,6 +12,7 @@
 
 #include "jet/Snapshot.h"
 #include "jet/reader/MdbHeader.h"
+#include "jet/reader/PropertyBlob.h"
 #include "jet/reader/ReaderError.h"
 
 namespace speclore::jet::reader {
@@ -31,11 +32,12 @@ public:
     TableDefinitionReader& operator=(const TableDefinitionReader&) = delete;
 
     // The definition that starts at `firstPage`, valid until the next
-    // read; the caller may change it, or move it away and back. Raises
-    // UnreadableDatabase when the pages are not a well-formed definition.
-    // Descriptions are left empty; a complex column whose id
-    // `complexTypes` lacks keeps an empty type table.
-    RawTable& read(uint32_t firstPage);
+    // read; the caller may change it, or move it away and back. Each
+    // column has the description its name has in `properties`, and a
+    // calculated one the type of its result. Raises UnreadableDatabase
+    // when the pages are not a well-formed definition. A complex column
+    // whose id `complexTypes` lacks keeps an empty type table.
+    RawTable& read(uint32_t firstPage, const ColumnProperties& properties = {});
 
 private:
     struct PhysicalIndex {
@@ -46,6 +48,7 @@ private:
     // The definition's bytes as one stream: the first page whole, then the
     // data part (from byte 8) of each continuation page.
     void readBytes(uint32_t firstPage);
+    void describeColumns(const ColumnProperties& properties);
 
     MdbHandle* mdb_;
     const ComplexTypeTables& complexTypes_;
@@ -57,6 +60,8 @@ private:
     // By position: the stored entry and its column number.
     std::vector<uint16_t> order_, sortedNumbers_;
     std::vector<PhysicalIndex> physical_;
+    // By position: whether the column was given a description.
+    std::vector<bool> described_;
 };
 
 }  // namespace speclore::jet::reader

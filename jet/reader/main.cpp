@@ -106,8 +106,7 @@ void writeSnapshot(MdbHandle* mdb, bool accounts, std::vector<CatalogRow>& catal
     for (CatalogRow& row : catalog) {
         // Only local tables have a definition; a linked table's Id is no page.
         if (!accounts && row.object.type == 1) {
-            RawTable& table = definitions.read(row.definitionPage);
-            describeColumns(row.columnProperties, table.columns);
+            RawTable& table = definitions.read(row.definitionPage, row.columnProperties);
             row.object.table = std::move(table);
             out.object(row.object);
             table = std::move(*row.object.table);

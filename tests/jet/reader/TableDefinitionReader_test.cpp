@@ -29,10 +29,7 @@ std::string encoded(const RawTable& table) {
 }
 
 std::string describedTable(TableDefinitionReader& reader, const CatalogRow& row) {
-    RawTable& table = reader.read(row.definitionPage);
-    ColumnProperties properties = row.columnProperties;
-    describeColumns(properties, table.columns);
-    return encoded(table);
+    return encoded(reader.read(row.definitionPage, row.columnProperties));
 }
 
 TEST(TableDefinitionReader, ReadsEachTableAsAFreshReaderDoes) {
