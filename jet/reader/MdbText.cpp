@@ -47,37 +47,36 @@ constexpr uint64_t kHighBits = 0x8080808080808080;
 
 // Compressed text: the run stops at a zero byte, the switch.
 const unsigned char* copyAsciiBytes(const unsigned char* p, const unsigned char* end, char*& out) {
-    while (end - p >= 8) {
+    char* to = out;
+    for (; end - p >= 8; p += 8, to += 8) {
         const uint64_t word = wordAt(p);
         if ((word & kHighBits) != 0 || ((word - kEveryByte) & ~word & kHighBits) != 0) break;
-        std::memcpy(out, p, 8);
-        out += 8;
-        p += 8;
+        std::memcpy(to, p, 8);
     }
+    out = to;
     return p;
 }
 
-// Two-byte text, four characters a word; with `lowByteSwitches` the run
+// Two-byte text, four characters a word; with `kLowByteSwitches` the run
 // stops at a character whose low byte is zero.
-const unsigned char* copyAsciiUnits(const unsigned char* p, const unsigned char* end, char*& out,
-                                    bool lowByteSwitches) {
+template <bool kLowByteSwitches>
+const unsigned char* copyAsciiUnits(const unsigned char* p, const unsigned char* end, char*& out) {
     constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
-    constexpr uint64_t kLowBytes = 0x00FF00FF00FF00FF;
     constexpr uint64_t kEveryUnit = 0x0001000100010001;
     constexpr uint64_t kUnitHighBits = 0x8000800080008000;
-    while (end - p >= 8) {
+    static_assert(std::endian::native == std::endian::little, "the characters are packed in file order");
+    char* to = out;
+    for (; end - p >= 8; p += 8, to += 4) {
         const uint64_t word = wordAt(p);
         if ((word & kNotAscii) != 0) break;
         // Every character is below 0x80, so a low byte of zero is a zero unit.
-        if (lowByteSwitches && ((word - kEveryUnit) & ~word & kUnitHighBits) != 0) break;
-        const uint64_t low = word & kLowBytes;
-        const uint64_t packed = (low | low >> 8) & 0x0000FFFF0000FFFF;
-        const auto four = static_cast<uint32_t>(packed | packed >> 16);
-        static_assert(std::endian::native == std::endian::little, "the characters are packed in file order");
-        std::memcpy(out, &four, 4);
-        out += 4;
-        p += 8;
+        if (kLowByteSwitches && ((word - kEveryUnit) & ~word & kUnitHighBits) != 0) break;
+        // The high bytes are zero: the low ones close up, pairs, then the two pairs.
+        const uint64_t pairs = (word | word >> 8) & 0x0000FFFF0000FFFF;
+        const auto four = static_cast<uint32_t>(pairs | pairs >> 16);
+        std::memcpy(to, &four, 4);
     }
+    out = to;
     return p;
 }
 
@@ -105,7 +104,7 @@ std::string_view decodedUnicode(const unsigned char* bytes, size_t size) {
         const unsigned char* p = bytes + 2;
         const unsigned char* end = bytes + size;
         while (p < end) {
-            p = compressed ? copyAsciiBytes(p, end, out) : copyAsciiUnits(p, end, out, true);
+            p = compressed ? copyAsciiBytes(p, end, out) : copyAsciiUnits<true>(p, end, out);
             if (p == end) break;
             if (*p == 0) {
                 compressed = !compressed;
@@ -120,7 +119,7 @@ std::string_view decodedUnicode(const unsigned char* bytes, size_t size) {
             }
         }
     } else {
-        const unsigned char* p = copyAsciiUnits(bytes, bytes + size, out, false);
+        const unsigned char* p = copyAsciiUnits<false>(bytes, bytes + size, out);
         for (; bytes + size - p >= 2; p += 2) out = putUtf8(out, unitAt(p));
     }
     return std::string_view(decoded.data(), static_cast<size_t>(out - decoded.data()));
