@@ -9,6 +9,8 @@ namespace {
 constexpr char kLastColumn = 'F';
 constexpr std::array<Item, 6> kQueryHeadings = {Item::cqTitleA, Item::cqTitleB, Item::cqTitleC,
                                                 Item::cqTitleD, Item::cqTitleE, Item::cqTitleF};
+// A query's row shows its long SQL text from the top, line by line.
+constexpr XlSetting kQueryRow[] = {{XlSetter::VerticalAlignment, xlTop}, {XlSetter::WrapText, 1}};
 
 // UTF-16 units of the UTF-8 sequence that starts with `lead`.
 size_t utf16Units(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
@@ -26,9 +28,7 @@ std::string joinedLines(const std::vector<std::string>& items) {
 
 void writeQueryRow(XlWorksheet& sheet, int32_t row, int32_t number, const QueryDef& query,
                    const std::string& description, const ItemNames& names) {
-    auto range = sheet.Range(a1Address('A', row), a1Address(kLastColumn, row));
-    range->VerticalAlignment(xlTop);
-    range->WrapText(true);
+    sheet.FormatRange({'A', row}, {kLastColumn, row}, kQueryRow);
     sheet.SetCellValue({'A', row}, number);
     sheet.SetCellValue({'B', row}, query.name);
     sheet.SetCellValue({'C', row}, queryKindCaption(query.type, names));

@@ -10,10 +10,51 @@ constexpr char kBlockLastColumn = 'F';
 constexpr int16_t kFrameColorIndex = 15;
 constexpr int16_t kHeadingInteriorColorIndex = 15;
 
-// A thin continuous line in the colour given.
-constexpr XlBorderLine thinLine(int16_t index, int16_t colorIndex) {
-    return {index, xlContinuous, xlThin, colorIndex};
-}
+// The settings of a format with lines, built at compile time in the order
+// of the object model's calls they stand for.
+template <size_t N>
+struct Settings {
+    std::array<XlSetting, N> items{};
+    size_t count = 0;
+
+    constexpr void add(XlSetter setter, int16_t value, int16_t border = 0) {
+        items[count++] = {setter, value, border};
+    }
+    // Borders(index) as a thin continuous line in the colour given.
+    constexpr void addThinLine(int16_t index, int16_t colorIndex) {
+        add(XlSetter::BorderLineStyle, xlContinuous, index);
+        add(XlSetter::BorderWeight, xlThin, index);
+        add(XlSetter::BorderColorIndex, colorIndex, index);
+    }
+    constexpr std::span<const XlSetting> span() const { return std::span(items).first(count); }
+};
+
+constexpr XlSetting kTitleRow[] = {{XlSetter::HorizontalAlignment, xlGeneral},
+                                   {XlSetter::VerticalAlignment, xlBottom},
+                                   {XlSetter::WrapText, 0}};
+
+constexpr Settings<19> kHeadingRow = [] {
+    Settings<19> s;
+    s.add(XlSetter::HorizontalAlignment, xlCenter);
+    for (int16_t index : {xlEdgeLeft, xlEdgeTop, xlEdgeBottom, xlEdgeRight, xlInsideVertical})
+        s.addThinLine(index, xlColorIndexAutomatic);
+    s.add(XlSetter::InteriorColorIndex, kHeadingInteriorColorIndex);
+    s.add(XlSetter::InteriorPattern, xlSolid);
+    s.add(XlSetter::InteriorPatternColorIndex, xlAutomatic);
+    return s;
+}();
+
+// The inside horizontal line comes last, so that a single row, which has
+// none to draw, takes the others alone.
+constexpr Settings<15> kFrame = [] {
+    Settings<15> s;
+    for (int16_t index : {xlEdgeLeft, xlEdgeBottom, xlEdgeRight, xlInsideVertical, xlInsideHorizontal})
+        s.addThinLine(index, kFrameColorIndex);
+    return s;
+}();
+constexpr size_t kSingleRowFrame = 12;
+
+constexpr XlSetting kBold[] = {{XlSetter::FontBold, 1}};
 
 }  // namespace
 
@@ -21,10 +62,7 @@ std::string a1Address(char column, int32_t row) { return std::string(1, column) 
 
 void writeBlockTitleRow(XlWorksheet& sheet, int32_t row, const std::string& name,
                         const std::string& description) {
-    auto range = sheet.Range(a1Address('A', row), a1Address(kBlockLastColumn, row));
-    range->HorizontalAlignment(xlGeneral);
-    range->VerticalAlignment(xlBottom);
-    range->WrapText(false);
+    sheet.FormatRange({'A', row}, {kBlockLastColumn, row}, kTitleRow);
     sheet.SetCellValue({'A', row}, name);
     sheet.SetCellValue({kBlockLastColumn, row}, description);
 }
@@ -37,30 +75,15 @@ void writeBlockHeadingRow(XlWorksheet& sheet, int32_t row, const ItemNames& name
 }
 
 void formatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn) {
-    auto range = sheet.Range(a1Address('A', row), a1Address(lastColumn, row));
-    range->HorizontalAlignment(xlCenter);
-    const XlBorderLine lines[] = {
-        thinLine(xlEdgeLeft, xlColorIndexAutomatic),       thinLine(xlEdgeTop, xlColorIndexAutomatic),
-        thinLine(xlEdgeBottom, xlColorIndexAutomatic),     thinLine(xlEdgeRight, xlColorIndexAutomatic),
-        thinLine(xlInsideVertical, xlColorIndexAutomatic),
-    };
-    range->SetBorders(lines);
-    XlInterior& interior = range->Interior();
-    interior.ColorIndex(kHeadingInteriorColorIndex);
-    interior.Pattern(xlSolid);
-    interior.PatternColorIndex(xlAutomatic);
+    sheet.FormatRange({'A', row}, {lastColumn, row}, kHeadingRow.span());
 }
 
 void frameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn) {
     if (first > last) return;
-    auto range = sheet.Range(a1Address('A', first), a1Address(lastColumn, last));
-    const XlBorderLine lines[] = {
-        thinLine(xlEdgeLeft, kFrameColorIndex),         thinLine(xlEdgeBottom, kFrameColorIndex),
-        thinLine(xlEdgeRight, kFrameColorIndex),        thinLine(xlInsideVertical, kFrameColorIndex),
-        thinLine(xlInsideHorizontal, kFrameColorIndex),
-    };
-    // A single row has no inside horizontal line to draw.
-    range->SetBorders(std::span(lines).first(first < last ? 5 : 4));
+    const std::span<const XlSetting> frame = kFrame.span();
+    sheet.FormatRange({'A', first}, {lastColumn, last}, first < last ? frame : frame.first(kSingleRowFrame));
 }
+
+void boldCell(XlWorksheet& sheet, SheetCell cell) { sheet.FormatRange(cell, cell, kBold); }
 
 }  // namespace speclore::catalog

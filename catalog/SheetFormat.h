@@ -34,4 +34,7 @@ void formatHeadingRow(XlWorksheet& sheet, int32_t row, char lastColumn);
 // are two rows or more; nothing when there are no rows.
 void frameRows(XlWorksheet& sheet, int32_t first, int32_t last, char lastColumn);
 
+// The cell's text in bold.
+void boldCell(XlWorksheet& sheet, SheetCell cell);
+
 }  // namespace speclore::catalog

@@ -51,13 +51,25 @@ public:
     virtual void Bold(bool bold) = 0;
 };
 
-// One border of a range, Borders(index), with the three properties that
-// draw it.
-struct XlBorderLine {
-    int16_t index;
-    int16_t lineStyle;
-    int16_t weight;
-    int16_t colorIndex;
+// One setter of a range's format: Range.HorizontalAlignment = value,
+// Borders(border).LineStyle = value, Interior.ColorIndex = value and so on.
+enum class XlSetter : uint8_t {
+    HorizontalAlignment,
+    VerticalAlignment,
+    WrapText,  // value 0 false, any other true
+    BorderLineStyle,
+    BorderWeight,
+    BorderColorIndex,
+    InteriorColorIndex,
+    InteriorPattern,
+    InteriorPatternColorIndex,
+    FontBold,  // value 0 false, any other true
+};
+
+struct XlSetting {
+    XlSetter setter;
+    int16_t value;
+    int16_t border = 0;  // Borders(border), for the three border setters
 };
 
 // A rectangle of cells; each setter changes that one attribute of every cell.
@@ -69,19 +81,28 @@ public:
     virtual void WrapText(bool wrap) = 0;
     // Borders(index), index 7 to 12; other indexes raise an error.
     virtual XlBorder& Borders(int16_t index) = 0;
-    // A whole frame at once: for each line in turn, Borders(index) gets its
-    // LineStyle, Weight and ColorIndex. The cells end as those calls one by
-    // one leave them; an engine may do it in one pass over the range.
-    virtual void SetBorders(std::span<const XlBorderLine> lines) {
-        for (const XlBorderLine& line : lines) {
-            XlBorder& border = Borders(line.index);
-            border.LineStyle(line.lineStyle);
-            border.Weight(line.weight);
-            border.ColorIndex(line.colorIndex);
-        }
-    }
     virtual XlInterior& Interior() = 0;
     virtual XlFont& Font() = 0;
+
+    // The settings in turn. The cells end as the setters called one by one
+    // leave them; an engine may make them all in one pass over the range,
+    // and then refuses a value it cannot take before it makes any.
+    virtual void Set(std::span<const XlSetting> settings) {
+        for (const XlSetting& s : settings) {
+            switch (s.setter) {
+            case XlSetter::HorizontalAlignment: HorizontalAlignment(s.value); break;
+            case XlSetter::VerticalAlignment: VerticalAlignment(s.value); break;
+            case XlSetter::WrapText: WrapText(s.value != 0); break;
+            case XlSetter::BorderLineStyle: Borders(s.border).LineStyle(s.value); break;
+            case XlSetter::BorderWeight: Borders(s.border).Weight(s.value); break;
+            case XlSetter::BorderColorIndex: Borders(s.border).ColorIndex(s.value); break;
+            case XlSetter::InteriorColorIndex: Interior().ColorIndex(s.value); break;
+            case XlSetter::InteriorPattern: Interior().Pattern(s.value); break;
+            case XlSetter::InteriorPatternColorIndex: Interior().PatternColorIndex(s.value); break;
+            case XlSetter::FontBold: Font().Bold(s.value != 0); break;
+            }
+        }
+    }
 };
 
 // A cell by its column letter and its row number from 1: {'A', 3} is "A3".
@@ -102,6 +123,11 @@ public:
     virtual void SetCellValue(SheetCell cell, int32_t number) { SetValue(a1(cell), number); }
     // Range(first, last): the rectangle the two cells span.
     virtual std::unique_ptr<XlRange> Range(std::string_view first, std::string_view last) = 0;
+    // Range(first, last).Set(settings) for a rectangle given by its corner
+    // cells, which an engine may do without an address or a range object.
+    virtual void FormatRange(SheetCell first, SheetCell last, std::span<const XlSetting> settings) {
+        Range(a1(first), a1(last))->Set(settings);
+    }
 
 protected:
     static std::string a1(SheetCell cell) { return std::string(1, cell.column) + std::to_string(cell.row); }

@@ -17,10 +17,7 @@ void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field&
     const TypeTexts type = fieldTypeTexts(field, names);
 
     sheet.SetCellValue({'A', row}, number);
-    if (role == IndexRole::Primary) {
-        const std::string a = a1Address('A', row);
-        sheet.Range(a, a)->Font().Bold(true);
-    }
+    if (role == IndexRole::Primary) boldCell(sheet, {'A', row});
     sheet.SetCellValue({'B', row}, field.name);
     sheet.SetCellValue({'C', row}, type.caption);
     sheet.SetCellValue({'D', row}, type.size);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/Invariant.h"
 #include "workbook/ObjectModelConstants.h"
 #include "workbook/ScratchBuffer.h"
 #include "workbook/WorkbookError.h"
@@ -45,6 +46,18 @@ void requireBorderIndex(int16_t index) {
         throwInvalidArgument("Borders に指定できない番号です: " + std::to_string(index));
 }
 
+FormatChange horizontalChange(int16_t alignment) {
+    return {FormatOp::HorizontalAlign, 0,
+            require(horizontalAlignment(alignment), "HorizontalAlignment", alignment)};
+}
+
+FormatChange verticalChange(int16_t alignment) {
+    return {FormatOp::VerticalAlign, 0,
+            require(verticalAlignment(alignment), "VerticalAlignment", alignment)};
+}
+
+FormatChange wrapChange(bool wrap) { return {FormatOp::Wrap, 0, static_cast<uint16_t>(wrap ? 1 : 0)}; }
+
 FormatChange lineStyleChange(int16_t style) {
     LineKind kind = require(lineKind(style), "Border.LineStyle", style);
     return {FormatOp::LineStyle, 0, static_cast<uint16_t>(kind)};
@@ -61,10 +74,57 @@ FormatChange borderColorChange(int16_t colorIndex) {
     return {FormatOp::BorderColor, 0, require(paletteColor(colorIndex), "Border.ColorIndex", colorIndex)};
 }
 
+FormatChange fillColorChange(int16_t colorIndex) {
+    const uint16_t color = colorIndex == kExcelNone
+                               ? kNoFill
+                               : require(paletteColor(colorIndex), "Interior.ColorIndex", colorIndex);
+    return {FormatOp::FillColor, 0, color};
+}
+
+FormatChange fillPatternChange(int16_t pattern) {
+    return {FormatOp::FillPattern, 0, require(fillPattern(pattern), "Interior.Pattern", pattern)};
+}
+
+FormatChange fillPatternColorChange(int16_t colorIndex) {
+    return {FormatOp::FillPatternColor, 0,
+            require(paletteColor(colorIndex), "Interior.PatternColorIndex", colorIndex)};
+}
+
+FormatChange boldChange(bool bold) { return {FormatOp::Bold, 0, static_cast<uint16_t>(bold ? 1 : 0)}; }
+
+// What one setter does to the range; raises for a value the object model
+// refuses.
+RangeChange rangeChange(const catalog::XlSetting& setting) {
+    using catalog::XlSetter;
+    switch (setting.setter) {
+    case XlSetter::HorizontalAlignment: return {0, horizontalChange(setting.value)};
+    case XlSetter::VerticalAlignment: return {0, verticalChange(setting.value)};
+    case XlSetter::WrapText: return {0, wrapChange(setting.value != 0)};
+    case XlSetter::BorderLineStyle:
+        requireBorderIndex(setting.border);
+        return {setting.border, lineStyleChange(setting.value)};
+    case XlSetter::BorderWeight:
+        requireBorderIndex(setting.border);
+        return {setting.border, weightChange(setting.value)};
+    case XlSetter::BorderColorIndex:
+        requireBorderIndex(setting.border);
+        return {setting.border, borderColorChange(setting.value)};
+    case XlSetter::InteriorColorIndex: return {0, fillColorChange(setting.value)};
+    case XlSetter::InteriorPattern: return {0, fillPatternChange(setting.value)};
+    case XlSetter::InteriorPatternColorIndex: return {0, fillPatternColorChange(setting.value)};
+    case XlSetter::FontBold: return {0, boldChange(setting.value != 0)};
+    }
+    // The enumeration names every setter there is.
+    invariantBroken("a known XlSetter", __FILE__, __LINE__);
+}
+
 // Room in place for a row of a catalog block, and for the rows and cells of
 // all but the longest blocks; larger ranges take the heap.
 constexpr size_t kRowInPlace = 16;
 constexpr size_t kRowsInPlace = 128;
+// A block's heading row, the most the sheet writers set at once, takes 19
+// settings: an alignment, five lines of three setters and the interior.
+constexpr size_t kSettingsInPlace = 24;
 constexpr size_t kCellsInPlace = 512;
 
 // Cells that start alike (see apply) and what their format has become.
@@ -217,35 +277,20 @@ void FormattedRange::setRowFormats(RangeCell first, std::span<const uint32_t> fo
         if (formats[k] != kKeepFormat) setCellFormat({first.row, first.column + k}, formats[k]);
 }
 
-void FormattedRange::HorizontalAlignment(int16_t alignment) {
-    applyToCells({FormatOp::HorizontalAlign, 0,
-                  require(horizontalAlignment(alignment), "HorizontalAlignment", alignment)});
-}
+void FormattedRange::HorizontalAlignment(int16_t alignment) { applyToCells(horizontalChange(alignment)); }
 
-void FormattedRange::VerticalAlignment(int16_t alignment) {
-    applyToCells(
-        {FormatOp::VerticalAlign, 0, require(verticalAlignment(alignment), "VerticalAlignment", alignment)});
-}
+void FormattedRange::VerticalAlignment(int16_t alignment) { applyToCells(verticalChange(alignment)); }
 
-void FormattedRange::WrapText(bool wrap) {
-    applyToCells({FormatOp::Wrap, 0, static_cast<uint16_t>(wrap ? 1 : 0)});
-}
+void FormattedRange::WrapText(bool wrap) { applyToCells(wrapChange(wrap)); }
 
 catalog::XlBorder& FormattedRange::Borders(int16_t index) {
     requireBorderIndex(index);
     return borders_[static_cast<size_t>(index - kFirstBorder)];
 }
 
-void FormattedRange::SetBorders(std::span<const catalog::XlBorderLine> lines) {
-    // Three changes a line; all six lines fit in place.
-    ScratchBuffer<RangeChange, 18> changes(lines.size() * 3);
-    size_t next = 0;
-    for (const catalog::XlBorderLine& line : lines) {
-        requireBorderIndex(line.index);
-        changes[next++] = {line.index, lineStyleChange(line.lineStyle)};
-        changes[next++] = {line.index, weightChange(line.weight)};
-        changes[next++] = {line.index, borderColorChange(line.colorIndex)};
-    }
+void FormattedRange::Set(std::span<const catalog::XlSetting> settings) {
+    ScratchBuffer<RangeChange, kSettingsInPlace> changes(settings.size());
+    for (size_t k = 0; k < settings.size(); ++k) changes[k] = rangeChange(settings[k]);
     apply(changes.span());
 }
 
@@ -265,25 +310,14 @@ void RangeBorder::Weight(int16_t weight) { applyToBorder(weightChange(weight)); 
 
 void RangeBorder::ColorIndex(int16_t colorIndex) { applyToBorder(borderColorChange(colorIndex)); }
 
-void RangeInterior::ColorIndex(int16_t colorIndex) {
-    uint16_t color = colorIndex == kExcelNone
-                         ? kNoFill
-                         : require(paletteColor(colorIndex), "Interior.ColorIndex", colorIndex);
-    range_.applyToCells({FormatOp::FillColor, 0, color});
-}
+void RangeInterior::ColorIndex(int16_t colorIndex) { range_.applyToCells(fillColorChange(colorIndex)); }
 
-void RangeInterior::Pattern(int16_t pattern) {
-    range_.applyToCells(
-        {FormatOp::FillPattern, 0, require(fillPattern(pattern), "Interior.Pattern", pattern)});
-}
+void RangeInterior::Pattern(int16_t pattern) { range_.applyToCells(fillPatternChange(pattern)); }
 
 void RangeInterior::PatternColorIndex(int16_t colorIndex) {
-    range_.applyToCells({FormatOp::FillPatternColor, 0,
-                         require(paletteColor(colorIndex), "Interior.PatternColorIndex", colorIndex)});
+    range_.applyToCells(fillPatternColorChange(colorIndex));
 }
 
-void RangeFont::Bold(bool bold) {
-    range_.applyToCells({FormatOp::Bold, 0, static_cast<uint16_t>(bold ? 1 : 0)});
-}
+void RangeFont::Bold(bool bold) { range_.applyToCells(boldChange(bold)); }
 
 }  // namespace speclore::workbook

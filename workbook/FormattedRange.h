@@ -75,9 +75,10 @@ public:
     void VerticalAlignment(int16_t alignment) override;
     void WrapText(bool wrap) override;
     catalog::XlBorder& Borders(int16_t index) override;
-    void SetBorders(std::span<const catalog::XlBorderLine> lines) override;
     catalog::XlInterior& Interior() override { return interior_; }
     catalog::XlFont& Font() override { return font_; }
+    // Every setting is checked before any is made.
+    void Set(std::span<const catalog::XlSetting> settings) override;
 
     // Makes the changes in order, each to every cell it reaches, in one
     // pass over the rectangle. A border change reaches the outer edges (7

@@ -51,6 +51,11 @@ std::unique_ptr<catalog::XlRange> XlsWorksheet::Range(std::string_view first, st
                                       parseCellAddress(last));
 }
 
+void XlsWorksheet::FormatRange(catalog::SheetCell first, catalog::SheetCell last,
+                               std::span<const catalog::XlSetting> settings) {
+    XlsRange(sheet_, workbook_.formats(), addressOf(first), addressOf(last)).Set(settings);
+}
+
 XlsWorkbook::XlsWorkbook(WorkbookFile workbook, std::string path, Saving saving)
     : workbook_(std::move(workbook)), path_(std::move(path)), saving_(saving) {}
 

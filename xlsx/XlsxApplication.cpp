@@ -43,6 +43,13 @@ std::unique_ptr<catalog::XlRange> XlsxWorksheet::Range(std::string_view first, s
                                        parseCellReference(last));
 }
 
+void XlsxWorksheet::FormatRange(catalog::SheetCell first, catalog::SheetCell last,
+                                std::span<const catalog::XlSetting> settings) {
+    const std::optional<CellReference> from = plainReference(first), to = plainReference(last);
+    if (!from || !to) return XlWorksheet::FormatRange(first, last, settings);
+    XlsxRange(sheet_, workbook_.styles(), *from, *to).Set(settings);
+}
+
 XlsxWorkbook::XlsxWorkbook(WorkbookPackage workbook, std::string path, Saving saving)
     : workbook_(std::move(workbook)), path_(std::move(path)), saving_(saving) {}
 

@@ -21,6 +21,8 @@ public:
     void SetCellValue(catalog::SheetCell cell, std::string_view text) override;
     void SetCellValue(catalog::SheetCell cell, int32_t number) override;
     std::unique_ptr<catalog::XlRange> Range(std::string_view first, std::string_view last) override;
+    void FormatRange(catalog::SheetCell first, catalog::SheetCell last,
+                     std::span<const catalog::XlSetting> settings) override;
 
     const SheetPart& sheet() const { return sheet_; }
 

@@ -128,29 +128,43 @@ TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
     }
 }
 
-TEST(FormattedRange, SetBordersEndsAsTheCallsOneByOne) {
-    const std::vector<catalog::XlBorderLine> frame = {
-        {catalog::xlEdgeLeft, catalog::xlContinuous, catalog::xlThin, 15},
-        {catalog::xlEdgeTop, -4115, -4138, catalog::xlColorIndexAutomatic},
-        {catalog::xlInsideVertical, catalog::xlContinuous, 4, kExcelNone},
-        {catalog::xlInsideHorizontal, -4119, catalog::xlThin, 10},
-    };
-    Cells oneByOne = mixedCells();
-    FormatTable oneByOneTable;
-    {
-        TableRange range(oneByOne, oneByOneTable, {1, 1}, {7, 5});
-        for (const catalog::XlBorderLine& line : frame) {
-            catalog::XlBorder& border = range.Borders(line.index);
-            border.LineStyle(line.lineStyle);
-            border.Weight(line.weight);
-            border.ColorIndex(line.colorIndex);
-        }
+// Setters of every kind, lines with styles, weights and colours apart from
+// the sheet writers' thin ones, and setters that undo and redo a change.
+const std::vector<catalog::XlSetting> kMixedSettings = {
+    {catalog::XlSetter::HorizontalAlignment, catalog::xlCenter},
+    {catalog::XlSetter::BorderLineStyle, catalog::xlContinuous, catalog::xlEdgeLeft},
+    {catalog::XlSetter::BorderWeight, catalog::xlThin, catalog::xlEdgeLeft},
+    {catalog::XlSetter::BorderColorIndex, 15, catalog::xlEdgeLeft},
+    {catalog::XlSetter::BorderLineStyle, -4115, catalog::xlEdgeTop},
+    {catalog::XlSetter::BorderWeight, -4138, catalog::xlEdgeTop},
+    {catalog::XlSetter::WrapText, 1},
+    {catalog::XlSetter::BorderLineStyle, catalog::xlContinuous, catalog::xlInsideVertical},
+    {catalog::XlSetter::BorderColorIndex, kExcelNone, catalog::xlInsideVertical},
+    {catalog::XlSetter::BorderLineStyle, -4119, catalog::xlInsideHorizontal},
+    {catalog::XlSetter::BorderColorIndex, 10, catalog::xlInsideHorizontal},
+    {catalog::XlSetter::InteriorColorIndex, 15},
+    {catalog::XlSetter::InteriorPattern, catalog::xlSolid},
+    {catalog::XlSetter::InteriorPatternColorIndex, catalog::xlAutomatic},
+    {catalog::XlSetter::FontBold, 1},
+    {catalog::XlSetter::VerticalAlignment, catalog::xlTop},
+    {catalog::XlSetter::WrapText, 0},
+    {catalog::XlSetter::FontBold, 0},
+};
+
+TEST(FormattedRange, SettingsAtOnceEndAsTheSettersOneByOne) {
+    for (const auto& [first, last] : {std::pair<RangeCell, RangeCell>{{1, 1}, {7, 5}},
+                                      {{3, 2}, {3, 2}},
+                                      {{2, 4}, {2, 9}},
+                                      {{0, 0}, {11, 0}}}) {
+        Cells oneByOne = mixedCells();
+        FormatTable oneByOneTable;
+        TableRange(oneByOne, oneByOneTable, first, last).XlRange::Set(kMixedSettings);
+        Cells atOnce = mixedCells();
+        FormatTable atOnceTable;
+        TableRange(atOnce, atOnceTable, first, last).Set(kMixedSettings);
+        EXPECT_EQ(atOnce, oneByOne) << "from row " << first.row;
+        EXPECT_EQ(atOnceTable.order, oneByOneTable.order) << "from row " << first.row;
     }
-    Cells atOnce = mixedCells();
-    FormatTable atOnceTable;
-    TableRange(atOnce, atOnceTable, {1, 1}, {7, 5}).SetBorders(frame);
-    EXPECT_EQ(atOnce, oneByOne);
-    EXPECT_EQ(atOnceTable.order, oneByOneTable.order);
 }
 
 TEST(FormattedRange, ValuesTheObjectModelRefusesAreError1004AndChangeNothing) {
@@ -172,10 +186,15 @@ TEST(FormattedRange, ValuesTheObjectModelRefusesAreError1004AndChangeNothing) {
     expect1004([&] { range.Borders(catalog::xlEdgeTop).ColorIndex(57); });
     expect1004([&] { range.HorizontalAlignment(2); });
     expect1004([&] { range.Interior().Pattern(19); });
-    // A frame with one bad line is refused before any line is drawn.
-    const catalog::XlBorderLine frame[] = {{catalog::xlEdgeLeft, catalog::xlContinuous, catalog::xlThin, 15},
-                                           {catalog::xlEdgeTop, 99, catalog::xlThin, 15}};
-    expect1004([&] { range.SetBorders(frame); });
+    // Settings with one bad value or line are refused before any is made.
+    const catalog::XlSetting badLine[] = {
+        {catalog::XlSetter::HorizontalAlignment, catalog::xlCenter},
+        {catalog::XlSetter::BorderWeight, catalog::xlThin, catalog::xlEdgeLeft},
+        {catalog::XlSetter::BorderLineStyle, 99, catalog::xlEdgeTop}};
+    expect1004([&] { range.Set(badLine); });
+    const catalog::XlSetting badBorder[] = {{catalog::XlSetter::FontBold, 1},
+                                            {catalog::XlSetter::BorderWeight, catalog::xlThin, 13}};
+    expect1004([&] { range.Set(badBorder); });
     EXPECT_EQ(cells, before);
     EXPECT_TRUE(table.order.empty());
 }

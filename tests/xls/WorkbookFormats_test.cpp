@@ -195,13 +195,17 @@ TEST_F(WorkbookFormats, UnknownConstantsRaiseError1004AndChangeNothing) {
     expect1004([&] { sheet.Range("A1", "IW1"); });
 }
 
-// A whole frame in one call leaves the file byte for byte as the calls one
+// Formats made in one call leave the file byte for byte as the setters one
 // by one do: same cells, same formats appended in the same order. The
 // ranges start from mixed formats (cells with and without records, bold,
 // an earlier frame they overlap) and have every shape: one cell, one row,
 // one column, a block.
-TEST(WorkbookFormatFrames, SetBordersWritesTheSameFileAsTheCallsOneByOne) {
-    const XlBorderLine lines[] = {
+TEST(WorkbookFormatFrames, FormatRangeWritesTheSameFileAsTheSettersOneByOne) {
+    std::vector<XlSetting> settings = {{XlSetter::HorizontalAlignment, xlCenter}, {XlSetter::WrapText, 1}};
+    struct Line {
+        int16_t index, lineStyle, weight, colorIndex;
+    };
+    const Line lines[] = {
         {xlEdgeLeft, xlContinuous, xlThin, 15},
         {xlEdgeTop, -4115, -4138, xlColorIndexAutomatic},
         {xlEdgeBottom, xlContinuous, 4, 10},
@@ -209,8 +213,18 @@ TEST(WorkbookFormatFrames, SetBordersWritesTheSameFileAsTheCallsOneByOne) {
         {xlInsideVertical, -4118, 1, xlColorIndexAutomatic},
         {xlInsideHorizontal, xlContinuous, xlThin, -4142},
     };
-    const std::pair<const char*, const char*> ranges[] = {{"B2", "B2"},  {"B4", "F4"},   {"C6", "C12"},
-                                                          {"A8", "F20"}, {"D15", "H30"}, {"A3", "J40"}};
+    for (const Line& line : lines) {
+        settings.push_back({XlSetter::BorderLineStyle, line.lineStyle, line.index});
+        settings.push_back({XlSetter::BorderWeight, line.weight, line.index});
+        settings.push_back({XlSetter::BorderColorIndex, line.colorIndex, line.index});
+    }
+    settings.push_back({XlSetter::InteriorColorIndex, 15});
+    settings.push_back({XlSetter::InteriorPattern, xlSolid});
+    settings.push_back({XlSetter::FontBold, 1});
+    const std::pair<SheetCell, SheetCell> ranges[] = {{{'B', 2}, {'B', 2}},   {{'B', 4}, {'F', 4}},
+                                                      {{'C', 6}, {'C', 12}},  {{'A', 8}, {'F', 20}},
+                                                      {{'D', 15}, {'H', 30}}, {{'J', 40}, {'A', 3}}};
+    auto address = [](SheetCell cell) { return std::string(1, cell.column) + std::to_string(cell.row); };
     TempDir dir;
     std::string paths[2];
     XlsApplicationFactory factory;
@@ -223,16 +237,10 @@ TEST(WorkbookFormatFrames, SetBordersWritesTheSameFileAsTheCallsOneByOne) {
         sheet.Range("A9", "B9")->Font().Bold(true);
         heading(sheet, "A4", "F4");
         for (const auto& [first, last] : ranges) {
-            auto range = sheet.Range(first, last);
-            if (batched) {
-                range->SetBorders(lines);
-                continue;
-            }
-            for (const XlBorderLine& line : lines) {
-                range->Borders(line.index).LineStyle(line.lineStyle);
-                range->Borders(line.index).Weight(line.weight);
-                range->Borders(line.index).ColorIndex(line.colorIndex);
-            }
+            if (batched)
+                sheet.FormatRange(first, last, settings);
+            else
+                sheet.Range(address(first), address(last))->XlRange::Set(settings);
         }
         book->Close(true);
     }

@@ -160,5 +160,44 @@ TEST(XlsxCellEdits, FormatsByRowMatchFormatsByCell) {
                 << row << ":" << column;
 }
 
+// Formats made in one call save the same package as the setters one by
+// one, for ranges given by plain cells and by cells that take the way of an
+// address (a lower-case column).
+TEST(XlsxCellEdits, FormatRangeSavesAsTheSettersOneByOne) {
+    using catalog::XlSetter;
+    const catalog::XlSetting settings[] = {
+        {XlSetter::HorizontalAlignment, catalog::xlCenter},
+        {XlSetter::BorderLineStyle, catalog::xlContinuous, catalog::xlEdgeLeft},
+        {XlSetter::BorderColorIndex, 15, catalog::xlInsideHorizontal},
+        {XlSetter::BorderWeight, -4138, catalog::xlInsideVertical},
+        {XlSetter::InteriorColorIndex, 15},
+        {XlSetter::InteriorPattern, catalog::xlSolid},
+        {XlSetter::FontBold, 1},
+    };
+    const std::pair<catalog::SheetCell, catalog::SheetCell> ranges[] = {
+        {{'A', 3}, {'F', 9}}, {{'B', 2}, {'B', 2}}, {{'c', 5}, {'d', 12}}};
+    TempDir dir("speclore-xlsx-format-range");
+    std::string saved[2];
+    for (int batched = 0; batched < 2; ++batched) {
+        const std::string path = copyTemplate(dir, batched ? "batched.xlsx" : "one_by_one.xlsx");
+        editWorkbook(path, [&](catalog::XlWorkbook& workbook) {
+            catalog::XlWorksheet& sheet = workbook.Sheets(1);
+            sheet.SetValue("C4", "値");
+            sheet.Range("A6", "B6")->Font().Bold(true);
+            for (const auto& [first, last] : ranges) {
+                if (batched) {
+                    sheet.FormatRange(first, last, settings);
+                    continue;
+                }
+                const std::string from = std::string(1, first.column) + std::to_string(first.row);
+                const std::string to = std::string(1, last.column) + std::to_string(last.row);
+                sheet.Range(from, to)->XlRange::Set(settings);
+            }
+        });
+        saved[batched] = readText(path);
+    }
+    EXPECT_EQ(saved[1], saved[0]);
+}
+
 }  // namespace
 }  // namespace speclore::test
