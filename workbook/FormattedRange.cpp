@@ -129,8 +129,10 @@ constexpr size_t kCellsInPlace = 512;
 
 // Cells that start alike (see apply) and what their format has become.
 struct RangeGroup {
+    uint32_t start;
     uint32_t format;
     uint8_t place;
+    bool known;  // from an earlier range of the workbook
     bool changed;
 };
 
@@ -142,17 +144,17 @@ public:
     uint32_t indexOf(uint32_t format, uint8_t place) {
         if (spilled_.empty()) {
             for (uint32_t i = 0; i < count_; ++i)
-                if (inPlace_[i].format == format && inPlace_[i].place == place) return i;
+                if (inPlace_[i].start == format && inPlace_[i].place == place) return i;
             if (count_ < kInPlace) {
-                inPlace_[count_] = {format, place, false};
+                inPlace_[count_] = {format, format, place, false, false};
                 return count_++;
             }
             spilled_.assign(inPlace_.begin(), inPlace_.end());
             for (uint32_t i = 0; i < count_; ++i)
-                byKey_.emplace(keyOf(inPlace_[i].format, inPlace_[i].place), i);
+                byKey_.emplace(keyOf(inPlace_[i].start, inPlace_[i].place), i);
         }
         auto [at, added] = byKey_.try_emplace(keyOf(format, place), static_cast<uint32_t>(spilled_.size()));
-        if (added) spilled_.push_back({format, place, false});
+        if (added) spilled_.push_back({format, format, place, false, false});
         return at->second;
     }
 
@@ -231,20 +233,41 @@ void FormattedRange::apply(std::span<const RangeChange> changes) {
         }
         shapeOfRow[r - top_] = shapes - 1;
     }
-    bool anyChanged = false;
-    for (const RangeChange& step : changes) {
-        for (RangeGroup& group : groups.all()) {
-            FormatChange change = step.change;
-            if (step.border != 0) {
-                change.edges = edgesOf(step.border, group.place);
-                if (change.edges == 0) continue;
-            }
-            const uint32_t format = changedFormat(group.format, change);
-            if (format == group.format) continue;
-            group.format = format;
-            group.changed = true;
-            anyChanged = true;
+    // Groups whose outcome an earlier range worked out take it; the others
+    // go through the changes, whose calls for a known group would only find
+    // formats the workbook already holds.
+    FormatOutcomes& known = outcomes();
+    const uint32_t list = known.listNumber(changes);
+    bool anyChanged = false, anyUnknown = false;
+    for (RangeGroup& group : groups.all()) {
+        const std::optional<uint32_t> outcome = known.find(list, group.start, group.place);
+        if (!outcome) {
+            anyUnknown = true;
+            continue;
         }
+        group.known = true;
+        group.format = *outcome;
+        group.changed = *outcome != group.start;
+        anyChanged |= group.changed;
+    }
+    if (anyUnknown) {
+        for (const RangeChange& step : changes) {
+            for (RangeGroup& group : groups.all()) {
+                if (group.known) continue;
+                FormatChange change = step.change;
+                if (step.border != 0) {
+                    change.edges = edgesOf(step.border, group.place);
+                    if (change.edges == 0) continue;
+                }
+                const uint32_t format = changedFormat(group.format, change);
+                if (format == group.format) continue;
+                group.format = format;
+                group.changed = true;
+                anyChanged = true;
+            }
+        }
+        for (const RangeGroup& group : groups.all())
+            if (!group.known) known.remember(list, group.start, group.place, group.format);
     }
     if (!anyChanged) return;
     // Each distinct row's formats become what its cells are set to, and

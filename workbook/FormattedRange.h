@@ -10,6 +10,7 @@
 
 #include "catalog/Spreadsheet.h"
 #include "workbook/FormatChange.h"
+#include "workbook/FormatOutcomes.h"
 
 namespace speclore::workbook {
 
@@ -47,13 +48,6 @@ public:
 
 private:
     FormattedRange& range_;
-};
-
-// One format change over a range: to every cell whole (border 0), or to
-// the edges that Borders(border) names.
-struct RangeChange {
-    int16_t border;
-    FormatChange change;
 };
 
 // A cell of the rectangle, row and column from 0.
@@ -104,6 +98,8 @@ private:
     // The format that `format` becomes under the change; may add formats to
     // the workbook, in the order in which they are first asked for.
     virtual uint32_t changedFormat(uint32_t format, const FormatChange& change) = 0;
+    // What lists of changes have made of formats in this workbook.
+    virtual FormatOutcomes& outcomes() = 0;
 };
 
 }  // namespace speclore::workbook

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "workbook/FormatChange.h"
+#include "workbook/FormatOutcomes.h"
 
 namespace speclore::xls {
 
@@ -39,6 +40,9 @@ public:
     // The FONT record behind a FONT index, or nullptr.
     const std::string* font(uint16_t fontIndex) const;
 
+    // What ranges' lists of changes have made of these XFs.
+    workbook::FormatOutcomes& outcomes() { return outcomes_; }
+
 private:
     std::vector<std::string> fonts_;
     size_t templateFontCount_ = 0;
@@ -47,6 +51,7 @@ private:
     size_t templateXfCount_ = 0;
     std::unordered_map<std::string, uint16_t> cellXfLookup_;
     std::unordered_map<uint64_t, uint16_t> changeCache_;
+    workbook::FormatOutcomes outcomes_;
 
     bool isCellXf(uint16_t index) const;
     XfBytes changed(uint16_t xf, const workbook::FormatChange& change);

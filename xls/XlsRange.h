@@ -40,6 +40,7 @@ private:
     uint32_t changedFormat(uint32_t xf, const workbook::FormatChange& change) override {
         return formats_.apply(static_cast<uint16_t>(xf), change);
     }
+    workbook::FormatOutcomes& outcomes() override { return formats_.outcomes(); }
 };
 
 }  // namespace speclore::xls

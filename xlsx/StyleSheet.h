@@ -13,6 +13,7 @@
 #include <pugixml.hpp>
 
 #include "workbook/FormatChange.h"
+#include "workbook/FormatOutcomes.h"
 
 namespace speclore::xlsx {
 
@@ -26,6 +27,9 @@ public:
     // The format that `xf` becomes under the change; may append entries.
     // Raises error 1004 for an xf that does not exist or at the format limit.
     uint32_t apply(uint32_t xf, const workbook::FormatChange& change);
+
+    // What ranges' lists of changes have made of these formats.
+    workbook::FormatOutcomes& outcomes() { return outcomes_; }
 
     // True once an entry has been appended, so the part must be written.
     bool changed() const { return changed_; }
@@ -42,6 +46,7 @@ private:
     std::string prefix_;
     List fonts_, fills_, borders_, xfs_;
     std::unordered_map<uint64_t, uint32_t> changeCache_;
+    workbook::FormatOutcomes outcomes_;
     bool changed_ = false;
 
     void readList(List& list, const char* parentName, const char* entryName, const std::string& partName);

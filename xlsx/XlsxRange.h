@@ -37,6 +37,7 @@ private:
     uint32_t changedFormat(uint32_t xf, const workbook::FormatChange& change) override {
         return styles_.apply(xf, change);
     }
+    workbook::FormatOutcomes& outcomes() override { return styles_.outcomes(); }
 };
 
 }  // namespace speclore::xlsx

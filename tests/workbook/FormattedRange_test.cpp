@@ -18,6 +18,7 @@ using Cells = std::map<std::pair<uint32_t, uint32_t>, uint32_t>;
 // them to its file; the numbers below kTemplateFormats stand for the template's.
 struct FormatTable {
     static constexpr uint32_t kTemplateFormats = 4;
+    FormatOutcomes outcomes;
     std::map<std::tuple<uint32_t, FormatOp, uint8_t, uint16_t>, uint32_t> made;
     std::vector<std::tuple<uint32_t, FormatOp, uint8_t, uint16_t>> order;
 
@@ -46,6 +47,7 @@ private:
     uint32_t changedFormat(uint32_t format, const FormatChange& change) override {
         return table_.changed(format, change);
     }
+    FormatOutcomes& outcomes() override { return table_.outcomes; }
 };
 
 // A sheet whose cells start with a mix of template formats.
@@ -81,6 +83,29 @@ uint8_t edgesOfCell(int16_t index, uint32_t r, uint32_t c, uint32_t top, uint32_
     }
 }
 
+struct Rectangle {
+    uint32_t top, bottom, left, right;
+};
+
+// The changes made cell by cell, change after change, as the object model
+// describes them.
+void applyCellByCell(Cells& cells, FormatTable& table, Rectangle rect,
+                     const std::vector<RangeChange>& changes) {
+    for (const RangeChange& step : changes) {
+        for (uint32_t r = rect.top; r <= rect.bottom; ++r) {
+            for (uint32_t c = rect.left; c <= rect.right; ++c) {
+                FormatChange change = step.change;
+                if (step.border != 0) {
+                    change.edges =
+                        edgesOfCell(step.border, r, c, rect.top, rect.bottom, rect.left, rect.right);
+                    if (change.edges == 0) continue;
+                }
+                cells[{r, c}] = table.changed(cells[{r, c}], change);
+            }
+        }
+    }
+}
+
 TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
     const std::vector<RangeChange> changes = {
         {7, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Continuous)}},
@@ -92,37 +117,56 @@ TEST(FormattedRange, OnePassEndsAsCellByCellAndAddsFormatsInTheSameOrder) {
         {8, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::None)}},
         {9, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Double)}},
     };
-    struct Rectangle {
-        Cells (*cells)();
-        uint32_t top, bottom, left, right;
-    };
     // Cells all alike (a few groups), the mix (more groups than a block of
     // a sheet has), a rectangle wider and longer than any block, and rows
     // alike around one that differs, inside and last.
-    for (const Rectangle rect : {Rectangle{mixedCells, 20, 25, 20, 25}, Rectangle{mixedCells, 2, 8, 1, 6},
-                                 Rectangle{mixedCells, 0, 39, 0, 29}, Rectangle{columnCells, 1, 9, 0, 5},
-                                 Rectangle{columnCells, 2, 5, 0, 7}}) {
-        Cells expected = rect.cells();
+    const std::pair<Cells (*)(), Rectangle> cases[] = {{mixedCells, {20, 25, 20, 25}},
+                                                       {mixedCells, {2, 8, 1, 6}},
+                                                       {mixedCells, {0, 39, 0, 29}},
+                                                       {columnCells, {1, 9, 0, 5}},
+                                                       {columnCells, {2, 5, 0, 7}}};
+    for (const auto& [start, rect] : cases) {
+        Cells expected = start();
         FormatTable expectedTable;
-        for (const RangeChange& step : changes) {
-            for (uint32_t r = rect.top; r <= rect.bottom; ++r) {
-                for (uint32_t c = rect.left; c <= rect.right; ++c) {
-                    FormatChange change = step.change;
-                    if (step.border != 0) {
-                        change.edges =
-                            edgesOfCell(step.border, r, c, rect.top, rect.bottom, rect.left, rect.right);
-                        if (change.edges == 0) continue;
-                    }
-                    expected[{r, c}] = expectedTable.changed(expected[{r, c}], change);
-                }
-            }
-        }
+        applyCellByCell(expected, expectedTable, rect, changes);
 
-        Cells cells = rect.cells();
+        Cells cells = start();
         FormatTable table;
         // Corners given the other way round name the same rectangle.
         TableRange range(cells, table, {rect.bottom, rect.left}, {rect.top, rect.right});
         range.apply(changes);
+        EXPECT_EQ(cells, expected) << "rows from " << rect.top;
+        EXPECT_EQ(table.order, expectedTable.order) << "rows from " << rect.top;
+    }
+}
+
+// What an earlier range of the workbook worked out is taken, not worked out
+// again, only where the same changes meet the same format at the same place:
+// ranges alike, overlapping ranges that meet formats the first one made,
+// other changes in between, and the same changes on a range of another
+// shape.
+TEST(FormattedRange, RangesOfOneWorkbookEndAsCellByCell) {
+    const std::vector<RangeChange> frame = {
+        {7, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Continuous)}},
+        {9, {FormatOp::BorderColor, 0, 15}},
+        {11, {FormatOp::Weight, 0, static_cast<uint16_t>(LineWeight::Thin)}},
+        {12, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Dot)}},
+    };
+    const std::vector<RangeChange> bold = {{0, {FormatOp::Bold, 0, 1}}};
+    const std::vector<RangeChange> fill = {
+        {0, {FormatOp::FillColor, 0, 22}},
+        {10, {FormatOp::LineStyle, 0, static_cast<uint16_t>(LineKind::Dash)}}};
+    const std::pair<const std::vector<RangeChange>*, Rectangle> steps[] = {
+        {&frame, {1, 4, 0, 5}}, {&frame, {6, 9, 0, 5}}, {&bold, {7, 7, 0, 0}},  {&frame, {3, 8, 0, 5}},
+        {&fill, {0, 11, 2, 3}}, {&frame, {6, 9, 0, 5}}, {&frame, {6, 6, 1, 4}}, {&fill, {0, 11, 2, 3}},
+    };
+    Cells expected = columnCells();
+    FormatTable expectedTable;
+    Cells cells = columnCells();
+    FormatTable table;
+    for (const auto& [changes, rect] : steps) {
+        applyCellByCell(expected, expectedTable, rect, *changes);
+        TableRange(cells, table, {rect.top, rect.left}, {rect.bottom, rect.right}).apply(*changes);
         EXPECT_EQ(cells, expected) << "rows from " << rect.top;
         EXPECT_EQ(table.order, expectedTable.order) << "rows from " << rect.top;
     }
