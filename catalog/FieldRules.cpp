@@ -1,13 +1,17 @@
 #include "catalog/FieldRules.h"
 
+#include <charconv>
+
 namespace speclore::catalog {
 
 namespace {
 
-TypeTexts texts(const ItemNames& names, Item caption, Item size) { return {names[caption], names[size]}; }
+TypeTexts texts(const ItemNames& names, Item caption, Item size) {
+    return {TypeText(names[caption]), TypeText(names[size])};
+}
 
 TypeTexts textsWithSize(const ItemNames& names, Item caption, const Field& field) {
-    return {names[caption], std::to_string(field.size)};
+    return {TypeText(names[caption]), TypeText(field.size)};
 }
 
 IndexRole roleIn(const Index& index) {
@@ -26,6 +30,11 @@ int rank(IndexRole role) {
 }
 
 }  // namespace
+
+TypeText::TypeText(int32_t number) : isNumber_(true) {
+    const auto written = std::to_chars(digits_.data(), digits_.data() + digits_.size(), number);
+    length_ = static_cast<uint8_t>(written.ptr - digits_.data());
+}
 
 TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names) {
     switch (field.type) {
@@ -49,7 +58,7 @@ TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names) {
         return texts(names, field.collatingOrder < dbSortNeutral ? Item::ctAutoNum : Item::ctNum,
                      Item::ctReplication);
     case dbDecimal: return texts(names, Item::ctNum, Item::ctDecimal);
-    default: return {std::to_string(field.type), std::to_string(field.size)};
+    default: return {TypeText(field.type), TypeText(field.size)};
     }
 }
 

@@ -3,7 +3,10 @@
 // index role (column E).
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalog/DatabaseEngine.h"
@@ -11,12 +14,30 @@
 
 namespace speclore::catalog {
 
-struct TypeTexts {
-    std::string caption;
-    std::string size;
+// A text of the type columns: an item name, referred to where the names
+// keep it, or a number written out in place, so that a field's row copies
+// no text.
+class TypeText {
+public:
+    explicit TypeText(const std::string& name) : name_(name) {}
+    explicit TypeText(int32_t number);
+
+    std::string_view view() const { return isNumber_ ? std::string_view(digits_.data(), length_) : name_; }
+
+private:
+    std::string_view name_;
+    std::array<char, 12> digits_{};  // "-2147483648" at the most
+    uint8_t length_ = 0;
+    bool isNumber_ = false;
 };
 
-// Types without a caption of their own show their type code as the caption.
+struct TypeTexts {
+    TypeText caption;
+    TypeText size;
+};
+
+// Types without a caption of their own show their type code as the
+// caption. The texts refer to `names`, which must outlive them.
 TypeTexts fieldTypeTexts(const Field& field, const ItemNames& names);
 
 enum class IndexRole { None, Primary, Unique, Duplicates };

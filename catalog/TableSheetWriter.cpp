@@ -19,8 +19,8 @@ void writeFieldRow(XlWorksheet& sheet, int32_t row, int32_t number, const Field&
     sheet.SetCellValue({'A', row}, number);
     if (role == IndexRole::Primary) boldCell(sheet, {'A', row});
     sheet.SetCellValue({'B', row}, field.name);
-    sheet.SetCellValue({'C', row}, type.caption);
-    sheet.SetCellValue({'D', row}, type.size);
+    sheet.SetCellValue({'C', row}, type.caption.view());
+    sheet.SetCellValue({'D', row}, type.size.view());
     sheet.SetCellValue({'E', row}, indexRoleText(role, names));
     sheet.SetCellValue({'F', row}, description);
 }
