@@ -8,11 +8,9 @@
 
 namespace speclore::jet {
 
-JetDatabase::JetDatabase(const Snapshot& snapshot, std::vector<catalog::TableDef> tables)
-    : tables_(std::move(tables)),
-      queries_(daoQueryDefs(snapshot)),
-      queryable_(sql::queryableTables(snapshot)),
-      textOrder_(snapshot) {
+JetDatabase::JetDatabase(Snapshot&& snapshot, std::vector<catalog::TableDef> tables)
+    : tables_(std::move(tables)), queries_(daoQueryDefs(snapshot)), textOrder_(snapshot) {
+    queryable_ = sql::queryableTables(std::move(snapshot));
     tablesByName_.reserve(tables_.size());
     for (size_t i = 0; i < tables_.size(); ++i) tablesByName_.try_emplace(caseFoldKey(tables_[i].name), i);
 }

@@ -15,8 +15,9 @@ namespace speclore::jet {
 
 class JetDatabase : public catalog::Database {
 public:
-    // `tables` are the snapshot's TableDefs, in DAO's order.
-    JetDatabase(const Snapshot& snapshot, std::vector<catalog::TableDef> tables);
+    // `tables` are the snapshot's TableDefs, in DAO's order. Takes what
+    // statements read out of the snapshot.
+    JetDatabase(Snapshot&& snapshot, std::vector<catalog::TableDef> tables);
 
     const std::vector<catalog::TableDef>& TableDefs() const override;
     // Finds the name without regard to case; raises 3265 when missing.

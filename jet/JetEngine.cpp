@@ -24,12 +24,12 @@ std::unique_ptr<catalog::Database> JetDbEngine::OpenDatabase(const std::string& 
     checkDatabasePassword(name, info, password);
     // The TableDefs are made as the objects arrive, while the reader reads on.
     DaoTableDefs tables;
-    const Snapshot snapshot =
-        readSnapshot(readerPath_, ReaderMode::Database, name, limits_, password,
-                     [&](const Snapshot& soFar, uint32_t position, CatalogObject& object) {
-                         tables.take(soFar, position, object);
-                     });
-    return std::make_unique<JetDatabase>(snapshot, std::move(tables).inCatalogOrder(snapshot));
+    Snapshot snapshot = readSnapshot(readerPath_, ReaderMode::Database, name, limits_, password,
+                                     [&](const Snapshot& soFar, uint32_t position, CatalogObject& object) {
+                                         tables.take(soFar, position, object);
+                                     });
+    std::vector<catalog::TableDef> tableDefs = std::move(tables).inCatalogOrder(snapshot);
+    return std::make_unique<JetDatabase>(std::move(snapshot), std::move(tableDefs));
 }
 
 JetDbEngineFactory::JetDbEngineFactory(const std::string& programFolder, ReaderLimits limits)

@@ -1,6 +1,7 @@
 #include "jet/SqlExecution.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <unordered_map>
 
@@ -171,7 +172,16 @@ struct JoinKeyHash {
         // FNV-1a over the folded code points, as equalsIgnoringCase compares them.
         uint64_t hash = 0xcbf29ce484222325u;
         for (size_t at = 0; at < text.size();) {
-            hash = (hash ^ foldCase(nextCodePoint(text, at))) * 0x100000001b3u;
+            // Names are mostly ASCII, whose folding needs no call.
+            const auto c = static_cast<unsigned char>(text[at]);
+            char32_t folded;
+            if (c < 0x80) {
+                folded = c >= 'A' && c <= 'Z' ? c + 0x20u : c;
+                ++at;
+            } else {
+                folded = foldCase(nextCodePoint(text, at));
+            }
+            hash = (hash ^ folded) * 0x100000001b3u;
         }
         return static_cast<size_t>(hash);
     }
@@ -292,15 +302,16 @@ std::vector<JoinedRow> sorted(std::vector<JoinedRow> rows, const std::vector<std
 
 }  // namespace
 
-std::vector<RowTable> queryableTables(const Snapshot& snapshot) {
+std::vector<RowTable> queryableTables(Snapshot&& snapshot) {
     RowTable objects;
     objects.name = "MSysObjects";
     objects.columns = {"Name", "Type", "Flags"};
-    for (const CatalogObject& object : snapshot.objects) {
-        objects.rows.push_back({object.name, int64_t{object.type}, int64_t{object.flags}});
+    objects.rows.reserve(snapshot.objects.size());
+    for (CatalogObject& object : snapshot.objects) {
+        objects.rows.push_back({std::move(object.name), int64_t{object.type}, int64_t{object.flags}});
     }
     std::vector<RowTable> tables{std::move(objects)};
-    tables.insert(tables.end(), snapshot.rowTables.begin(), snapshot.rowTables.end());
+    std::move(snapshot.rowTables.begin(), snapshot.rowTables.end(), std::back_inserter(tables));
     return tables;
 }
 

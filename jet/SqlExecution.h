@@ -19,8 +19,8 @@ struct ResultSet {
 };
 
 // The tables that statements may name: MSysObjects (Name, Type, Flags) and
-// the row tables the snapshot holds.
-std::vector<RowTable> queryableTables(const Snapshot& snapshot);
+// the row tables the snapshot holds, taken out of it.
+std::vector<RowTable> queryableTables(Snapshot&& snapshot);
 
 // Raises AppError: 3078 for an unknown table, 3061 for an unknown column,
 // 3079 for a column name that more than one table has, 3000 for a
