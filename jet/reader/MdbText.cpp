@@ -13,7 +13,7 @@ constexpr uint16_t kFirstSurrogate = 0xD800;
 constexpr uint16_t kPastSurrogates = 0xE000;
 
 // Writes one UTF-16 unit as UTF-8 at `out`; returns the end.
-char* putUtf8(char* out, uint16_t unit) {
+inline char* putUtf8(char* out, uint16_t unit) {
     if (unit < 0x80) {
         *out++ = static_cast<char>(unit);
     } else if (unit < 0x800) {
