@@ -136,7 +136,7 @@ RawTable readTable(Reader& r) {
     uint32_t columns = r.count(kMaxColumns);
     table.columns.reserve(r.reservable(columns));
     for (uint32_t i = 0; i < columns; ++i) {
-        RawColumn c;
+        RawColumn& c = table.columns.emplace_back();
         c.name = r.text();
         c.jetType = r.u8();
         c.flags = r.u8();
@@ -145,7 +145,6 @@ RawTable readTable(Reader& r) {
         c.extraFlags = r.u8();
         c.complexTypeTable = r.text();
         c.description = r.optionalText();
-        table.columns.push_back(std::move(c));
     }
     uint32_t indexes = r.count();
     table.indexes.reserve(r.reservable(indexes));
