@@ -37,6 +37,14 @@ constexpr uint8_t kComplexColumn = 0x12;
 // Extra column flags of a calculated column (ACE).
 constexpr uint8_t kCalculatedColumn = 0xC0;
 
+// Copies text into a string that mostly has the room already. Appending to
+// the emptied string is a plain copy; assigning goes through the general
+// replace, which allows for the text lying within the string itself.
+void copyInto(std::string& to, std::string_view text) {
+    to.clear();
+    to.append(text);
+}
+
 class Cursor {
 public:
     Cursor(const std::vector<uint8_t>& bytes, MdbHandle* mdb) : bytes_(bytes), mdb_(mdb) {}
@@ -66,7 +74,7 @@ public:
         size_t length = lengthBytes == 1 ? u8(pos) : u16(pos);
         pos += lengthBytes;
         need(pos, length);
-        name.assign(mdbTextView(mdb_, bytes_.data() + pos, length));
+        copyInto(name, mdbTextView(mdb_, bytes_.data() + pos, length));
         pos += length;
     }
 
@@ -120,7 +128,7 @@ void TableDefinitionReader::describeColumns(const ColumnProperties& properties) 
             if (property.hasDescription) {
                 const std::string_view description = properties.descriptionOf(property);
                 if (column.description) {
-                    column.description->assign(description);
+                    copyInto(*column.description, description);
                 } else {
                     column.description.emplace(description);
                 }
