@@ -170,8 +170,12 @@ RawTable& TableDefinitionReader::read(uint32_t firstPage, const ColumnProperties
     }
     order_.resize(columnCount);
     for (uint16_t i = 0; i < order_.size(); ++i) order_[i] = i;
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](uint16_t a, uint16_t b) { return columnNumbers_[a] < columnNumbers_[b]; });
+    // Mostly they are stored in order already, which is cheaper to check
+    // than to sort.
+    if (!std::is_sorted(columnNumbers_.begin(), columnNumbers_.end())) {
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](uint16_t a, uint16_t b) { return columnNumbers_[a] < columnNumbers_[b]; });
+    }
     positions_.resize(columnCount);
     sortedNumbers_.resize(columnCount);
     for (uint16_t k = 0; k < order_.size(); ++k) positions_[order_[k]] = k;
