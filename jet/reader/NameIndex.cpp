@@ -1,8 +1,8 @@
 #include "jet/reader/NameIndex.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -196,17 +196,31 @@ RowLocation followMoves(MdbHandle* mdb, RowLocation location) {
 
 std::vector<uint32_t> nameIndexOrder(MdbHandle* mdb, const std::vector<CatalogRow>& catalog) {
     try {
-        std::map<uint64_t, uint32_t> positions;
-        for (uint32_t i = 0; i < catalog.size(); ++i) {
-            if (!positions.emplace(key(catalog[i].location), i).second) throw DamagedIndex();
+        // Each row's position in the catalog by where it lies, sorted for
+        // lookup; two rows in one place make the index unusable.
+        std::vector<std::pair<uint64_t, uint32_t>> positions;
+        positions.reserve(catalog.size());
+        for (uint32_t i = 0; i < catalog.size(); ++i) positions.emplace_back(key(catalog[i].location), i);
+        std::sort(positions.begin(), positions.end());
+        const auto sameKey = [](const auto& a, const auto& b) { return a.first == b.first; };
+        if (std::adjacent_find(positions.begin(), positions.end(), sameKey) != positions.end()) {
+            throw DamagedIndex();
         }
+        const auto positionOf = [&](RowLocation row) -> const std::pair<uint64_t, uint32_t>* {
+            const uint64_t wanted = key(row);
+            auto found = std::lower_bound(positions.begin(), positions.end(), wanted,
+                                          [](const auto& entry, uint64_t k) { return entry.first < k; });
+            return found != positions.end() && found->first == wanted ? &*found : nullptr;
+        };
         const IndexPages pages(mdb);
         std::vector<uint32_t> order;
-        std::set<uint32_t> listed;
+        order.reserve(catalog.size());
+        std::vector<bool> listed(catalog.size(), false);
         for (RowLocation row : leafRows(pages, nameIndexRoot(mdb), catalog.size())) {
-            auto found = positions.find(key(row));
-            if (found == positions.end()) found = positions.find(key(followMoves(mdb, row)));
-            if (found == positions.end() || !listed.insert(found->second).second) throw DamagedIndex();
+            const auto* found = positionOf(row);
+            if (!found) found = positionOf(followMoves(mdb, row));
+            if (!found || listed[found->second]) throw DamagedIndex();
+            listed[found->second] = true;
             order.push_back(found->second);
         }
         if (order.size() != catalog.size()) throw DamagedIndex();
