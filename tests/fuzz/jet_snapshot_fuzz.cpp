@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "app/AppError.h"
 #include "jet/DaoSchema.h"
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         speclore::jet::DaoTableDefs tables;
         for (uint32_t position = 0; position < snapshot.objects.size(); ++position)
             tables.take(snapshot, position, snapshot.objects[position]);
-        speclore::jet::JetDatabase database(snapshot, std::move(tables).inCatalogOrder(snapshot));
+        std::vector<speclore::catalog::TableDef> tableDefs = std::move(tables).inCatalogOrder(snapshot);
+        speclore::jet::JetDatabase database(std::move(snapshot), std::move(tableDefs));
         (void)speclore::testing::walkSchema(database);
         database.Close();
     } catch (const speclore::AppError&) {}
