@@ -6,6 +6,7 @@
 // away).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -35,10 +36,19 @@ public:
     void remember(uint32_t list, uint32_t format, uint8_t place, uint32_t outcome);
 
 private:
+    // Lists are found by their changes as packed words, without a key made
+    // for each look.
     struct ListHash {
-        size_t operator()(const std::vector<uint64_t>& key) const noexcept;
+        using is_transparent = void;
+        size_t operator()(std::span<const uint64_t> words) const noexcept;
     };
-    std::unordered_map<std::vector<uint64_t>, uint32_t, ListHash> lists_;
+    struct ListEqual {
+        using is_transparent = void;
+        bool operator()(std::span<const uint64_t> a, std::span<const uint64_t> b) const noexcept {
+            return std::ranges::equal(a, b);
+        }
+    };
+    std::unordered_map<std::vector<uint64_t>, uint32_t, ListHash, ListEqual> lists_;
     std::unordered_map<uint64_t, uint32_t> outcomes_;
 
     // Both engines keep far fewer formats than 2^24 (an .xls file 4,000,
