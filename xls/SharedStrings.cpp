@@ -126,13 +126,11 @@ public:
             const size_t at = out_.size();
             out_.resize(at + fit * width);
             char* p = out_.data() + at;
-            for (size_t i = 0; i < fit; ++i) {
-                const char16_t c = text[done + i];
-                if (highByte)
-                    setU16(p + 2 * i, c);
-                else
-                    p[i] = static_cast<char>(c);
-            }
+            const char16_t* from = text.data() + done;
+            if (highByte)
+                for (size_t i = 0; i < fit; ++i) setU16(p + 2 * i, from[i]);
+            else
+                for (size_t i = 0; i < fit; ++i) p[i] = static_cast<char>(from[i]);
             done += fit;
         }
     }
@@ -172,6 +170,21 @@ private:
         open_ = false;
     }
 };
+
+// Whether a text takes two bytes a character: one of them lies above
+// U+00FF. The characters are looked at four at a time, as one word.
+bool needsHighByte(std::u16string_view text) {
+    uint64_t bits = 0;
+    size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        bits |= word;
+    }
+    for (; i < text.size(); ++i) bits |= text[i];
+    // Each character's high byte, wherever the word holds it.
+    return (bits & 0xFF00FF00FF00FF00ull) != 0;
+}
 
 // A hash of the UTF-8 bytes, eight at a time; the table uses its low bits.
 uint32_t hashKey(std::string_view key) {
@@ -376,7 +389,7 @@ void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
         std::u16string_view chars = text(i);
         static const RichParts kNone;
         const RichParts& e = entries_[i].rich == kPlain ? kNone : rich_[entries_[i].rich];
-        bool highByte = std::any_of(chars.begin(), chars.end(), [](char16_t c) { return c > 0xFF; });
+        const bool highByte = needsHighByte(chars);
         size_t header = 3u + (e.runs.empty() ? 0u : 2u) + (e.phonetic.empty() ? 0u : 4u);
         // The header never splits and keeps its first character with it.
         size_t position = writer.reserve(header + (chars.empty() ? 0 : (highByte ? 2 : 1)));

@@ -432,39 +432,65 @@ void Worksheet::writeRowRecord(std::string& out, uint16_t rowNumber, const Row& 
     appendRecord(out, rt::Row, std::string_view(data, rowLayout::kSize));
 }
 
-void Worksheet::writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const {
-    // The record is put together in place and appended whole.
-    char record[18];
+size_t Worksheet::cellRecordSize(const Cell& cell) const {
+    switch (cell.kind) {
+    case Kind::Blank: return 10;
+    case Kind::Rk:
+    case Kind::SharedString: return 14;
+    case Kind::Number: return 18;
+    case Kind::Raw: break;
+    }
+    const RawCell& raw = raws_[cell.payload];
+    return 10 + raw.tail.size() + raw.attached.size();
+}
+
+char* Worksheet::writeCell(char* at, uint16_t rowNumber, const Cell& cell) const {
     auto header = [&](uint16_t type, uint16_t length) {
-        setU16(record, type);
-        setU16(record + 2, length);
-        setU16(record + 4, rowNumber);
-        setU16(record + 6, cell.column);
-        setU16(record + 8, cell.xf);
-        return 10u;
+        setU16(at, type);
+        setU16(at + 2, length);
+        setU16(at + 4, rowNumber);
+        setU16(at + 6, cell.column);
+        setU16(at + 8, cell.xf);
+        return at + 10;
     };
     switch (cell.kind) {
-    case Kind::Blank: out.append(record, header(rt::Blank, 6)); break;
+    case Kind::Blank: return header(rt::Blank, 6);
     case Kind::Rk:
-    case Kind::SharedString:
-        setU32(record + header(cell.kind == Kind::Rk ? rt::Rk : rt::LabelSst, 10),
-               static_cast<uint32_t>(cell.payload));
-        out.append(record, 14);
-        break;
-    case Kind::Number:
-        header(rt::Number, 14);
-        setU32(record + 10, static_cast<uint32_t>(cell.payload));
-        setU32(record + 14, static_cast<uint32_t>(cell.payload >> 32));
-        out.append(record, 18);
-        break;
-    case Kind::Raw: {
-        const RawCell& raw = raws_[cell.payload];
-        out.append(record, header(raw.type, static_cast<uint16_t>(6 + raw.tail.size())));
-        out.append(raw.tail);
-        out.append(raw.attached);
-        break;
+    case Kind::SharedString: {
+        char* value = header(cell.kind == Kind::Rk ? rt::Rk : rt::LabelSst, 10);
+        setU32(value, static_cast<uint32_t>(cell.payload));
+        return value + 4;
     }
+    case Kind::Number: {
+        char* value = header(rt::Number, 14);
+        setU32(value, static_cast<uint32_t>(cell.payload));
+        setU32(value + 4, static_cast<uint32_t>(cell.payload >> 32));
+        return value + 8;
     }
+    case Kind::Raw: break;
+    }
+    const RawCell& raw = raws_[cell.payload];
+    char* tail = header(raw.type, static_cast<uint16_t>(6 + raw.tail.size()));
+    std::memcpy(tail, raw.tail.data(), raw.tail.size());
+    std::memcpy(tail + raw.tail.size(), raw.attached.data(), raw.attached.size());
+    return tail + raw.tail.size() + raw.attached.size();
+}
+
+uint32_t Worksheet::writeRowCells(std::string& out, uint16_t rowNumber, const Row& row) const {
+    // A row's records are sized first and then put in place, one growth of
+    // the stream a row rather than one append a cell.
+    size_t bytes = 0;
+    uint32_t textCells = 0;
+    for (const Cell& cell : row.cells) {
+        bytes += cellRecordSize(cell);
+        textCells += cell.kind == Kind::SharedString;
+    }
+    const size_t start = out.size();
+    out.resize(start + bytes);
+    char* at = out.data() + start;
+    for (const Cell& cell : row.cells) at = writeCell(at, rowNumber, cell);
+    SPECLORE_INVARIANT(at == out.data() + out.size());
+    return textCells;
 }
 
 // Rows in blocks of 32 row numbers: the block's ROW records, its cells row
@@ -488,10 +514,7 @@ uint32_t Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCe
             const Row& row = rows_[r];
             if (!row.hasRecord && row.cells.empty()) continue;
             cellStarts.push_back(row.cells.empty() ? UINT32_MAX : static_cast<uint32_t>(out.size()));
-            for (const Cell& cell : row.cells) {
-                writeCell(out, static_cast<uint16_t>(r), cell);
-                textCells += cell.kind == Kind::SharedString;
-            }
+            textCells += writeRowCells(out, static_cast<uint16_t>(r), row);
         }
         if (!withDbCells) continue;
         std::string data;

@@ -95,7 +95,11 @@ private:
 
     uint32_t writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const;
     void writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const;
-    void writeCell(std::string& out, uint16_t rowNumber, const Cell& cell) const;
+    // Appends the row's cell records; gives the number of text cells.
+    uint32_t writeRowCells(std::string& out, uint16_t rowNumber, const Row& row) const;
+    size_t cellRecordSize(const Cell& cell) const;
+    // Puts the cell's record at `at`, cellRecordSize() bytes; gives its end.
+    char* writeCell(char* at, uint16_t rowNumber, const Cell& cell) const;
     std::string dimensions(const std::string& original) const;
 };
 
