@@ -21,7 +21,6 @@ constexpr int32_t kRkMax = 536870911;
 constexpr uint16_t kRowsPerBlock = 32;
 // A full sheet's INDEX, one DBCELL offset a block, fits one record.
 static_assert(indexLayout::kDbCells + 4 * (kMaxRows / kRowsPerBlock) <= kMaxRecordData);
-constexpr size_t kCellsPerRowReserved = 8;
 
 bool isCellRecord(uint16_t type) {
     switch (type) {
@@ -231,43 +230,36 @@ void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {
     putCell(getU16(d), cell);
 }
 
-Worksheet::Row& Worksheet::rowFor(uint16_t row) {
-    if (row >= rows_.size()) rows_.resize(row + 1u);
-    return rows_[row];
-}
+void Worksheet::addRows(uint16_t last) { rows_.resize(last + 1u); }
 
 void Worksheet::putCell(uint16_t rowNumber, Cell cell) {
-    auto& cells = rowFor(rowNumber).cells;
-    if (cells.empty() || cells.back().column < cell.column) {
-        cells.push_back(cell);
-        return;
-    }
+    Row& row = rowFor(rowNumber);
+    std::span<Cell> cells = cellsOf(row);
     auto at = columnPosition(cells, cell.column);
     if (at != cells.end() && at->column == cell.column)
         *at = cell;  // a later record wins
     else
-        cells.insert(at, cell);
+        cells_.insert(row.cells, static_cast<size_t>(at - cells.begin()), cell);
 }
 
 Worksheet::Cell* Worksheet::find(CellAddress address) {
     if (address.row >= rows_.size()) return nullptr;
-    auto& cells = rows_[address.row].cells;
+    std::span<Cell> cells = cellsOf(rows_[address.row]);
     auto at = columnPosition(cells, address.column);
     return at != cells.end() && at->column == address.column ? &*at : nullptr;
 }
 
 Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
     Row& row = rowFor(address.row);
-    auto& cells = row.cells;
-    // The run writes each row from left to right: a new cell mostly goes
-    // last, into room for a catalog row's cells made at the first one.
-    if (cells.empty() || cells.back().column < address.column) {
-        if (cells.empty()) cells.reserve(kCellsPerRowReserved);
-        return cells.emplace_back(Cell{address.column, emptyCellXf(row, address.column), Kind::Blank, 0});
+    std::span<Cell> cells = cellsOf(row);
+    // The run writes each row from left to right: a new cell mostly goes last.
+    size_t at = cells.size();
+    if (!cells.empty() && cells.back().column >= address.column) {
+        at = static_cast<size_t>(columnPosition(cells, address.column) - cells.begin());
+        if (cells[at].column == address.column) return cells[at];
     }
-    auto at = columnPosition(cells, address.column);
-    if (at->column == address.column) return *at;
-    return *cells.insert(at, Cell{address.column, emptyCellXf(row, address.column), Kind::Blank, 0});
+    return cells_.insert(row.cells, at,
+                         Cell{address.column, emptyCellXf(row, address.column), Kind::Blank, 0});
 }
 
 uint16_t Worksheet::emptyCellXf(const Row& row, uint16_t column) const {
@@ -281,8 +273,9 @@ uint16_t Worksheet::emptyCellXf(const Row& row, uint16_t column) const {
 uint16_t Worksheet::cellXf(CellAddress address) const {
     if (address.row >= rows_.size()) return columnXf_[address.column];
     const Row& row = rows_[address.row];
-    auto at = columnPosition(row.cells, address.column);
-    if (at != row.cells.end() && at->column == address.column) return at->xf;
+    std::span<const Cell> cells = cellsOf(row);
+    auto at = columnPosition(cells, address.column);
+    if (at != cells.end() && at->column == address.column) return at->xf;
     return emptyCellXf(row, address.column);
 }
 
@@ -312,7 +305,7 @@ void Worksheet::clearValue(CellAddress address) {
     Row& row = rows_[address.row];
     // A cell with the format it would show anyway needs no record at all.
     if (emptyCellXf(row, address.column) == cell->xf) {
-        row.cells.erase(row.cells.begin() + (cell - row.cells.data()));
+        cells_.erase(row.cells, static_cast<size_t>(cell - cellsOf(row).data()));
         return;
     }
     cell->kind = Kind::Blank;
@@ -337,10 +330,11 @@ void Worksheet::rowXfs(CellAddress first, std::span<uint32_t> xfs) const {
         return;
     }
     const Row& row = rows_[first.row];
-    auto cell = columnPosition(row.cells, first.column);
+    std::span<const Cell> cells = cellsOf(row);
+    auto cell = columnPosition(cells, first.column);
     for (size_t k = 0; k < xfs.size(); ++k) {
         const auto column = static_cast<uint16_t>(first.column + k);
-        if (cell != row.cells.end() && cell->column == column)
+        if (cell != cells.end() && cell->column == column)
             xfs[k] = (cell++)->xf;
         else
             xfs[k] = emptyCellXf(row, column);
@@ -350,7 +344,7 @@ void Worksheet::rowXfs(CellAddress first, std::span<uint32_t> xfs) const {
 void Worksheet::setRowXfs(CellAddress first, std::span<const uint32_t> xfs) {
     if (std::all_of(xfs.begin(), xfs.end(), [](uint32_t xf) { return xf == kKeepXf; })) return;
     Row& row = rowFor(first.row);
-    auto& cells = row.cells;
+    std::span<Cell> cells = cellsOf(row);
     size_t at = static_cast<size_t>(columnPosition(cells, first.column) - cells.begin());
     for (size_t k = 0; k < xfs.size(); ++k) {
         const auto column = static_cast<uint16_t>(first.column + k);
@@ -361,7 +355,8 @@ void Worksheet::setRowXfs(CellAddress first, std::span<const uint32_t> xfs) {
                 cells[at].xf = xf;
             } else if (emptyCellXf(row, column) != xf) {
                 // A cell with the format it would show anyway needs no record.
-                cells.insert(cells.begin() + static_cast<long>(at), Cell{column, xf, Kind::Blank, 0});
+                cells_.insert(row.cells, at, Cell{column, xf, Kind::Blank, 0});
+                cells = cellsOf(row);
                 ++at;
             }
         }
@@ -372,7 +367,7 @@ void Worksheet::setRowXfs(CellAddress first, std::span<const uint32_t> xfs) {
 size_t Worksheet::byteEstimate() const {
     size_t size = 0;
     for (const BiffRecord& r : records_) size += 4 + r.data.size();
-    for (const Row& row : rows_) size += 20 + row.cells.size() * 18;
+    for (const Row& row : rows_) size += 20 + size_t{row.cells.count} * 18;
     for (const RawCell& raw : raws_) size += raw.tail.size() + raw.attached.size();
     return size + (rows_.size() / 32 + 1) * 80;
 }
@@ -389,7 +384,7 @@ std::string Worksheet::dimensions(const std::string& original) const {
         }
     }
     for (size_t r = 0; r < rows_.size(); ++r) {
-        const auto& cells = rows_[r].cells;
+        std::span<const Cell> cells = cellsOf(rows_[r]);
         if (cells.empty()) continue;
         rowFirst = std::min<uint32_t>(rowFirst, static_cast<uint32_t>(r));
         rowEnd = std::max<uint32_t>(rowEnd, static_cast<uint32_t>(r) + 1);
@@ -417,9 +412,9 @@ void Worksheet::writeRowRecord(std::string& out, uint16_t rowNumber, const Row& 
                                                (defaultHeightCustom_ ? kRowCustomHeight : 0));
     }
     setU16(data, rowNumber);
-    if (!row.cells.empty()) {
-        uint16_t first = row.cells.front().column;
-        uint16_t end = static_cast<uint16_t>(row.cells.back().column + 1);
+    if (std::span<const Cell> cells = cellsOf(row); !cells.empty()) {
+        uint16_t first = cells.front().column;
+        uint16_t end = static_cast<uint16_t>(cells.back().column + 1);
         uint16_t oldFirst = getU16(data + rowLayout::kFirstColumn),
                  oldEnd = getU16(data + rowLayout::kEndColumn);
         if (row.hasRecord && oldEnd > oldFirst) {
@@ -481,14 +476,15 @@ uint32_t Worksheet::writeRowCells(std::string& out, uint16_t rowNumber, const Ro
     // the stream a row rather than one append a cell.
     size_t bytes = 0;
     uint32_t textCells = 0;
-    for (const Cell& cell : row.cells) {
+    std::span<const Cell> cells = cellsOf(row);
+    for (const Cell& cell : cells) {
         bytes += cellRecordSize(cell);
         textCells += cell.kind == Kind::SharedString;
     }
     const size_t start = out.size();
     out.resize(start + bytes);
     char* at = out.data() + start;
-    for (const Cell& cell : row.cells) at = writeCell(at, rowNumber, cell);
+    for (const Cell& cell : cells) at = writeCell(at, rowNumber, cell);
     SPECLORE_INVARIANT(at == out.data() + out.size());
     return textCells;
 }
@@ -504,7 +500,7 @@ uint32_t Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCe
         size_t rowCount = 0;
         for (size_t r = blockStart; r < blockEnd; ++r) {
             const Row& row = rows_[r];
-            if (!row.hasRecord && row.cells.empty()) continue;
+            if (!row.used()) continue;
             writeRowRecord(out, static_cast<uint16_t>(r), row);
             ++rowCount;
         }
@@ -512,8 +508,8 @@ uint32_t Worksheet::writeCellTable(std::string& out, std::vector<uint32_t>& dbCe
         cellStarts.clear();
         for (size_t r = blockStart; r < blockEnd; ++r) {
             const Row& row = rows_[r];
-            if (!row.hasRecord && row.cells.empty()) continue;
-            cellStarts.push_back(row.cells.empty() ? UINT32_MAX : static_cast<uint32_t>(out.size()));
+            if (!row.used()) continue;
+            cellStarts.push_back(row.cells.count == 0 ? UINT32_MAX : static_cast<uint32_t>(out.size()));
             textCells += writeRowCells(out, static_cast<uint16_t>(r), row);
         }
         if (!withDbCells) continue;
@@ -549,7 +545,7 @@ uint32_t Worksheet::write(std::string& out) const {
             indexAt = out.size();
             for (size_t b = 0; b < rows_.size(); b += kRowsPerBlock)
                 for (size_t r2 = b; r2 < std::min(rows_.size(), b + kRowsPerBlock); ++r2)
-                    if (rows_[r2].hasRecord || !rows_[r2].cells.empty()) {
+                    if (rows_[r2].used()) {
                         ++indexBlocks;
                         break;
                     }
@@ -569,7 +565,7 @@ uint32_t Worksheet::write(std::string& out) const {
     char* index = out.data() + indexAt + 4;
     uint32_t rowFirst = 0, rowEnd = 0;
     for (size_t r = 0; r < rows_.size(); ++r) {
-        if (!rows_[r].hasRecord && rows_[r].cells.empty()) continue;
+        if (!rows_[r].used()) continue;
         if (rowEnd == 0) rowFirst = static_cast<uint32_t>(r);
         rowEnd = static_cast<uint32_t>(r) + 1;
     }

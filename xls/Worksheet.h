@@ -12,6 +12,7 @@
 
 #include "xls/BiffRecord.h"
 #include "xls/CellAddress.h"
+#include "xls/PackedRows.h"
 
 namespace speclore::xls {
 
@@ -61,7 +62,10 @@ private:
     struct Row {
         bool hasRecord = false;
         std::array<char, 16> record{};
-        std::vector<Cell> cells;  // ordered by column
+        PackedRows<Cell>::Slab cells;  // in cells_, ordered by column
+
+        // Rows without either are not written.
+        bool used() const { return hasRecord || cells.count != 0; }
     };
 
     std::vector<BiffRecord> records_;  // everything but the cell table
@@ -70,6 +74,8 @@ private:
     size_t dimensionsRecord_ = SIZE_MAX;
     size_t defColWidthRecord_ = SIZE_MAX;
     std::vector<Row> rows_;
+    // Room for a catalog row's cells, borders included, in its first slab.
+    PackedRows<Cell> cells_{8};
     std::vector<RawCell> raws_;
     std::array<uint16_t, kMaxColumns> columnXf_{};
     uint16_t defaultRowHeight_ = 255;
@@ -87,7 +93,13 @@ private:
     void takeCellRecord(const BiffRecord& record, bool& lastWasRawCell);
     void insertRecord(size_t at, BiffRecord record);
     void putCell(uint16_t row, Cell cell);
-    Row& rowFor(uint16_t row);
+    Row& rowFor(uint16_t row) {
+        if (row >= rows_.size()) addRows(row);
+        return rows_[row];
+    }
+    void addRows(uint16_t last);
+    std::span<Cell> cellsOf(const Row& row) { return cells_.items(row.cells); }
+    std::span<const Cell> cellsOf(const Row& row) const { return cells_.items(row.cells); }
     Cell* find(CellAddress cell);
     Cell& findOrCreate(CellAddress cell);
     // The XF of a cell of `row` that has no record of its own.
