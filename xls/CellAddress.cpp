@@ -25,12 +25,11 @@ CellAddress parseCellAddress(std::string_view text) {
     return {static_cast<uint16_t>(cell->row - 1), static_cast<uint16_t>(cell->column - 1)};
 }
 
-CellAddress cellAddressAt(int64_t row, int64_t column) {
+void throwNoCellAt(int64_t row, int64_t column) {
     if (row < 1 || column < 1 || column > kMaxColumns)
         workbook::throwInvalidArgument("セル (" + std::to_string(row) + ", " + std::to_string(column) +
                                        ") は不正です");
-    if (row > kMaxRows) throwBeyondLastRow(row);
-    return {static_cast<uint16_t>(row - 1), static_cast<uint16_t>(column - 1)};
+    throwBeyondLastRow(row);
 }
 
 std::string formatCellAddress(CellAddress cell) { return workbook::formatA1(cell.row, cell.column); }

@@ -18,8 +18,13 @@ struct CellAddress {
 
 // Raises error 1004 for anything that is no cell of the worksheet.
 CellAddress parseCellAddress(std::string_view text);
-// The same for a cell given by its row and column numbers, from 1.
-CellAddress cellAddressAt(int64_t row, int64_t column);
+// The same for a cell given by its row and column numbers, from 1; inline
+// because the sheet writers give every cell this way.
+[[noreturn]] void throwNoCellAt(int64_t row, int64_t column);
+inline CellAddress cellAddressAt(int64_t row, int64_t column) {
+    if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) throwNoCellAt(row, column);
+    return {static_cast<uint16_t>(row - 1), static_cast<uint16_t>(column - 1)};
+}
 
 // "A1" form of a cell, for messages and tests.
 std::string formatCellAddress(CellAddress cell);
