@@ -135,6 +135,21 @@ public:
         }
     }
 
+    // ASCII text is its own compressed form.
+    void asciiCharacters(std::string_view text) {
+        size_t done = 0;
+        while (done < text.size()) {
+            const size_t fit = std::min(text.size() - done, room());
+            if (fit == 0) {
+                openRecord(rt::Continue);
+                putU8(out_, 0);
+                continue;
+            }
+            out_.append(text.data() + done, fit);
+            done += fit;
+        }
+    }
+
     void bytes(const std::string& data, size_t unit) {
         size_t done = 0;
         while (done < data.size()) {
@@ -186,25 +201,46 @@ bool needsHighByte(std::u16string_view text) {
     return (bits & 0xFF00FF00FF00FF00ull) != 0;
 }
 
+uint64_t load64(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+uint32_t load32(const char* p) {
+    uint32_t word;
+    std::memcpy(&word, p, 4);
+    return word;
+}
+
+bool isAscii(std::string_view text) {
+    uint64_t bits = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) bits |= load64(text.data() + i);
+    for (; i < text.size(); ++i) bits |= static_cast<unsigned char>(text[i]);
+    return (bits & 0x8080808080808080ull) == 0;
+}
+
 // A hash of the UTF-8 bytes, eight at a time; the table uses its low bits.
+// The last bytes are read as one word that may overlap the ones before,
+// sparing a loop over them: the length is hashed too.
 uint32_t hashKey(std::string_view key) {
     constexpr uint64_t kMultiplier = 0xFF51AFD7ED558CCDull;
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ key.size();
+    const char* p = key.data();
+    const size_t n = key.size();
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
     auto mix = [&h](uint64_t word) {
         h = (h ^ word) * kMultiplier;
         h ^= h >> 32;
     };
-    size_t at = 0;
-    for (; at + 8 <= key.size(); at += 8) {
-        uint64_t word;
-        std::memcpy(&word, key.data() + at, 8);
-        mix(word);
-    }
-    if (at < key.size()) {
-        uint64_t word = 0;
-        for (size_t k = 0; at + k < key.size(); ++k)
-            word |= static_cast<uint64_t>(static_cast<unsigned char>(key[at + k])) << (8 * k);
-        mix(word);
+    if (n >= 8) {
+        for (size_t at = 0; at + 8 < n; at += 8) mix(load64(p + at));
+        mix(load64(p + n - 8));
+    } else if (n >= 4) {
+        mix(load32(p) | (static_cast<uint64_t>(load32(p + n - 4)) << 32));
+    } else if (n > 0) {
+        const auto byte = [p](size_t at) { return static_cast<uint64_t>(static_cast<unsigned char>(p[at])); };
+        mix(byte(0) | (byte(n / 2) << 8) | (byte(n - 1) << 16));
     }
     h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 29;
@@ -254,9 +290,11 @@ bool appendUtf16(std::u16string& out, std::string_view utf8) {
 
 }  // namespace
 
-std::u16string_view SharedStrings::text(uint32_t index) const {
+std::u16string SharedStrings::text(uint32_t index) const {
     const Entry& e = entries_[index];
-    return std::u16string_view(characters_).substr(e.start, e.length);
+    if (e.form != kPlainAscii) return characters_.substr(e.start, e.length);
+    const std::string_view ascii = std::string_view(keys_).substr(e.start, e.length);
+    return {ascii.begin(), ascii.end()};
 }
 
 void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
@@ -282,7 +320,8 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
         const size_t start = characters_.size();
         characters_.append(text);
         if (!parts.runs.empty() || !parts.phonetic.empty()) {
-            addEntry(start, static_cast<uint32_t>(rich_.size()), {}, 0, SIZE_MAX);
+            addEntry({static_cast<uint32_t>(start), count, static_cast<uint32_t>(rich_.size())}, {}, 0,
+                     SIZE_MAX);
             rich_.push_back(std::move(parts));
             continue;
         }
@@ -292,16 +331,20 @@ void SharedStrings::read(const std::vector<const BiffRecord*>& records) {
         makeRoomForOneMore();
         const uint32_t hash = hashKey(scratch_);
         const size_t at = slotFor(scratch_, hash);
-        addEntry(start, kPlain, scratch_, hash, slots_[at].entryPlusOne == 0 ? at : SIZE_MAX);
+        addEntry({static_cast<uint32_t>(start), count, kPlain}, scratch_, hash,
+                 slots_[at].entryPlusOne == 0 ? at : SIZE_MAX);
     }
 }
 
-size_t SharedStrings::slotFor(std::string_view utf8, uint32_t hash) const {
+// Inline: every text cell looks its text up here.
+inline size_t SharedStrings::slotFor(std::string_view utf8, uint32_t hash) const {
     const size_t mask = slots_.size() - 1;
     size_t at = hash & mask;
     for (; slots_[at].entryPlusOne != 0; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
-        if (slot.hash == hash && std::string_view(keys_).substr(slot.keyStart, slot.keyLength) == utf8) break;
+        if (slot.hash == hash && slot.keyLength == utf8.size() &&
+            std::memcmp(keys_.data() + slot.keyStart, utf8.data(), utf8.size()) == 0)
+            break;
     }
     return at;
 }
@@ -321,13 +364,21 @@ std::optional<uint32_t> SharedStrings::internUtf8(std::string_view utf8, size_t 
         if (slots_[at].keyLength > maxLength && entries_[found - 1].length > maxLength) return std::nullopt;
         return found - 1;
     }
-    // The text is converted straight to the end of the characters, and
+    if (isAscii(utf8)) {
+        if (utf8.size() > maxLength) return std::nullopt;
+        return addEntry(
+            {static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(utf8.size()), kPlainAscii}, utf8,
+            hash, at);
+    }
+    // Other text is converted straight to the end of the characters, and
     // taken off again when it is too long or held malformed sequences (it is
     // then found by the form it reads as).
     const size_t start = characters_.size();
     const bool wellFormed = appendUtf16(characters_, utf8);
     const size_t length = characters_.size() - start;
-    if (length <= maxLength && wellFormed) return addEntry(start, kPlain, utf8, hash, at);
+    if (length <= maxLength && wellFormed)
+        return addEntry({static_cast<uint32_t>(start), static_cast<uint32_t>(length), kPlain}, utf8, hash,
+                        at);
     const std::u16string text = characters_.substr(start);
     characters_.resize(start);
     if (length > maxLength) return std::nullopt;
@@ -341,17 +392,16 @@ uint32_t SharedStrings::internByKey(std::string_view utf8, std::u16string_view t
     if (slots_[at].entryPlusOne != 0) return slots_[at].entryPlusOne - 1;
     const size_t start = characters_.size();
     characters_.append(text);
-    return addEntry(start, kPlain, utf8, hash, at);
+    return addEntry({static_cast<uint32_t>(start), static_cast<uint32_t>(text.size()), kPlain}, utf8, hash,
+                    at);
 }
 
-uint32_t SharedStrings::addEntry(size_t start, uint32_t rich, std::string_view utf8, uint32_t hash,
-                                 size_t at) {
+uint32_t SharedStrings::addEntry(Entry entry, std::string_view utf8, uint32_t hash, size_t at) {
     const auto index = static_cast<uint32_t>(entries_.size());
-    entries_.push_back(
-        {static_cast<uint32_t>(start), static_cast<uint32_t>(characters_.size() - start), rich});
+    entries_.push_back(entry);
     // Only plain strings are shared: a new text never takes on another
     // string's formatting runs or phonetic guide.
-    if (rich == kPlain) {
+    if (entry.plain()) {
         ++plainCount_;
         if (at != SIZE_MAX) {
             slots_[at] = {hash, index + 1, static_cast<uint32_t>(keys_.size()),
@@ -362,8 +412,7 @@ uint32_t SharedStrings::addEntry(size_t start, uint32_t rich, std::string_view u
     return index;
 }
 
-void SharedStrings::makeRoomForOneMore() {
-    if ((plainCount_ + 1) * 2 <= slots_.size()) return;
+void SharedStrings::growSlots() {
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(std::max<size_t>(1024, old.size() * 2), Slot{0, 0, 0, 0});
     // Slots are found by masking the hash.
@@ -386,24 +435,31 @@ void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
     SstWriter writer(out);
     writer.begin(totalReferences, unique);
     for (uint32_t i = 0; i < unique; ++i) {
-        std::u16string_view chars = text(i);
+        const Entry& entry = entries_[i];
+        const bool ascii = entry.form == kPlainAscii;
+        const std::u16string_view chars =
+            ascii ? std::u16string_view()
+                  : std::u16string_view(characters_).substr(entry.start, entry.length);
         static const RichParts kNone;
-        const RichParts& e = entries_[i].rich == kPlain ? kNone : rich_[entries_[i].rich];
-        const bool highByte = needsHighByte(chars);
+        const RichParts& e = entry.plain() ? kNone : rich_[entry.form];
+        const bool highByte = !ascii && needsHighByte(chars);
         size_t header = 3u + (e.runs.empty() ? 0u : 2u) + (e.phonetic.empty() ? 0u : 4u);
         // The header never splits and keeps its first character with it.
-        size_t position = writer.reserve(header + (chars.empty() ? 0 : (highByte ? 2 : 1)));
+        size_t position = writer.reserve(header + (entry.length == 0 ? 0 : (highByte ? 2 : 1)));
         if (i % perBucket == 0) {
             putU32(extSst, static_cast<uint32_t>(position));
             putU16(extSst, static_cast<uint16_t>(writer.offsetInRecord(position)));
             putU16(extSst, 0);
         }
-        putU16(out, static_cast<uint16_t>(chars.size()));
+        putU16(out, static_cast<uint16_t>(entry.length));
         putU8(out, static_cast<uint8_t>((highByte ? kHighByte : 0) | (e.runs.empty() ? 0 : kRichSt) |
                                         (e.phonetic.empty() ? 0 : kExtSt)));
         if (!e.runs.empty()) putU16(out, static_cast<uint16_t>(e.runs.size() / 4));
         if (!e.phonetic.empty()) putU32(out, static_cast<uint32_t>(e.phonetic.size()));
-        writer.characters(chars, highByte);
+        if (ascii)
+            writer.asciiCharacters(std::string_view(keys_).substr(entry.start, entry.length));
+        else
+            writer.characters(chars, highByte);
         writer.bytes(e.runs, 4);
         writer.bytes(e.phonetic, 1);
     }

@@ -19,9 +19,9 @@ public:
     void read(const std::vector<const BiffRecord*>& records);
 
     size_t size() const { return entries_.size(); }
-    std::u16string_view text(uint32_t index) const;
+    std::u16string text(uint32_t index) const;
     // About the bytes write() produces, to size the output once.
-    size_t byteEstimate() const { return characters_.size() * 2 + entries_.size() * 8 + 1024; }
+    size_t byteEstimate() const { return characters_.size() * 2 + keys_.size() + entries_.size() * 8 + 1024; }
 
     // The index of a plain string with this text, appended if new.
     uint32_t intern(std::u16string_view text);
@@ -39,11 +39,18 @@ public:
     static constexpr size_t kTotalReferencesAt = 4;
 
 private:
+    // What a string is: with formatting runs or a phonetic guide (an index
+    // in rich_), or plain, its characters in characters_ or, for a cell's
+    // ASCII text, its UTF-8 form in keys_: ASCII bytes are the characters as
+    // written, so such a text is neither converted nor kept twice.
     static constexpr uint32_t kPlain = UINT32_MAX;
+    static constexpr uint32_t kPlainAscii = UINT32_MAX - 1;
     struct Entry {
-        uint32_t start;  // in characters_
+        uint32_t start;  // in characters_, or keys_ for kPlainAscii
         uint32_t length;
-        uint32_t rich;  // index in rich_, or kPlain
+        uint32_t form;  // index in rich_, kPlain or kPlainAscii
+
+        bool plain() const { return form == kPlain || form == kPlainAscii; }
     };
     struct RichParts {
         std::string runs;      // formatting runs, 4 bytes each
@@ -72,11 +79,15 @@ private:
     // The slot of the plain string with this UTF-8 form, or the free slot
     // where it would go.
     size_t slotFor(std::string_view utf8, uint32_t hash) const;
-    // Makes the characters from `start` to the end a new string; a plain
-    // one goes into slot `at` (SIZE_MAX: none) under its UTF-8 form.
-    uint32_t addEntry(size_t start, uint32_t rich, std::string_view utf8, uint32_t hash, size_t at);
+    // Adds a string; a plain one goes into slot `at` (SIZE_MAX: none) under
+    // its UTF-8 form, appended to keys_.
+    uint32_t addEntry(Entry entry, std::string_view utf8, uint32_t hash, size_t at);
     uint32_t internByKey(std::string_view utf8, std::u16string_view text);
-    void makeRoomForOneMore();
+    // Keeps the table at most half full, so that probes stay short.
+    void makeRoomForOneMore() {
+        if ((plainCount_ + 1) * 2 > slots_.size()) growSlots();
+    }
+    void growSlots();
 };
 
 }  // namespace speclore::xls

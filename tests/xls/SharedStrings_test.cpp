@@ -141,6 +141,37 @@ TEST(SharedStrings, Utf8TextsAreFoundByTheirBytesAfterTheTableGrows) {
     for (std::string other : {"item", "item0 ", "ITEM0"}) EXPECT_EQ(strings.internUtf8(other, 100), next++);
 }
 
+TEST(SharedStrings, AsciiCellTextsAreWrittenCompressedAcrossRecordBoundaries) {
+    SharedStrings strings;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 2000; ++i) {
+        // ASCII texts of every length around a word, between texts of wider characters.
+        std::string text = std::string(static_cast<size_t>(i % 19), 'a' + static_cast<char>(i % 26)) +
+                           std::to_string(i) + (i % 5 ? "" : "é") + (i % 7 ? "" : "項目");
+        texts.push_back(text);
+    }
+    texts.push_back(std::string(20000, 'L'));  // longer than a record
+    texts.push_back("");
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(strings.internUtf8(texts[i], 32767), i) << texts[i];
+    EXPECT_FALSE(strings.internUtf8(std::string(101, 'x'), 100)) << "an ASCII text over the limit";
+    EXPECT_EQ(strings.intern(u"b1"), 1u) << "found as UTF-16 too";
+
+    std::string out;
+    strings.write(out, 5);
+    std::vector<BiffRecord> written = recordsOf(out);
+    for (const BiffRecord& r : written) EXPECT_LE(r.data.size(), kMaxRecordData);
+    written.pop_back();
+    SharedStrings again;
+    again.read(pointers(written));
+    ASSERT_EQ(again.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_TRUE(strings.text(static_cast<uint32_t>(i)) == workbook::utf8ToUtf16(texts[i])) << i;
+        ASSERT_TRUE(again.text(static_cast<uint32_t>(i)) == workbook::utf8ToUtf16(texts[i])) << i;
+    }
+    // After "0é項目" in two bytes a character, "b1" takes one.
+    EXPECT_EQ(written.front().data.substr(8 + 3 + 8, 5), std::string("\x02\x00\x00", 3) + "b1");
+}
+
 TEST(SharedStrings, Utf8TextsShareWithTheTemplatesTextsAndByWhatTheyReadAs) {
     std::string data;
     putU32(data, 2);
