@@ -105,13 +105,13 @@ private:
     // The XF of a cell of `row` that has no record of its own.
     uint16_t emptyCellXf(const Row& row, uint16_t column) const;
 
+    // The writing steps (WorksheetWriting.cpp); each record is put in place
+    // at `at`, giving its end.
     uint32_t writeCellTable(std::string& out, std::vector<uint32_t>& dbCells, bool withDbCells) const;
-    void writeRowRecord(std::string& out, uint16_t rowNumber, const Row& row) const;
-    // Appends the row's cell records; gives the number of text cells.
-    uint32_t writeRowCells(std::string& out, uint16_t rowNumber, const Row& row) const;
+    char* writeRowRecord(char* at, uint16_t rowNumber, const Row& row) const;
     size_t cellRecordSize(const Cell& cell) const;
-    // Puts the cell's record at `at`, cellRecordSize() bytes; gives its end.
     char* writeCell(char* at, uint16_t rowNumber, const Cell& cell) const;
+    char* writeRawCell(char* at, uint16_t rowNumber, const Cell& cell) const;
     std::string dimensions(const std::string& original) const;
 };
 
