@@ -225,7 +225,13 @@ void Worksheet::takeCellRecord(const BiffRecord& r, bool& lastWasRawCell) {
     putCell(getU16(d), cell);
 }
 
-void Worksheet::addRows(uint16_t last) { rows_.resize(last + 1u); }
+void Worksheet::addRows(uint16_t last) {
+    // Sheets are written row after row: mostly the next row, in line.
+    if (last == rows_.size())
+        rows_.emplace_back();
+    else
+        rows_.resize(last + 1u);
+}
 
 void Worksheet::putCell(uint16_t rowNumber, Cell cell) {
     Row& row = rowFor(rowNumber);
