@@ -213,18 +213,23 @@ uint32_t load32(const char* p) {
     return word;
 }
 
+// Eight bytes at a time, the last eight overlapping the ones before.
 bool isAscii(std::string_view text) {
     uint64_t bits = 0;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) bits |= load64(text.data() + i);
-    for (; i < text.size(); ++i) bits |= static_cast<unsigned char>(text[i]);
+    if (text.size() >= 8) {
+        for (size_t i = 0; i + 8 < text.size(); i += 8) bits |= load64(text.data() + i);
+        bits |= load64(text.data() + text.size() - 8);
+    } else {
+        for (char c : text) bits |= static_cast<unsigned char>(c);
+    }
     return (bits & 0x8080808080808080ull) == 0;
 }
 
 // A hash of the UTF-8 bytes, eight at a time; the table uses its low bits.
 // The last bytes are read as one word that may overlap the ones before,
-// sparing a loop over them: the length is hashed too.
-uint32_t hashKey(std::string_view key) {
+// sparing a loop over them: the length is hashed too. Inline: every text
+// cell's text is hashed.
+inline uint32_t hashKey(std::string_view key) {
     constexpr uint64_t kMultiplier = 0xFF51AFD7ED558CCDull;
     const char* p = key.data();
     const size_t n = key.size();
