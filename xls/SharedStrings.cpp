@@ -135,6 +135,20 @@ public:
         }
     }
 
+    // A plain ASCII string (no runs, no phonetic guide) whole in the current
+    // record, the common case, in one growth of the stream; false when it
+    // does not fit.
+    bool wholeAsciiString(std::string_view text) {
+        if (3 + text.size() > room()) return false;
+        const size_t at = out_.size();
+        out_.resize(at + 3 + text.size());
+        char* p = out_.data() + at;
+        setU16(p, static_cast<uint16_t>(text.size()));
+        p[2] = 0;  // one byte a character, nothing after them
+        if (!text.empty()) std::memcpy(p + 3, text.data(), text.size());
+        return true;
+    }
+
     // ASCII text is its own compressed form.
     void asciiCharacters(std::string_view text) {
         size_t done = 0;
@@ -456,6 +470,8 @@ void SharedStrings::write(std::string& out, uint32_t totalReferences) const {
             putU16(extSst, static_cast<uint16_t>(writer.offsetInRecord(position)));
             putU16(extSst, 0);
         }
+        if (ascii && writer.wholeAsciiString(std::string_view(keys_).substr(entry.start, entry.length)))
+            continue;
         putU16(out, static_cast<uint16_t>(entry.length));
         putU8(out, static_cast<uint8_t>((highByte ? kHighByte : 0) | (e.runs.empty() ? 0 : kRichSt) |
                                         (e.phonetic.empty() ? 0 : kExtSt)));
