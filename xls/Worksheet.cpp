@@ -250,6 +250,15 @@ Worksheet::Cell* Worksheet::find(CellAddress address) {
     return at != cells.end() && at->column == address.column ? &*at : nullptr;
 }
 
+// Inline: every new cell starts from it.
+inline uint16_t Worksheet::emptyCellXf(const Row& row, uint16_t column) const {
+    if (row.hasRecord) {
+        uint32_t flags = getU32(row.record.data() + rowLayout::kOptions);
+        if (flags & kRowHasXf) return static_cast<uint16_t>((flags >> 16) & 0x0FFF);
+    }
+    return columnXf_[column];
+}
+
 Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
     Row& row = rowFor(address.row);
     std::span<Cell> cells = cellsOf(row);
@@ -261,14 +270,6 @@ Worksheet::Cell& Worksheet::findOrCreate(CellAddress address) {
     }
     return cells_.insert(row.cells, at,
                          Cell{address.column, emptyCellXf(row, address.column), Kind::Blank, 0});
-}
-
-uint16_t Worksheet::emptyCellXf(const Row& row, uint16_t column) const {
-    if (row.hasRecord) {
-        uint32_t flags = getU32(row.record.data() + rowLayout::kOptions);
-        if (flags & kRowHasXf) return static_cast<uint16_t>((flags >> 16) & 0x0FFF);
-    }
-    return columnXf_[column];
 }
 
 uint16_t Worksheet::cellXf(CellAddress address) const {
