@@ -61,6 +61,30 @@ TEST(PackedRows, InsertsAndErasesAnywhereInEarlierRowsKeepEveryRowIntact) {
     EXPECT_LE(rows.allocated(), 2 * inUse) << "slabs left behind take no more than those in use";
 }
 
+TEST(PackedRows, RowsBeyondTheFirstChunksKeepTheirItemsWhenEarlierRowsMove) {
+    // Enough rows of 3 for several 65,536-item chunks, each row growing to
+    // 6 once the next rows are written, so that slabs move across chunks
+    // and slabs at the end of a chunk do not fit there.
+    Rows rows(3);
+    std::vector<Rows::Slab> slabs(60000);
+    for (size_t r = 0; r < slabs.size(); ++r) {
+        for (int k = 0; k < 3; ++k) rows.insert(slabs[r], slabs[r].count, static_cast<int>(r * 10) + k);
+        if (r == 0) continue;
+        for (int k = 3; k < 6; ++k)
+            rows.insert(slabs[r - 1], slabs[r - 1].count, static_cast<int>((r - 1) * 10) + k);
+    }
+    size_t inUse = 0;
+    for (size_t r = 0; r + 1 < slabs.size(); ++r) {
+        std::span<const int> items = rows.items(slabs[r]);
+        ASSERT_EQ(items.size(), 6u) << r;
+        for (int k = 0; k < 6; ++k)
+            ASSERT_EQ(items[static_cast<size_t>(k)], static_cast<int>(r * 10) + k) << r;
+        inUse += slabs[r].capacity;
+    }
+    EXPECT_GT(rows.allocated(), size_t{3} * 65536) << "several chunks";
+    EXPECT_LE(rows.allocated(), 2 * inUse);
+}
+
 TEST(PackedRows, AnEmptiedRowTakesItemsAgainAndAnUntouchedRowStaysEmpty) {
     Rows rows(1);
     Rows::Slab first, untouched, last;
