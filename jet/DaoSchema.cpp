@@ -205,24 +205,13 @@ int32_t daoTableAttributes(int32_t type, int32_t flags) {
     return attributes;
 }
 
-namespace {
-
-// Fills a field made in place, taking the column's name and description.
-void describeField(Field& field, RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder) {
+void describeDaoField(Field& field, RawColumn& column, SnapshotFormat format, uint16_t databaseSortOrder) {
     field.type = daoType(column);
     field.size = daoSize(column, format);
     field.attributes = daoFieldAttributes(column);
     field.collatingOrder = daoCollatingOrder(column, databaseSortOrder);
     field.name = std::move(column.name);
     field.description = std::move(column.description);
-}
-
-}  // namespace
-
-catalog::Field daoField(RawColumn column, SnapshotFormat format, uint16_t databaseSortOrder) {
-    Field field;
-    describeField(field, column, format, databaseSortOrder);
-    return field;
 }
 
 void DaoTableDefs::take(const Snapshot& soFar, uint32_t position, CatalogObject& object) {
@@ -242,7 +231,7 @@ void DaoTableDefs::take(const Snapshot& soFar, uint32_t position, CatalogObject&
         table.fields.reserve(raw.columns.size());
         for (RawColumn& column : raw.columns) {
             if (!isVersionHistory(column))
-                describeField(table.fields.emplace_back(), column, soFar.format, soFar.sortOrder);
+                describeDaoField(table.fields.emplace_back(), column, soFar.format, soFar.sortOrder);
         }
         object.table.reset();
     }

@@ -25,9 +25,12 @@ int32_t daoTableAttributes(int32_t type, int32_t flags);
 // DAO's collections.
 std::vector<uint32_t> catalogOrder(const Snapshot& snapshot);
 
-// A field as DAO describes it. `databaseSortOrder` is the header's sort
-// order, which stands in where a column keeps none of its own.
-catalog::Field daoField(RawColumn column, SnapshotFormat format, uint16_t databaseSortOrder);
+// Fills `field`, made in place in its TableDef, as DAO describes the
+// column, taking the column's name and description over.
+// `databaseSortOrder` is the header's sort order, which stands in where a
+// column keeps none of its own.
+void describeDaoField(catalog::Field& field, RawColumn& column, SnapshotFormat format,
+                      uint16_t databaseSortOrder);
 
 // The TableDefs of every Type 1, 4 and 6 row, made one object at a time
 // while the snapshot is still being decoded, then put in the order of the

@@ -107,6 +107,8 @@ void writeSnapshot(MdbHandle* mdb, bool accounts, std::vector<CatalogRow>& catal
         // Only local tables have a definition; a linked table's Id is no page.
         if (!accounts && row.object.type == 1) {
             RawTable& table = definitions.read(row.definitionPage, row.columnProperties);
+            // Lent to the object for its encoding, then given back so that
+            // the next definition is read into the same room.
             row.object.table = std::move(table);
             out.object(row.object);
             table = std::move(*row.object.table);

@@ -9,6 +9,12 @@ namespace {
 
 using namespace speclore::catalog;
 
+Field daoField(RawColumn column, SnapshotFormat format, uint16_t databaseSortOrder) {
+    Field field;
+    describeDaoField(field, column, format, databaseSortOrder);
+    return field;
+}
+
 TEST(DaoSchema, TableAttributesFromTypeAndFlags) {
     EXPECT_EQ(daoTableAttributes(1, 0), 0);
     EXPECT_EQ(daoTableAttributes(1, static_cast<int32_t>(0x80000000u)), dbSystemObject);
